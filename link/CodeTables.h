@@ -1,0 +1,51 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+// One code of the reader protocol with the text operators and readers' manuals know it by.
+struct TCodeInfo {
+  std::uint8_t code;
+  std::string_view text;  // UTF-8
+};
+
+// Request codes; the reader answers with the code plus one.
+namespace cmd {
+inline constexpr std::uint8_t ReadSerialNumber = 0x70;
+inline constexpr std::uint8_t ReadCashDeskNumber = 0x72;
+inline constexpr std::uint8_t ChangeKey = 0x74;
+inline constexpr std::uint8_t ChangeInitKey = 0x76;
+inline constexpr std::uint8_t WriteRechargeUnits = 0x78;
+inline constexpr std::uint8_t ReadRechargeUnits = 0x7A;
+inline constexpr std::uint8_t WriteMode = 0x7C;
+inline constexpr std::uint8_t ReadMode = 0x7E;
+inline constexpr std::uint8_t WriteCardType = 0x80;
+inline constexpr std::uint8_t ReadCardType = 0x82;
+inline constexpr std::uint8_t WriteCurrentDate = 0x84;
+inline constexpr std::uint8_t ReadCurrentDate = 0x86;
+inline constexpr std::uint8_t WriteEndDate = 0x88;
+inline constexpr std::uint8_t ReadEndDate = 0x8A;
+inline constexpr std::uint8_t WriteSector = 0x8C;
+inline constexpr std::uint8_t ReadSector = 0x8E;
+inline constexpr std::uint8_t WriteAbonementTimeout = 0x90;
+inline constexpr std::uint8_t ReadAbonementTimeout = 0x92;
+inline constexpr std::uint8_t WriteRelayTime = 0x94;
+inline constexpr std::uint8_t ReadRelayTime = 0x96;
+inline constexpr std::uint8_t WriteBlackList = 0x98;
+inline constexpr std::uint8_t ReadBlackList = 0x9A;
+}  // namespace cmd
+
+// Status codes the program records on its own behalf.
+namespace status {
+inline constexpr std::uint8_t Timeout = 0x09;
+inline constexpr std::uint8_t WrongFormat = 0x18;
+inline constexpr std::uint8_t WrongDate = 0x25;
+}  // namespace status
+
+// First match wins; the last entry of each table is the fall-back.
+extern const std::array<TCodeInfo, 23> kCommandTable;
+extern const std::array<TCodeInfo, 20> kStatusTable;
+
+std::string_view CommandText(std::uint8_t code);
+std::string_view StatusText(std::uint8_t code);
