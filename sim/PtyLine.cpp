@@ -1,0 +1,91 @@
+#include "PtyLine.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <system_error>
+
+namespace sim {
+namespace {
+
+[[noreturn]] void ThrowErrno(const char* what) { throw std::system_error(errno, std::generic_category(), what); }
+
+void MakeRaw(int fd) {
+  termios t{};
+  if (tcgetattr(fd, &t) != 0) ThrowErrno("tcgetattr");
+  cfmakeraw(&t);
+  if (tcsetattr(fd, TCSANOW, &t) != 0) ThrowErrno("tcsetattr");
+}
+
+timespec ToTimespec(Nanos n) {
+  const auto count = std::max<Nanos::rep>(n.count(), 0);
+  return timespec{static_cast<time_t>(count / 1'000'000'000), static_cast<long>(count % 1'000'000'000)};
+}
+
+}  // namespace
+
+PtyLine::PtyLine() {
+  if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) ThrowErrno("openpty");
+  try {
+    MakeRaw(slave_);
+    MakeRaw(master_);
+    // A programmer that stops reading must not stall the readers: bytes it misses are lost,
+    // as on a real line.
+    const int flags = fcntl(master_, F_GETFL);
+    if (flags < 0 || fcntl(master_, F_SETFL, flags | O_NONBLOCK) != 0) ThrowErrno("fcntl");
+    std::array<char, 128> name{};
+    if (const int rc = ttyname_r(slave_, name.data(), name.size()); rc != 0) {
+      errno = rc;
+      ThrowErrno("ttyname_r");
+    }
+    path_ = name.data();
+  } catch (...) {
+    close(master_);
+    close(slave_);
+    throw;
+  }
+}
+
+PtyLine::~PtyLine() {
+  close(master_);
+  close(slave_);
+}
+
+void RunLine(PtyLine& line, ReaderSimulator& simulator, const volatile std::sig_atomic_t& stop,
+             const sigset_t& waitMask, const TraceSink& trace) {
+  const auto origin = std::chrono::steady_clock::now();
+  auto now = [origin] { return std::chrono::duration_cast<Nanos>(std::chrono::steady_clock::now() - origin); };
+  std::size_t traced = 0;
+  std::array<std::uint8_t, 256> buffer{};
+
+  while (!stop) {
+    for (const std::uint8_t b : simulator.TakeDue(now())) {
+      // EAGAIN: nobody drains the device and its queue is full; the byte is lost.
+      [[maybe_unused]] const ssize_t written = write(line.Master(), &b, 1);
+    }
+
+    timespec timeout{};
+    const auto next = simulator.NextDue();
+    if (next) timeout = ToTimespec(*next - now());
+    pollfd p{line.Master(), POLLIN, 0};
+    if (ppoll(&p, 1, next ? &timeout : nullptr, &waitMask) < 0) {
+      if (errno == EINTR) continue;
+      ThrowErrno("ppoll");
+    }
+    // The slave is held open here, so the master reports no hang-up that could make this spin.
+    if (p.revents & POLLIN) {
+      const ssize_t n = read(line.Master(), buffer.data(), buffer.size());
+      if (n > 0) simulator.Receive({buffer.data(), static_cast<std::size_t>(n)}, now());
+    }
+    if (trace)
+      for (const auto& record = simulator.Record(); traced < record.size(); ++traced) trace(record[traced]);
+  }
+}
+
+}  // namespace sim

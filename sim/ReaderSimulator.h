@@ -1,0 +1,95 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "FrameScanner.h"
+#include "ReaderState.h"
+
+namespace sim {
+
+// Times on a monotonic clock with an arbitrary origin; the caller supplies them, so the
+// protocol logic runs in tests without a clock or a sleep.
+using Nanos = std::chrono::nanoseconds;
+
+// Misbehaviour a reader can be told to show.
+struct ReaderFaults {
+  bool silent = false;                               // hears everything, answers nothing
+  Nanos delay{0};                                    // extra time before each answer
+  bool wrongCrc = false;                             // answer's last CRC byte spoiled
+  bool wrongLength = false;                          // one extra data byte, frame still valid
+  std::map<std::uint8_t, std::uint8_t> statusFor;   // request code -> status answered instead
+  std::string noise;                                 // text sent before each answer
+};
+
+struct Reader {
+  std::uint8_t address = 1;  // 0..254
+  ReaderState state;
+  ReaderFaults faults;
+};
+
+struct LineSettings {
+  unsigned baud = 9600;
+  Nanos turnaround = std::chrono::milliseconds(1);  // from a request's end to its answer
+  Nanos quietReset = std::chrono::milliseconds(20);  // a gap this long drops a partial frame
+  bool echo = false;  // requests come back onto the line, as on a half-duplex line
+};
+
+struct ScheduledByte {
+  Nanos at;  // when the byte has fully arrived at the far end
+  std::uint8_t value;
+};
+
+enum class Direction { Request, Response };
+
+struct RecordEntry {
+  Nanos at;  // a request: when it was received; a response: when its first bit goes out
+  Direction direction;
+  std::uint8_t reader;  // a request: its address byte; a response: the reader answering
+  std::vector<std::uint8_t> frame;
+};
+
+// Several readers on one line. Bytes go in with the time they arrived; answers come out as
+// bytes scheduled one byte time (10 bit times) apart, never two transmissions at once.
+class ReaderSimulator {
+ public:
+  explicit ReaderSimulator(LineSettings settings = {});
+
+  // Readers answer a broadcast in the order they were added. Throws std::invalid_argument
+  // for the broadcast address or an address already on the line.
+  Reader& AddReader(Reader reader);
+  Reader* FindReader(std::uint8_t address);
+  const std::deque<Reader>& Readers() const { return readers_; }
+
+  void Receive(std::span<const std::uint8_t> bytes, Nanos now);
+
+  // Removes and returns the bytes due by `now`, in line order.
+  std::vector<std::uint8_t> TakeDue(Nanos now);
+  std::optional<Nanos> NextDue() const;
+  const std::deque<ScheduledByte>& Scheduled() const { return scheduled_; }
+
+  const std::vector<RecordEntry>& Record() const { return record_; }
+  const LineSettings& Settings() const { return settings_; }
+  Nanos ByteTime() const;
+
+ private:
+  void Answer(const std::vector<std::uint8_t>& request, Nanos now);
+  std::vector<std::uint8_t> AnswerOf(Reader& reader, const std::vector<std::uint8_t>& request);
+  Nanos Transmit(std::span<const std::uint8_t> bytes, Nanos earliest);
+
+  LineSettings settings_;
+  std::deque<Reader> readers_;
+  FrameScanner scanner_;
+  std::optional<Nanos> lastReceive_;
+  Nanos lineFreeAt_{0};
+  std::deque<ScheduledByte> scheduled_;
+  std::vector<RecordEntry> record_;
+};
+
+}  // namespace sim
