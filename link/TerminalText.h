@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <string>
+#include <string_view>
+
+// How raw line bytes look in the terminal log, and the log's bounds.
+namespace terminal {
+// The log drops its oldest lines beyond this many: a line that chatters for hours must not
+// grow the window's memory without end, and ten thousand lines is far more than anyone scrolls.
+inline constexpr std::size_t kMaxLogLines = 10000;
+// An unfinished line longer than this is broken onto a new log line. Every echo renders the
+// unfinished line again (so that a CR LF split across two chunks is still one break), so its
+// width bounds the work per echo; noise without line breaks would otherwise make each echo
+// cost as much as everything received so far.
+inline constexpr std::size_t kMaxLineWidth = 1024;
+}  // namespace terminal
+
+// Renders raw line bytes as UTF-8 text with '\n' at every line break: each LF is a break and
+// a CR directly before it is part of that break. Printable ASCII stays as it is; 0x80..0xFF
+// are the characters of code page 866 (what the readers' OEM terminals show); a lone CR, NUL
+// and the other control bytes become the visible control pictures U+2400 + byte, 0x7F U+2421.
+std::string RenderLogText(std::string_view raw);
+
+// The inverse for the link's own notes in the log: UTF-8 text whose characters all exist in
+// code page 866 becomes those bytes; any other character becomes '?'.
+std::string Cp866FromUtf8(std::string_view utf8);
+
+// The lines of a terminal log as a text view shows them, without the view: the link hands it
+// the whole unfinished raw line at every echo, and it replaces its last line by the rendering.
+class TerminalLog {
+ public:
+  explicit TerminalLog(std::size_t maxLines = terminal::kMaxLogLines) : maxLines_(maxLines) {}
+  // Replaces the last line by the rendering of raw; each break in it opens a new line.
+  void Show(std::string_view raw);
+  void Clear() { lines_.clear(); }
+  const std::deque<std::string>& lines() const { return lines_; }
+
+ private:
+  std::size_t maxLines_;
+  std::deque<std::string> lines_;
+};
