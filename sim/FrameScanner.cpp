@@ -6,6 +6,16 @@ namespace sim {
 
 std::vector<std::vector<std::uint8_t>> FrameScanner::Feed(std::span<const std::uint8_t> chunk) {
   buffer_.insert(buffer_.end(), chunk.begin(), chunk.end());
+  return Scan(false);
+}
+
+std::vector<std::vector<std::uint8_t>> FrameScanner::Flush() {
+  auto frames = Scan(true);
+  buffer_.clear();
+  return frames;
+}
+
+std::vector<std::vector<std::uint8_t>> FrameScanner::Scan(bool final) {
   std::vector<std::vector<std::uint8_t>> frames;
   std::size_t p = 0;
   while (buffer_.size() >= p + frame::kMinLength) {
@@ -14,7 +24,11 @@ std::vector<std::vector<std::uint8_t>> FrameScanner::Feed(std::span<const std::u
       ++p;
       continue;
     }
-    if (buffer_.size() < p + length) break;  // wait for the rest of the candidate
+    if (buffer_.size() < p + length) {
+      if (!final) break;  // wait for the rest of the candidate
+      ++p;
+      continue;
+    }
     if (!FrameCrcMatches(buffer_.data() + p, length)) {
       ++p;
       continue;

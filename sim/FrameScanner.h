@@ -15,12 +15,15 @@ class FrameScanner {
   // Appends the chunk and returns every complete valid frame now found, in order.
   std::vector<std::vector<std::uint8_t>> Feed(std::span<const std::uint8_t> chunk);
 
-  // Forgets whatever is buffered (a partial frame the line gave up on).
-  void Reset() { buffer_.clear(); }
+  // The line has gone quiet: an incomplete candidate will not be completed, so it is skipped
+  // like any other byte, frames behind it are still found, and the rest is forgotten.
+  std::vector<std::vector<std::uint8_t>> Flush();
 
   std::size_t Pending() const { return buffer_.size(); }
 
  private:
+  std::vector<std::vector<std::uint8_t>> Scan(bool final);
+
   std::vector<std::uint8_t> buffer_;
 };
 

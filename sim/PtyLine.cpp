@@ -71,7 +71,8 @@ void RunLine(PtyLine& line, ReaderSimulator& simulator, const volatile std::sig_
     }
 
     timespec timeout{};
-    const auto next = simulator.NextDue();
+    auto next = simulator.NextDue();
+    if (const auto quiet = simulator.QuietDeadline(); quiet && (!next || *quiet < *next)) next = quiet;
     if (next) timeout = ToTimespec(*next - now());
     pollfd p{line.Master(), POLLIN, 0};
     if (ppoll(&p, 1, next ? &timeout : nullptr, &waitMask) < 0) {
@@ -83,6 +84,7 @@ void RunLine(PtyLine& line, ReaderSimulator& simulator, const volatile std::sig_
       const ssize_t n = read(line.Master(), buffer.data(), buffer.size());
       if (n > 0) simulator.Receive({buffer.data(), static_cast<std::size_t>(n)}, now());
     }
+    simulator.Idle(now());
     if (trace)
       for (const auto& record = simulator.Record(); traced < record.size(); ++traced) trace(record[traced]);
   }

@@ -32,9 +32,23 @@ Nanos ReaderSimulator::ByteTime() const {
 }
 
 void ReaderSimulator::Receive(std::span<const std::uint8_t> bytes, Nanos now) {
-  if (lastReceive_ && now - *lastReceive_ > settings_.quietReset) scanner_.Reset();
+  Idle(now);
   lastReceive_ = now;
-  for (const auto& request : scanner_.Feed(bytes)) {
+  Serve(scanner_.Feed(bytes), now);
+}
+
+std::optional<Nanos> ReaderSimulator::QuietDeadline() const {
+  if (scanner_.Pending() == 0 || !lastReceive_) return std::nullopt;
+  return *lastReceive_ + settings_.quietGap;
+}
+
+void ReaderSimulator::Idle(Nanos now) {
+  const auto deadline = QuietDeadline();
+  if (deadline && now >= *deadline) Serve(scanner_.Flush(), now);
+}
+
+void ReaderSimulator::Serve(const std::vector<std::vector<std::uint8_t>>& requests, Nanos now) {
+  for (const auto& request : requests) {
     record_.push_back({now, Direction::Request, request[0], request});
     if (settings_.echo) Transmit(request, now);
     Answer(request, now);

@@ -37,7 +37,9 @@ struct Reader {
 struct LineSettings {
   unsigned baud = 9600;
   Nanos turnaround = std::chrono::milliseconds(1);  // from a request's end to its answer
-  Nanos quietReset = std::chrono::milliseconds(20);  // a gap this long drops a partial frame
+  // After this much silence a partial frame is given up: the bytes are scanned once more with
+  // incomplete candidates skipped, and what is left is dropped.
+  Nanos quietGap = std::chrono::milliseconds(10);
   bool echo = false;  // requests come back onto the line, as on a half-duplex line
 };
 
@@ -69,6 +71,12 @@ class ReaderSimulator {
 
   void Receive(std::span<const std::uint8_t> bytes, Nanos now);
 
+  // When partial input is buffered: the time at which the line counts as quiet, and the
+  // call that gives the partial input up once that time has come (answering any request
+  // found behind it).
+  std::optional<Nanos> QuietDeadline() const;
+  void Idle(Nanos now);
+
   // Removes and returns the bytes due by `now`, in line order.
   std::vector<std::uint8_t> TakeDue(Nanos now);
   std::optional<Nanos> NextDue() const;
@@ -79,6 +87,7 @@ class ReaderSimulator {
   Nanos ByteTime() const;
 
  private:
+  void Serve(const std::vector<std::vector<std::uint8_t>>& requests, Nanos now);
   void Answer(const std::vector<std::uint8_t>& request, Nanos now);
   std::vector<std::uint8_t> AnswerOf(Reader& reader, const std::vector<std::uint8_t>& request);
   Nanos Transmit(std::span<const std::uint8_t> bytes, Nanos earliest);
