@@ -143,7 +143,9 @@ void ReaderLink::ConsumeInput(std::size_t count, bool echo) {
 void ReaderLink::Echo(std::string_view raw) {
   std::size_t width = logLine_.size();  // the buffer holds only the text after the last LF
   for (const char c : raw) {
-    if (c != kLf && width == terminal::kMaxLineWidth) {
+    // A CR may stand one past the width, since a following LF makes it part of a break.
+    const bool crAtWidth = c == kCr && width == terminal::kMaxLineWidth;
+    if (c != kLf && width >= terminal::kMaxLineWidth && !crAtWidth) {
       // Break before this byte, or before a CR that ends the line, so that the CR stays
       // visible instead of becoming part of the break.
       if (logLine_.back() == kCr) {
