@@ -1,0 +1,218 @@
+#include "ParameterPanel.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTableWidget>
+
+#include <initializer_list>
+#include <span>
+
+namespace {
+
+// Panel size as laid out; the log keeps these margins to the panel's right and bottom edges.
+constexpr int kPanelWidth = 665;
+constexpr int kPanelHeight = 298;
+constexpr QRect kTerminalRect{440, 16, 225, 269};
+
+constexpr int kComboHeight = 21;
+constexpr int kEditHeight = 21;
+constexpr int kSpinHeight = 22;
+constexpr int kLabelAbove = 16;
+
+struct ListItem {
+  int value;
+  const char* text;
+};
+
+constexpr ListItem kModes[] = {
+    {0, "Quillmar"}, {1, "Турникет"}, {2, "Чтение"}, {3, "Пополнение"}, {4, "Инициализация"},
+};
+constexpr ListItem kCardTypes[] = {{1, "Пополняемая"}, {2, "Абонемент"}};
+
+template <typename T>
+T* Named(T* widget, const char* name) {
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+// A label standing 16 px above the control it names.
+QLabel* LabelAbove(QWidget* parent, const char* name, const char* caption, int left, int top) {
+  auto* label = Named(new QLabel(QString::fromUtf8(caption), parent), name);
+  label->adjustSize();
+  label->move(left, top - kLabelAbove);
+  return label;
+}
+
+QComboBox* DropDownList(QWidget* parent, const char* name, int left, int top, int width) {
+  auto* combo = Named(new QComboBox(parent), name);
+  combo->setEditable(false);
+  combo->setGeometry(left, top, width, kComboHeight);
+  return combo;
+}
+
+// Values outside the range are brought to the nearer bound when the focus leaves, so what is
+// shown is what is sent.
+QSpinBox* SpinEdit(QWidget* parent, const char* name, int left, int top, int width, int minimum,
+                   int maximum) {
+  auto* spin = Named(new QSpinBox(parent), name);
+  spin->setRange(minimum, maximum);
+  spin->setSingleStep(1);
+  spin->setValue(1);
+  spin->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+  spin->setGeometry(left, top, width, kSpinHeight);
+  return spin;
+}
+
+// Date only, day first; no limits, so that a reader's zero date 30.12.1899 can be shown.
+QDateEdit* DatePicker(QWidget* parent, const char* name, int left, int top, int width) {
+  auto* date = Named(new QDateEdit(QDate(2009, 9, 21), parent), name);
+  date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+  date->setMinimumDate(QDate(100, 1, 1));
+  date->setMaximumDate(QDate(9999, 12, 31));
+  date->setCalendarPopup(true);
+  date->setGeometry(left, top, width, kEditHeight);
+  return date;
+}
+
+QTableWidget* BlackListGrid(QWidget* parent) {
+  auto* grid = Named(new QTableWidget(TParameterPanel::kBlackListRows, 1, parent), "sgBlackList");
+  grid->horizontalHeader()->hide();
+  grid->verticalHeader()->hide();
+  grid->horizontalHeader()->setMinimumSectionSize(1);
+  grid->verticalHeader()->setMinimumSectionSize(1);
+  grid->setColumnWidth(0, 133);
+  for (int row = 0; row < TParameterPanel::kBlackListRows; ++row) {
+    grid->setRowHeight(row, 20);
+    grid->setItem(row, 0, new QTableWidgetItem);
+  }
+  grid->setShowGrid(true);
+  grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+  grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+  grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                        QAbstractItemView::AnyKeyPressed);
+  grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  grid->setGeometry(288, 72, 137, 213);
+  return grid;
+}
+
+QPlainTextEdit* TerminalLog(QWidget* parent) {
+  auto* log = Named(new QPlainTextEdit(parent), "memTerminal");
+  log->setReadOnly(true);
+  log->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  log->setGeometry(kTerminalRect);
+  return log;
+}
+
+void FillList(QComboBox* combo, std::span<const ListItem> items) {
+  // Filling must not look like an operator's choice, and the list starts without a selection.
+  const QSignalBlocker blocker(combo);
+  combo->clear();
+  for (const ListItem& item : items) combo->addItem(QString::fromUtf8(item.text), item.value);
+  combo->setCurrentIndex(-1);
+}
+
+void SetEnabled(std::initializer_list<QWidget*> widgets, bool value) {
+  for (QWidget* widget : widgets) widget->setEnabled(value);
+}
+
+}  // namespace
+
+TParameterPanel::TParameterPanel(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("Panel1"));
+  resize(kPanelWidth, kPanelHeight);
+
+  // Creation order is the child order that enabling walks.
+  lblReader = LabelAbove(this, "lblReader", "Считыватель", 8, 16);
+  cbReader = DropDownList(this, "cbReader", 8, 16, 121);
+
+  lblCacheNumber = LabelAbove(this, "lblCacheNumber", "Номер кассы", 136, 16);
+  leCacheNumber = Named(new QLineEdit(this), "leCacheNumber");
+  leCacheNumber->setGeometry(136, 16, 137, kEditHeight);
+  QPalette buttonFace = leCacheNumber->palette();
+  buttonFace.setColor(QPalette::Base, buttonFace.color(QPalette::Button));
+  leCacheNumber->setPalette(buttonFace);
+  lblCacheNumber->setBuddy(leCacheNumber);
+
+  Label1 = LabelAbove(this, "Label1", "Режим работы", 8, 72);
+  cbMode = DropDownList(this, "cbMode", 8, 72, 265);
+
+  Label7 = LabelAbove(this, "Label7", "Время реле (сек)", 8, 136);
+  seRelayTime = SpinEdit(this, "seRelayTime", 8, 136, 121, 0, 255);
+
+  Label6 = LabelAbove(this, "Label6", "Таймаут абонемента (сек)", 136, 136);
+  seAbonementTimeout = SpinEdit(this, "seAbonementTimeout", 136, 136, 137, 0, 255);
+
+  lblCurrentDate = LabelAbove(this, "lblCurrentDate", "Текущая дата", 8, 200);
+  dtpCurrentDate = DatePicker(this, "dtpCurrentDate", 8, 200, 121);
+
+  lblEndDate = LabelAbove(this, "lblEndDate", "Конечная дата", 136, 200);
+  dtpEndDate = DatePicker(this, "dtpEndDate", 136, 200, 137);
+
+  lblCardType = LabelAbove(this, "lblCardType", "Тип карточки", 8, 259);
+  cbCardType = DropDownList(this, "cbCardType", 8, 259, 121);
+
+  lblRecharging = LabelAbove(this, "lblRecharging", "Пополнение", 136, 259);
+  seRecharging = SpinEdit(this, "seRecharging", 136, 259, 65, 0, 255);
+
+  // The first letter of this caption is the Latin capital C.
+  Label5 = LabelAbove(this, "Label5", "Cектор", 208, 259);
+  seCardSector = SpinEdit(this, "seCardSector", 208, 259, 65, 1, 15);
+
+  Label9 = LabelAbove(this, "Label9", "Черный список", 288, 72);
+  sgBlackList = BlackListGrid(this);
+
+  Label2 = LabelAbove(this, "Label2", "Журнал", 440, 16);
+  memTerminal = TerminalLog(this);
+
+  const QWidget* tabOrder[] = {cbMode,       cbCardType, dtpCurrentDate, dtpEndDate,
+                               seCardSector, seAbonementTimeout, seRelayTime, seRecharging,
+                               leCacheNumber, sgBlackList, memTerminal, cbReader};
+  for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+    setTabOrder(const_cast<QWidget*>(tabOrder[i - 1]), const_cast<QWidget*>(tabOrder[i]));
+
+  // Only the operator's choice runs the rule; a selection made by the program does not.
+  connect(cbMode, &QComboBox::activated, this, [this] { cbModeChange(); });
+  connect(cbReader, &QComboBox::activated, this, [this] { cbModeChange(); });
+}
+
+void TParameterPanel::FillModeList() {
+  FillList(cbMode, kModes);
+}
+
+void TParameterPanel::FillCardTypeList() {
+  FillList(cbCardType, kCardTypes);
+}
+
+int TParameterPanel::Mode() const {
+  return cbMode->currentIndex() < 0 ? -1 : cbMode->currentData().toInt();
+}
+
+void TParameterPanel::cbModeChange() {
+  const int mode = Mode();
+  SetEnabled({lblRecharging, seRecharging, lblCardType, cbCardType}, mode == kModeRecharge);
+  SetEnabled({lblCurrentDate, dtpCurrentDate, lblEndDate, dtpEndDate}, mode != kModeReading);
+}
+
+void TParameterPanel::EnableControls(bool value) {
+  for (QObject* child : children()) {
+    if (auto* widget = qobject_cast<QWidget*>(child)) widget->setEnabled(value);
+  }
+  if (value) cbModeChange();
+}
+
+void TParameterPanel::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // The log is the one control that grows with the panel.
+  memTerminal->setGeometry(kTerminalRect.left(), kTerminalRect.top(),
+                           width() - (kPanelWidth - kTerminalRect.width()),
+                           height() - (kPanelHeight - kTerminalRect.height()));
+}
