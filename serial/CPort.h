@@ -1,0 +1,397 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ComPlatform.h"
+#include "ComTypes.h"
+
+class TComThread;
+class TComWindow;
+class TCustomComPort;
+
+// Component error codes; their texts come from ComErrorText.
+namespace comerr {
+inline constexpr int kOpen = 1;
+inline constexpr int kWrite = 2;
+inline constexpr int kRead = 3;
+inline constexpr int kPurge = 5;
+inline constexpr int kLineSettings = 7;
+inline constexpr int kTimeouts = 8;
+inline constexpr int kQueueSizes = 9;
+inline constexpr int kClearError = 10;
+inline constexpr int kModemStatus = 11;
+inline constexpr int kConnected = 14;
+inline constexpr int kStoreSettings = 16;
+inline constexpr int kLoadSettings = 17;
+inline constexpr int kRegistry = 23;
+}  // namespace comerr
+
+QString ComErrorText(int code);           // the fixed English text, else "Unknown Error #N"
+QString SystemErrorText(int systemCode);  // the system's own text for an errno value
+
+class EComPort : public std::runtime_error {  // what(): the message, UTF-8
+ public:
+  EComPort(int code, const QString& portName);  // "<port> Error: <code text>"
+  int Code() const { return code_; }
+
+ protected:
+  EComPort(int code, const std::string& message);
+
+ private:
+  int code_;
+};
+
+class EComPortExt : public EComPort {
+ public:
+  EComPortExt(int code, int systemCode, const QString& portName);  // "COM Port Error: <text> on <port>"
+  int SystemCode() const { return systemCode_; }
+
+ private:
+  int systemCode_;
+};
+
+// Where an exception raised by a handler delivered by smWindowSync goes: the application's
+// exception display. The application installs its own; until then the message is logged.
+using TComExceptionDisplay = std::function<void(const std::exception&)>;
+void SetComExceptionDisplay(TComExceptionDisplay display);
+void ShowComException(const std::exception& error);
+
+using TNotifyEvent = std::function<void(QObject* sender)>;
+using TRxCharEvent = std::function<void(QObject* sender, int count)>;
+using TComSignalEvent = std::function<void(QObject* sender, bool onOff)>;
+using TComErrorEvent = std::function<void(QObject* sender, TComErrors errors)>;
+
+// Base of the four settings objects a port owns: assignment as a whole, from the same class only.
+class TComPersistent {
+ public:
+  explicit TComPersistent(TCustomComPort* port) : port_(port) {}
+  TComPersistent(const TComPersistent&) = delete;
+  TComPersistent& operator=(const TComPersistent&) = delete;
+  virtual ~TComPersistent() = default;
+  TCustomComPort* ComPort() const { return port_; }
+  // Copies every field of source; a source of another class throws std::invalid_argument.
+  void Assign(const TComPersistent& source);
+
+ protected:
+  virtual bool CopyFrom(const TComPersistent& source) = 0;  // false: source of another class
+  virtual void ApplyToPort() = 0;
+  virtual const char* ClassName() const = 0;
+
+ private:
+  TCustomComPort* port_;
+};
+
+class TComParity : public TComPersistent {
+ public:
+  explicit TComParity(TCustomComPort* port = nullptr) : TComPersistent(port) {}
+  TParityBits Bits() const { return bits_; }
+  bool Check() const { return check_; }
+  bool Replace() const { return replace_; }
+  std::uint8_t ReplaceChar() const { return replaceChar_; }
+  void SetBits(TParityBits v);
+  void SetCheck(bool v);
+  void SetReplace(bool v);
+  void SetReplaceChar(std::uint8_t v);
+  using TComPersistent::Assign;
+  void Assign(const TComParity& source) { TComPersistent::Assign(source); }
+
+ protected:
+  bool CopyFrom(const TComPersistent& source) override;
+  void ApplyToPort() override;
+  const char* ClassName() const override { return "TComParity"; }
+
+ private:
+  TParityBits bits_ = prNone;
+  bool check_ = false;
+  bool replace_ = false;
+  std::uint8_t replaceChar_ = 0;
+};
+
+class TComFlowControl : public TComPersistent {
+ public:
+  explicit TComFlowControl(TCustomComPort* port = nullptr) : TComPersistent(port) {}
+  bool OutCTSFlow() const { return outCTSFlow_; }
+  bool OutDSRFlow() const { return outDSRFlow_; }
+  TDTRFlowControl ControlDTR() const { return controlDTR_; }
+  TRTSFlowControl ControlRTS() const { return controlRTS_; }
+  bool XonXoffOut() const { return xonXoffOut_; }
+  bool XonXoffIn() const { return xonXoffIn_; }
+  bool DSRSensitivity() const { return dsrSensitivity_; }
+  bool TxContinueOnXoff() const { return txContinueOnXoff_; }
+  std::uint8_t XonChar() const { return xonChar_; }
+  std::uint8_t XoffChar() const { return xoffChar_; }
+  TFlowControl FlowControl() const;
+  void SetOutCTSFlow(bool v);
+  void SetOutDSRFlow(bool v);
+  void SetControlDTR(TDTRFlowControl v);
+  void SetControlRTS(TRTSFlowControl v);
+  void SetXonXoffOut(bool v);
+  void SetXonXoffIn(bool v);
+  void SetDSRSensitivity(bool v);
+  void SetTxContinueOnXoff(bool v);
+  void SetXonChar(std::uint8_t v);
+  void SetXoffChar(std::uint8_t v);
+  void SetFlowControl(TFlowControl v);  // always applies once, also when nothing changed
+  using TComPersistent::Assign;
+  void Assign(const TComFlowControl& source) { TComPersistent::Assign(source); }
+
+ protected:
+  bool CopyFrom(const TComPersistent& source) override;
+  void ApplyToPort() override;
+  const char* ClassName() const override { return "TComFlowControl"; }
+
+ private:
+  bool outCTSFlow_ = false;
+  bool outDSRFlow_ = false;
+  TDTRFlowControl controlDTR_ = dtrDisable;
+  TRTSFlowControl controlRTS_ = rtsDisable;
+  bool xonXoffOut_ = false;
+  bool xonXoffIn_ = false;
+  bool dsrSensitivity_ = false;
+  bool txContinueOnXoff_ = false;
+  std::uint8_t xonChar_ = 0x11;
+  std::uint8_t xoffChar_ = 0x13;
+};
+
+class TComTimeouts : public TComPersistent {
+ public:
+  explicit TComTimeouts(TCustomComPort* port = nullptr) : TComPersistent(port) {}
+  int ReadInterval() const { return readInterval_; }
+  int ReadTotalMultiplier() const { return readTotalMultiplier_; }
+  int ReadTotalConstant() const { return readTotalConstant_; }
+  int WriteTotalMultiplier() const { return writeTotalMultiplier_; }
+  int WriteTotalConstant() const { return writeTotalConstant_; }
+  void SetReadInterval(int v);
+  void SetReadTotalMultiplier(int v);
+  void SetReadTotalConstant(int v);
+  void SetWriteTotalMultiplier(int v);
+  void SetWriteTotalConstant(int v);
+  using TComPersistent::Assign;
+  void Assign(const TComTimeouts& source) { TComPersistent::Assign(source); }
+
+ protected:
+  bool CopyFrom(const TComPersistent& source) override;
+  void ApplyToPort() override;
+  const char* ClassName() const override { return "TComTimeouts"; }
+
+ private:
+  void Store(int& field, int v);
+  int readInterval_ = -1;
+  int readTotalMultiplier_ = 0;
+  int readTotalConstant_ = 0;
+  int writeTotalMultiplier_ = 100;
+  int writeTotalConstant_ = 1000;
+};
+
+class TComBuffer : public TComPersistent {
+ public:
+  explicit TComBuffer(TCustomComPort* port = nullptr) : TComPersistent(port) {}
+  int InputSize() const { return inputSize_; }
+  int OutputSize() const { return outputSize_; }
+  void SetInputSize(int v);   // an odd positive size is reduced by one
+  void SetOutputSize(int v);
+  using TComPersistent::Assign;
+  void Assign(const TComBuffer& source) { TComPersistent::Assign(source); }
+
+ protected:
+  bool CopyFrom(const TComPersistent& source) override;
+  void ApplyToPort() override;
+  const char* ClassName() const override { return "TComBuffer"; }
+
+ private:
+  void Store(int& field, int v);
+  int inputSize_ = 1024;
+  int outputSize_ = 1024;
+};
+
+// Timeouts as the open device uses them: the state after the last ApplyTimeoutSettings.
+struct TAppliedTimeouts {
+  int readInterval = -1, readTotalMultiplier = 0, readTotalConstant = 0;
+  int writeTotalMultiplier = 100, writeTotalConstant = 1000;
+};
+
+class TCustomComPort : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TCustomComPort(QObject* owner = nullptr);
+  TCustomComPort(std::shared_ptr<TComPlatform> platform, QObject* owner = nullptr);
+  ~TCustomComPort() override;  // closes; never throws
+
+  bool Connected() const { return connected_; }
+  void SetConnected(bool v);
+  QString Port() const { return port_; }
+  void SetPort(const QString& v);
+  TBaudRate BaudRate() const { return baudRate_; }
+  void SetBaudRate(TBaudRate v);
+  int CustomBaudRate() const { return customBaudRate_; }
+  void SetCustomBaudRate(int v);
+  TStopBits StopBits() const { return stopBits_; }
+  void SetStopBits(TStopBits v);
+  TDataBits DataBits() const { return dataBits_; }
+  void SetDataBits(TDataBits v);
+  bool DiscardNull() const { return discardNull_; }
+  void SetDiscardNull(bool v);
+  std::uint8_t EventChar() const { return eventChar_; }
+  void SetEventChar(std::uint8_t v);
+  TComEvents Events() const { return events_; }
+  void SetEvents(TComEvents v) { events_ = v; }  // takes effect at the next Open
+  TSyncMethod SyncMethod() const { return syncMethod_; }
+  void SetSyncMethod(TSyncMethod v);
+  TStoredGroups StoredGroups() const { return storedGroups_; }
+  void SetStoredGroups(TStoredGroups v) { storedGroups_ = v; }
+
+  TComParity* Parity() { return &parity_; }
+  TComFlowControl* FlowControl() { return &flowControl_; }
+  TComTimeouts* Timeouts() { return &timeouts_; }
+  TComBuffer* Buffer() { return &buffer_; }
+  const TComParity* Parity() const { return &parity_; }
+  const TComFlowControl* FlowControl() const { return &flowControl_; }
+  const TComTimeouts* Timeouts() const { return &timeouts_; }
+  const TComBuffer* Buffer() const { return &buffer_; }
+  void SetParity(const TComParity& v) { parity_.Assign(v); }
+  void SetFlowControl(const TComFlowControl& v) { flowControl_.Assign(v); }
+  void SetTimeouts(const TComTimeouts& v) { timeouts_.Assign(v); }
+  void SetBuffer(const TComBuffer& v) { buffer_.Assign(v); }
+
+  // The device path a port name stands for: "/..." as given, "COMn" /dev/ttyS(n-1), else /dev/NAME.
+  static QString DevicePath(const QString& portName);
+
+  void Open();
+  void Close();
+  int Write(const void* buffer, int count);  // bytes really written; fewer when the time-out cut it
+  int Read(void* buffer, int count);         // bytes really read; count <= 0 touches nothing
+  void DiscardOutput();                      // drop what is still queued for output
+  int QueuedInputCount();
+  TComSignals LineSignals();
+  TComErrors LineErrors();  // errors recorded since the last query; the query clears them
+
+  void BeginChanges();
+  void EndChanges();
+  virtual void ApplyAllSettings();
+  virtual void ApplyLineSettings();
+  virtual void ApplyTimeoutSettings();
+  virtual void ApplyQueueSizes();
+
+  TRxCharEvent OnRxChar() const { return onRxChar_; }
+  void SetOnRxChar(TRxCharEvent h) { onRxChar_ = std::move(h); }
+  TNotifyEvent OnTxEmpty() const { return onTxEmpty_; }
+  void SetOnTxEmpty(TNotifyEvent h) { onTxEmpty_ = std::move(h); }
+  TNotifyEvent OnBreak() const { return onBreak_; }
+  void SetOnBreak(TNotifyEvent h) { onBreak_ = std::move(h); }
+  TNotifyEvent OnRing() const { return onRing_; }
+  void SetOnRing(TNotifyEvent h) { onRing_ = std::move(h); }
+  TComSignalEvent OnCTSChange() const { return onCTSChange_; }
+  void SetOnCTSChange(TComSignalEvent h) { onCTSChange_ = std::move(h); }
+  TComSignalEvent OnDSRChange() const { return onDSRChange_; }
+  void SetOnDSRChange(TComSignalEvent h) { onDSRChange_ = std::move(h); }
+  TComSignalEvent OnRLSDChange() const { return onRLSDChange_; }
+  void SetOnRLSDChange(TComSignalEvent h) { onRLSDChange_ = std::move(h); }
+  TComErrorEvent OnError() const { return onError_; }
+  void SetOnError(TComErrorEvent h) { onError_ = std::move(h); }
+  TNotifyEvent OnRxFlag() const { return onRxFlag_; }
+  void SetOnRxFlag(TNotifyEvent h) { onRxFlag_ = std::move(h); }
+  TNotifyEvent OnAfterOpen() const { return onAfterOpen_; }
+  void SetOnAfterOpen(TNotifyEvent h) { onAfterOpen_ = std::move(h); }
+  TNotifyEvent OnAfterClose() const { return onAfterClose_; }
+  void SetOnAfterClose(TNotifyEvent h) { onAfterClose_ = std::move(h); }
+  TNotifyEvent OnBeforeOpen() const { return onBeforeOpen_; }
+  void SetOnBeforeOpen(TNotifyEvent h) { onBeforeOpen_ = std::move(h); }
+  TNotifyEvent OnBeforeClose() const { return onBeforeClose_; }
+  void SetOnBeforeClose(TNotifyEvent h) { onBeforeClose_ = std::move(h); }
+  TNotifyEvent OnRx80Full() const { return onRx80Full_; }
+  void SetOnRx80Full(TNotifyEvent h) { onRx80Full_ = std::move(h); }
+  // Detaches all fourteen handlers: an owner calls it before its own state goes, so that the
+  // notifications of a later Close cannot reach a half-destroyed owner.
+  void ClearEventHandlers();
+
+ signals:
+  void deviceGone();  // emitted once, in the UI thread, when the device has vanished
+
+ protected:
+  virtual void OpenDevice();
+  virtual void CloseDevice();
+
+  virtual void DoRxChar(int count);
+  virtual void DoTxEmpty();
+  virtual void DoBreak();
+  virtual void DoRing();
+  virtual void DoCTSChange(bool onOff);
+  virtual void DoDSRChange(bool onOff);
+  virtual void DoRLSDChange(bool onOff);
+  virtual void DoError(TComErrors errors);
+  virtual void DoRxFlag();
+  virtual void DoAfterOpen();
+  virtual void DoAfterClose();
+  virtual void DoBeforeOpen();
+  virtual void DoBeforeClose();
+  virtual void DoRx80Full();
+
+  TComPlatform& Platform() const { return *platform_; }
+  int Handle() const { return handle_; }
+  bool Applying() const { return connected_ && updateCount_ == 0; }
+
+ private:
+  friend class TComThread;
+  friend class TComWindow;
+  // Runs the actions of one batch of line events in the fixed delivery order.
+  void DispatchEvents(TComEvents events);
+  void FailExt(int code, int systemCode) const;
+  void StartEventThread();
+  void StopEventThread();
+  void ReapRetiredThreads();
+  void ReportLineSignals();
+  void AbortPendingIo();
+  void NotifyDeviceGone(std::uint64_t session);
+
+  std::shared_ptr<TComPlatform> platform_;
+  std::unique_ptr<TComThread> thread_;
+  std::vector<std::unique_ptr<TComThread>> retiredThreads_;  // stopped from inside their own delivery
+  bool threadCreated_ = false;
+  int handle_ = -1;
+  std::unique_ptr<TComWindow> window_;
+  int updateCount_ = 0;
+  bool connected_ = false;
+  bool closing_ = false;
+  std::uint64_t session_ = 0;  // counts Opens, so that news of an old device is ignored
+  std::uint64_t goneSession_ = 0;  // the session whose device was reported gone
+  TAppliedTimeouts appliedTimeouts_;
+  TComCounters lineErrorBase_{};  // driver counters at the last LineErrors query
+  bool lineErrorBaseValid_ = false;
+
+  TBaudRate baudRate_ = br9600;
+  int customBaudRate_ = 9600;
+  QString port_ = QStringLiteral("COM1");
+  TStopBits stopBits_ = sbOneStopBit;
+  TDataBits dataBits_ = dbEight;
+  bool discardNull_ = false;
+  std::uint8_t eventChar_ = 0;
+  TComEvents events_ = kAllComEvents;
+  TComBuffer buffer_{this};
+  TComParity parity_{this};
+  TComTimeouts timeouts_{this};
+  TComFlowControl flowControl_{this};
+  TSyncMethod syncMethod_ = smThreadSync;
+  TStoredGroups storedGroups_{sgBasic};
+
+  TRxCharEvent onRxChar_;
+  TNotifyEvent onTxEmpty_, onBreak_, onRing_;
+  TComSignalEvent onCTSChange_, onDSRChange_, onRLSDChange_;
+  TComErrorEvent onError_;
+  TNotifyEvent onRxFlag_, onAfterOpen_, onAfterClose_, onBeforeOpen_, onBeforeClose_, onRx80Full_;
+};
+
+class TComPort : public TCustomComPort {
+  Q_OBJECT
+
+ public:
+  using TCustomComPort::TCustomComPort;
+};
