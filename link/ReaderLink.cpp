@@ -141,7 +141,8 @@ void ReaderLink::ConsumeInput(std::size_t count, bool echo) {
 }
 
 void ReaderLink::Echo(std::string_view raw) {
-  std::size_t width = logLine_.size();  // the buffer holds only the text after the last LF
+  const std::size_t unfinished = logLine_.size();
+  std::size_t width = unfinished;  // the buffer holds only the text after the last LF
   for (const char c : raw) {
     // A CR may stand one past the width, since a following LF makes it part of a break.
     const bool crAtWidth = c == kCr && width == terminal::kMaxLineWidth;
@@ -160,8 +161,11 @@ void ReaderLink::Echo(std::string_view raw) {
     width = c == kLf ? 0 : width + 1;
   }
   host_.ShowLogLine(logLine_);
-  const std::size_t lastLf = logLine_.rfind(kLf);
-  if (lastLf != std::string::npos) logLine_.erase(0, lastLf + 1);
+  // Only the bytes just added can hold a line feed; the rest is the unfinished line.
+  // (A width break may have gone in just before the old line's last byte, a CR.)
+  const std::size_t from = unfinished > 0 ? unfinished - 1 : 0;
+  const std::size_t lastLf = std::string_view(logLine_).substr(from).rfind(kLf);
+  if (lastLf != std::string_view::npos) logLine_.erase(0, from + lastLf + 1);
 }
 
 void ReaderLink::NoteDrop(std::size_t count) {

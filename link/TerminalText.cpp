@@ -98,17 +98,46 @@ std::string Cp866FromUtf8(std::string_view utf8) {
   return out;
 }
 
-void TerminalLog::Show(std::string_view raw) {
-  const std::string text = RenderLogText(raw);
+void TerminalLog::Clear() {
+  lines_.clear();
+  lastRaw_.clear();
+}
+
+LogEdit TerminalLog::Show(std::string_view raw) {
+  LogEdit edit;
   if (lines_.empty()) lines_.emplace_back();
+  // What the last line shows stays, but for a trailing CR, whose meaning the next byte decides.
+  std::size_t stable = lastRaw_.size();
+  std::size_t stableBytes = lines_.back().size();
+  if (stable > 0 && lastRaw_.back() == kCr) {
+    --stable;
+    stableBytes -= 3;  // the CR's control picture
+  }
+  // The link always hands the shown line again with the new bytes behind it.
+  const bool continues = raw.size() >= stable && (stable == 0 || raw[stable - 1] == lastRaw_[stable - 1]);
+  if (!continues) {
+    stable = 0;
+    stableBytes = 0;
+  }
+  edit.keep = stable;
+  const std::string_view fresh = raw.substr(stable);
+  edit.text = RenderLogText(fresh);
+  lines_.back().resize(stableBytes);
+  lastRaw_.resize(stable);
+  const std::size_t lastLf = fresh.rfind(kLf);
+  if (lastLf == std::string_view::npos) {
+    lastRaw_.append(fresh);
+  } else {
+    lastRaw_.assign(fresh.substr(lastLf + 1));
+  }
   std::size_t start = 0;
-  lines_.back().clear();
   for (;;) {
-    const std::size_t brk = text.find('\n', start);
-    lines_.back().append(text, start, brk == std::string::npos ? std::string::npos : brk - start);
+    const std::size_t brk = edit.text.find('\n', start);
+    lines_.back().append(edit.text, start, brk == std::string::npos ? std::string::npos : brk - start);
     if (brk == std::string::npos) break;
     lines_.emplace_back();
     start = brk + 1;
   }
   while (lines_.size() > maxLines_) lines_.pop_front();
+  return edit;
 }

@@ -27,17 +27,28 @@ std::string RenderLogText(std::string_view raw);
 // code page 866 becomes those bytes; any other character becomes '?'.
 std::string Cp866FromUtf8(std::string_view utf8);
 
+// What changed on the log's last line: keep its first `keep` characters, then add `text`
+// (rendered UTF-8, each '\n' opening a new line). A text view applies it without redrawing
+// the whole line; on the last line one raw byte is always one character.
+struct LogEdit {
+  std::size_t keep = 0;
+  std::string text;
+};
+
 // The lines of a terminal log as a text view shows them, without the view: the link hands it
 // the whole unfinished raw line at every echo, and it replaces its last line by the rendering.
+// The raw line only grows between echoes (a trailing CR may still become part of a break), so
+// only what is new is rendered.
 class TerminalLog {
  public:
   explicit TerminalLog(std::size_t maxLines = terminal::kMaxLogLines) : maxLines_(maxLines) {}
   // Replaces the last line by the rendering of raw; each break in it opens a new line.
-  void Show(std::string_view raw);
-  void Clear() { lines_.clear(); }
+  LogEdit Show(std::string_view raw);
+  void Clear();
   const std::deque<std::string>& lines() const { return lines_; }
 
  private:
   std::size_t maxLines_;
   std::deque<std::string> lines_;
+  std::string lastRaw_;  // the raw bytes the last line shows
 };

@@ -43,6 +43,24 @@ TEST(TerminalText, LogDropsItsOldestLinesBeyondItsBound) {
   EXPECT_EQ(log.lines(), (std::deque<std::string>{"3", "4", "5"}));
 }
 
+// The edit a text view applies: only the new characters, a trailing CR taken back when the
+// next byte makes it part of a break, everything again when the line is not a continuation.
+TEST(TerminalText, LogEditsCarryOnlyWhatChanged) {
+  TerminalLog log;
+  auto edit = log.Show("ab\r");
+  EXPECT_EQ(edit.keep, 0u);
+  EXPECT_EQ(edit.text, "ab␍");
+  edit = log.Show("ab\r\ncd");
+  EXPECT_EQ(edit.keep, 2u);
+  EXPECT_EQ(edit.text, "\ncd");
+  edit = log.Show("cdef");
+  EXPECT_EQ(edit.keep, 2u);
+  EXPECT_EQ(edit.text, "ef");
+  edit = log.Show("xy");
+  EXPECT_EQ(edit.keep, 0u);
+  EXPECT_EQ(log.lines(), (std::deque<std::string>{"ab", "xy"}));
+}
+
 // Chunks echoed through the link, each flushed by a quiet line, as a terminal shows them.
 class TerminalEcho : public ::testing::Test {
  protected:
