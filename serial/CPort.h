@@ -16,6 +16,7 @@
 class TComThread;
 class TComWindow;
 class TCustomComPort;
+class TIniFile;
 
 // Component error codes; their texts come from ComErrorText.
 namespace comerr {
@@ -280,6 +281,17 @@ class TCustomComPort : public QObject {
   virtual void ApplyLineSettings();
   virtual void ApplyTimeoutSettings();
   virtual void ApplyQueueSizes();
+
+  // The settings file (SettingsStore.cpp): the stored groups of the section named after the
+  // port; failures are code 16 (save) and code 17 (restore).
+  void SaveSettings(const QString& path);
+  void RestoreSettings(const QString& path);
+  // The modal setup dialog (CPortSetup.cpp); the choices reach the port only after OK.
+  void RunSetupDialog();
+  virtual void SaveToRegistry(const QString& key);
+  virtual void SaveToIniFile(TIniFile& file);
+  virtual void RestoreFromRegistry(const QString& key);
+  virtual void RestoreFromIniFile(TIniFile& file);
 
   TRxCharEvent OnRxChar() const { return onRxChar_; }
   void SetOnRxChar(TRxCharEvent h) { onRxChar_ = std::move(h); }
