@@ -71,6 +71,19 @@ TEST_F(ReaderSearch, AnswerCutByTheDeadlineIsLostAndTheBroadcastRepeated) {
   EXPECT_EQ(line.link.Tally().echoed, answer.size());  // the lost answer ends up in the log
 }
 
+// Every reader of a full line answers one broadcast; all answers queue behind the first in
+// the slot, with noise between them, and all are listed in answer order.
+TEST_F(ReaderSearch, FullLineOfReadersFitsBehindTheSlot) {
+  std::vector<ReaderAnswer> expected;
+  for (int i = 0; i < 254; ++i) {
+    const auto address = static_cast<std::uint8_t>((i * 7) % 254);
+    expected.push_back(Reader(address, static_cast<std::uint8_t>(i), 0x5A));
+    line.At(10 + i * 12, SerialAnswer(expected.back()) + Text(std::string(100, '.')));
+  }
+  EXPECT_EQ(line.link.CollectReaderAnswers(), expected);
+  EXPECT_EQ(line.link.Tally().droppedAtBound, 0u);
+}
+
 TEST_F(ReaderSearch, SecondSearchStartsAfresh) {
   line.At(30, SerialAnswer(Reader(1, 0, 1)));
   ASSERT_EQ(line.link.CollectReaderAnswers().size(), 1u);
