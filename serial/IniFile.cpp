@@ -32,6 +32,8 @@ class TFileSystemStorage final : public TIniStorage {
   }
 };
 
+TIniStorage* defaultStorage = nullptr;
+
 constexpr char kBom[] = "\xEF\xBB\xBF";
 
 }  // namespace
@@ -40,6 +42,10 @@ TIniStorage& FileSystemStorage() {
   static TFileSystemStorage storage;
   return storage;
 }
+
+TIniStorage& DefaultIniStorage() { return defaultStorage ? *defaultStorage : FileSystemStorage(); }
+
+void SetDefaultIniStorage(TIniStorage* storage) { defaultStorage = storage; }
 
 TIniFile::TIniFile(const QString& path, TIniStorage& storage) : path_(path), storage_(storage) {
   TIniStorage::TReadResult read = storage_.Load(path_);

@@ -27,6 +27,10 @@ class TIniStorage {
 
 // The storage of the real file system.
 TIniStorage& FileSystemStorage();
+// The storage a settings file uses unless it is given one: the file system, or what a test put in
+// its place (nullptr puts the file system back).
+TIniStorage& DefaultIniStorage();
+void SetDefaultIniStorage(TIniStorage* storage);
 
 class EIniFile : public std::runtime_error {
  public:
@@ -45,7 +49,7 @@ class TIniFile {
 
   // Loads the file; a missing file is an empty one. Throws EIniFile when the file exists but
   // cannot be read: neither reading nor a later save may then pretend it was empty.
-  explicit TIniFile(const QString& path, TIniStorage& storage = FileSystemStorage());
+  explicit TIniFile(const QString& path, TIniStorage& storage = DefaultIniStorage());
 
   // Section and key match without regard to ASCII case; the first of duplicates counts.
   // A value longer than kMaxValueLength is Overlong: cut short it could name something else.

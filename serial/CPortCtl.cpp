@@ -1,0 +1,215 @@
+#include "CPortCtl.h"
+
+#include "CPort.h"
+#include "SettingsValues.h"
+
+#include <QSerialPortInfo>
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace {
+
+// The kernel's list of terminals, which the serial device list is drawn from.
+constexpr char kTerminalClass[] = "/sys/class/tty";
+
+TSerialPortLister& PortLister() {
+  static TSerialPortLister lister;
+  return lister;
+}
+
+template <typename Enum>
+void AddTexts(QComboBox& items) {
+  for (const char* text : TEnumTexts<Enum>::texts) items.addItem(QString::fromLatin1(text));
+}
+
+template <typename Enum>
+QString ValueText(Enum value) {
+  return QString::fromLatin1(EnumText(value));
+}
+
+}  // namespace
+
+void ListSerialPorts(QStringList& strings) {
+  // QSerialPortInfo answers an unreadable device list with an empty one; tell that apart from a
+  // machine that simply has no serial device.
+  DIR* dir = opendir(kTerminalClass);
+  if (!dir) throw EComPortExt(comerr::kRegistry, errno, QStringLiteral("EnumComPorts"));
+  closedir(dir);
+
+  QStringList names;
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) names.append(info.portName());
+  std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) < 0;
+  });
+  strings = names;
+}
+
+void SetSerialPortLister(TSerialPortLister lister) { PortLister() = std::move(lister); }
+
+void TComSelect::FillItems() {
+  items_.clear();
+  switch (comProperty_) {
+    case cpNone:
+      break;
+    case cpPort: {
+      QStringList names;
+      if (PortLister())
+        PortLister()(names);
+      else
+        ListSerialPorts(names);
+      items_.addItems(names);
+      break;
+    }
+    case cpBaudRate:
+      AddTexts<TBaudRate>(items_);
+      break;
+    case cpDataBits:
+      AddTexts<TDataBits>(items_);
+      break;
+    case cpStopBits:
+      AddTexts<TStopBits>(items_);
+      break;
+    case cpParity:
+      AddTexts<TParityBits>(items_);
+      break;
+    case cpFlowControl:
+      AddTexts<TFlowControl>(items_);
+      break;
+  }
+}
+
+QString TComSelect::PortValueText() const {
+  switch (comProperty_) {
+    case cpNone:
+      break;
+    case cpPort:
+      return comPort_->Port();
+    case cpBaudRate:
+      return ValueText(comPort_->BaudRate());
+    case cpDataBits:
+      return ValueText(comPort_->DataBits());
+    case cpStopBits:
+      return ValueText(comPort_->StopBits());
+    case cpParity:
+      return ValueText(comPort_->Parity()->Bits());
+    case cpFlowControl:
+      return ValueText(comPort_->FlowControl()->FlowControl());
+  }
+  return {};
+}
+
+int TComSelect::ShowPortValue() {
+  if (!comPort_ || comProperty_ == cpNone) return -1;
+  const QString current = PortValueText();
+  for (int i = 0; i < items_.count(); ++i) {
+    if (SameTextIgnoringCase(items_.itemText(i).toUtf8(), current.toUtf8())) {
+      TakeSelection(items_.itemText(i));
+      return i;
+    }
+  }
+  // A name the list does not show (a pseudo-terminal, a by-id path, COM1 without ttyS0) is
+  // still the operator's setting: keep it as the value OK applies, rather than the empty text.
+  if (comProperty_ == cpPort) port_ = current;
+  return -1;
+}
+
+void TComSelect::TakeSelection(const QString& text) {
+  const QByteArray bytes = text.toUtf8();
+  switch (comProperty_) {
+    case cpNone:
+      break;
+    case cpPort:
+      port_ = text;
+      break;
+    case cpBaudRate:
+      baudRate_ = EnumFromText<TBaudRate>(bytes);
+      break;
+    case cpDataBits:
+      dataBits_ = EnumFromText<TDataBits>(bytes);
+      break;
+    case cpStopBits:
+      stopBits_ = EnumFromText<TStopBits>(bytes);
+      break;
+    case cpParity:
+      parity_ = EnumFromText<TParityBits>(bytes);
+      break;
+    case cpFlowControl:
+      flowControl_ = EnumFromText<TFlowControl>(bytes);
+      break;
+  }
+  if (autoApply_) ApplyToPort();
+}
+
+void TComSelect::ApplyToPort() {
+  if (!comPort_) return;
+  switch (comProperty_) {
+    case cpNone:
+      break;
+    case cpPort:
+      comPort_->SetPort(port_);
+      break;
+    case cpBaudRate:
+      comPort_->SetBaudRate(baudRate_);
+      break;
+    case cpDataBits:
+      comPort_->SetDataBits(dataBits_);
+      break;
+    case cpStopBits:
+      comPort_->SetStopBits(stopBits_);
+      break;
+    case cpParity:
+      comPort_->Parity()->SetBits(parity_);
+      break;
+    case cpFlowControl:
+      comPort_->FlowControl()->SetFlowControl(flowControl_);
+      break;
+  }
+}
+
+TComComboBox::TComComboBox(QWidget* parent) : QComboBox(parent), select_(*this) {
+  setEditable(false);
+  connect(this, &QComboBox::activated, this, &TComComboBox::Picked);
+}
+
+void TComComboBox::SetComPort(TCustomComPort* port) {
+  if (port == select_.ComPort()) return;
+  disconnect(portWatch_);
+  select_.SetComPort(port);
+  if (port) portWatch_ = connect(port, &QObject::destroyed, this, &TComComboBox::PortDestroyed);
+  ShowPortValue();
+}
+
+void TComComboBox::SetComProperty(TComProperty property) {
+  select_.SetComProperty(property);
+  select_.FillItems();
+  if (count() == 0) return;
+  if (select_.ComPort())
+    ShowPortValue();
+  else
+    setCurrentIndex(0);
+}
+
+QString TComComboBox::Text() const { return currentIndex() < 0 ? QString() : currentText(); }
+
+void TComComboBox::SetText(const QString& text) {
+  int index = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (index >= 0) setCurrentIndex(index);
+}
+
+void TComComboBox::ShowPortValue() {
+  if (!select_.ComPort()) return;
+  setCurrentIndex(select_.ShowPortValue());
+}
+
+void TComComboBox::Picked(int index) {
+  select_.TakeSelection(itemText(index));
+  emit Change();
+}
+
+void TComComboBox::PortDestroyed() {
+  select_.SetComPort(nullptr);
+  if (count() > 0) setCurrentIndex(0);
+}

@@ -1,0 +1,109 @@
+#include "CPortSetup.h"
+
+#include "CPort.h"
+
+#include <QFont>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+struct TRow {
+  const char* label;
+  TComProperty property;
+};
+constexpr TRow kRows[] = {
+    {"Port", cpPort},         {"Baud rate", cpBaudRate}, {"Data bits", cpDataBits},
+    {"Stop bits", cpStopBits}, {"Parity", cpParity},      {"Flow control", cpFlowControl},
+};
+
+QPushButton* AddButton(QWidget* parent, const char* name, const char* caption, int left) {
+  auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setGeometry(left, 184, 75, 25);
+  return button;
+}
+
+// Ends a bracket of changes after a failure without hiding that failure behind a second one.
+void EndChangesAfterFailure(TCustomComPort& port) {
+  try {
+    port.EndChanges();
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+TComSetupFrm::TComSetupFrm(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+  setObjectName(QStringLiteral("ComSetupFrm"));
+  setWindowTitle(QStringLiteral("Setup"));
+  QFont font(QStringLiteral("MS Sans Serif"));
+  font.setPixelSize(11);
+  setFont(font);
+  setFixedSize(231, 216);
+
+  auto* group = new QGroupBox(QStringLiteral(" Settings "), this);
+  group->setObjectName(QStringLiteral("GroupBox1"));
+  group->setGeometry(8, 8, 217, 169);
+
+  QWidget* previous = nullptr;
+  for (int i = 0; i < 6; ++i) {
+    const QString number = QString::number(i + 1);
+    auto* label = new QLabel(QString::fromLatin1(kRows[i].label), group);
+    label->setObjectName(QStringLiteral("Label") + number);
+    label->move(8, 24 + 24 * i);
+    label->adjustSize();
+
+    auto* combo = new TComComboBox(group);
+    combo->setObjectName(QStringLiteral("Combo") + number);
+    combo->setGeometry(80, 16 + 24 * i, 129, 21);
+    combo->SetComProperty(kRows[i].property);
+    combos_[static_cast<std::size_t>(i)] = combo;
+    if (previous) setTabOrder(previous, combo);
+    previous = combo;
+  }
+
+  QPushButton* ok = AddButton(this, "Button1", "OK", 70);
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, [this] { done(mrOk); });
+  QPushButton* cancel = AddButton(this, "Button2", "Cancel", 150);
+  connect(cancel, &QPushButton::clicked, this, [this] { done(mrCancel); });
+  setTabOrder(previous, ok);
+  setTabOrder(ok, cancel);
+  combos_[0]->setFocus();
+
+  if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
+}
+
+void TComSetupFrm::reject() { done(mrCancel); }
+
+void TComSetupFrm::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void TCustomComPort::RunSetupDialog() {
+  TComSetupFrm form;
+  const auto& combos = form.Combos();
+  for (TComComboBox* combo : combos) combo->SetComPort(this);
+  for (TComComboBox* combo : combos) combo->ShowPortValue();
+  if (form.exec() != TComSetupFrm::mrOk) return;
+
+  // One bracket, so an open port is reconfigured once, with all choices.
+  BeginChanges();
+  try {
+    for (TComComboBox* combo : combos) combo->ApplyToPort();
+  } catch (...) {
+    EndChangesAfterFailure(*this);
+    throw;
+  }
+  EndChanges();
+}
