@@ -81,8 +81,6 @@ class ReaderLink {
   void ReceiveChunk(std::span<const std::uint8_t> bytes);
   // Frame assembler; final = true is the scan at the end of a wait.
   void ProcessInput(std::span<const std::uint8_t> bytes, bool final);
-  // Removes up to count bytes from the front of the receive buffer, echoing them first.
-  void ConsumeInput(std::size_t count, bool echo);
   // The 10 ms timer: echoes the whole buffer once the line is quiet and nobody awaits.
   void IdleFlush();
 
@@ -122,6 +120,9 @@ class ReaderLink {
   };
 
   std::size_t Buffered() const { return buffer_.size() - head_; }
+  // Removes up to count bytes from the front of the receive buffer, echoing them first.
+  // Bytes removed without echo are counted in the tally by the caller, which knows why.
+  void ConsumeInput(std::size_t count, bool echo);
   void Append(std::span<const std::uint8_t> bytes);
   void DropFront(std::size_t count);
   void Echo(std::string_view raw);
