@@ -1,6 +1,7 @@
 #include "CPort.h"
 #include "CPortSetup.h"
 #include "../app/QtTestApp.h"
+#include "../serial/PtyPair.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -173,6 +174,31 @@ TEST_F(SetupDialog, CustomRateAndCustomFlowSurviveOk) {
   EXPECT_EQ(port.CustomBaudRate(), 250000);
   EXPECT_EQ(port.FlowControl()->ControlRTS(), rtsToggle);
   EXPECT_TRUE(port.FlowControl()->XonXoffOut());
+}
+
+// A choice the open port cannot take leaves as the port's exception, and the bracket of changes
+// is closed all the same, so later settings still reach the device at once.
+TEST_F(SetupDialog, FailedApplyOnAnOpenPortLeavesItUsable) {
+  SetSerialPortLister([](QStringList& names) { names = {"parvex-no-such-device"}; });
+  TPtyPair pty;
+  ASSERT_FALSE(pty.Name().empty());
+  const QString device = QString::fromStdString(pty.Name());
+  port.SetPort(device);
+  port.Open();
+  QTimer::singleShot(0, [] {
+    auto* form = qobject_cast<TComSetupFrm*>(QApplication::activeModalWidget());
+    ASSERT_NE(form, nullptr);
+    Pick(Combo(*form, 1), "parvex-no-such-device");
+    Click(*form, "Button1");
+  });
+  EXPECT_THROW(port.RunSetupDialog(), EComPortExt);
+  EXPECT_FALSE(port.Connected());
+  port.SetPort(device);
+  port.Open();
+  port.SetBaudRate(br57600);
+  termios t = pty.Attributes();
+  EXPECT_EQ(cfgetospeed(&t), B57600);
+  port.Close();
 }
 
 TEST_F(SetupDialog, PortListFailureLeavesBeforeTheDialogShows) {
