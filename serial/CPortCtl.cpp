@@ -106,7 +106,7 @@ int TComSelect::ShowPortValue() {
   const QString current = PortValueText();
   for (int i = 0; i < items_.count(); ++i) {
     if (SameTextIgnoringCase(items_.itemText(i).toUtf8(), current.toUtf8())) {
-      TakeSelection(items_.itemText(i));
+      Store(items_.itemText(i));  // showing is not picking: nothing goes to the port
       return i;
     }
   }
@@ -117,6 +117,11 @@ int TComSelect::ShowPortValue() {
 }
 
 void TComSelect::TakeSelection(const QString& text) {
+  Store(text);
+  if (autoApply_) ApplyToPort();
+}
+
+void TComSelect::Store(const QString& text) {
   const QByteArray bytes = text.toUtf8();
   switch (comProperty_) {
     case cpNone:
@@ -140,7 +145,6 @@ void TComSelect::TakeSelection(const QString& text) {
       flowControl_ = EnumFromText<TFlowControl>(bytes);
       break;
   }
-  if (autoApply_) ApplyToPort();
 }
 
 void TComSelect::ApplyToPort() {

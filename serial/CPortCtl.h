@@ -55,6 +55,7 @@ class TComSelect {
 
  private:
   QString PortValueText() const;
+  void Store(const QString& text);
 
   QString port_;
   TBaudRate baudRate_ = brCustom;

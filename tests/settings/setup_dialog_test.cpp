@@ -288,6 +288,15 @@ TEST_F(ComComboBox, AutoApplyAndTheDestroyedPort) {
     Pick(&combo, "1.5");
     EXPECT_EQ(port.StopBits(), sbOne5StopBits);
     EXPECT_GT(changes, 0);
+
+    // Showing the port's value is not a pick: the name keeps its own case.
+    TComComboBox names;
+    names.SetComProperty(cpPort);
+    names.SetAutoApply(true);
+    port.SetPort(QStringLiteral("ttyusb0"));
+    names.SetComPort(&port);
+    EXPECT_EQ(names.Text(), "ttyUSB0");
+    EXPECT_EQ(port.Port(), "ttyusb0");
   }
   EXPECT_EQ(combo.ComPort(), nullptr);
   EXPECT_EQ(combo.Text(), "1");
