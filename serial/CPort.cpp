@@ -64,14 +64,14 @@ QString ComErrorText(int code) {
 QString SystemErrorText(int systemCode) { return QString::fromLocal8Bit(std::strerror(systemCode)); }
 
 EComPort::EComPort(int code, const QString& portName)
-    : EComPort(code, (portName + QStringLiteral(" Error: ") + ComErrorText(code)).toStdString()) {}
+    : EComPort(code, TMessage{(portName + QStringLiteral(" Error: ") + ComErrorText(code)).toStdString()}) {}
 
-EComPort::EComPort(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
+EComPort::EComPort(int code, TMessage message) : std::runtime_error(message.text), code_(code) {}
 
 EComPortExt::EComPortExt(int code, int systemCode, const QString& portName)
-    : EComPort(code,
-               (QStringLiteral("COM Port Error: ") + ComErrorText(code) + QStringLiteral(" on ") + portName)
-                   .toStdString()),
+    : EComPort(code, TMessage{(QStringLiteral("COM Port Error: ") + ComErrorText(code) + QStringLiteral(" on ") +
+                               portName)
+                                  .toStdString()}),
       systemCode_(systemCode) {}
 
 void SetComExceptionDisplay(TComExceptionDisplay display) { ExceptionDisplay() = std::move(display); }
@@ -371,11 +371,13 @@ void TCustomComPort::Close() {
   note([this] { DoDSRChange(false); });
   note([this] { DoRLSDChange(false); });
   note([this] { DoBeforeClose(); });
+  // No transfer can be pending here (Write and Read block in this thread), so the purge that
+  // discards what is still queued comes after the thread, which may still be handing over bytes.
   // Closing always completes: a purge that fails is reported after the port is closed, and one
   // that fails because the device has vanished is not reported at all.
-  note([this] { AbortPendingIo(); });
   StopEventThread();
   window_.reset();
+  note([this] { AbortPendingIo(); });
   CloseDevice();
   connected_ = false;
   closing_ = false;

@@ -44,7 +44,10 @@ class EComPort : public std::runtime_error {  // what(): the message, UTF-8
   int Code() const { return code_; }
 
  protected:
-  EComPort(int code, const std::string& message);
+  struct TMessage {
+    std::string text;
+  };
+  EComPort(int code, TMessage message);
 
  private:
   int code_;

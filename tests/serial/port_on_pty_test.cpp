@@ -5,7 +5,12 @@
 
 #include <numeric>
 
+#include <sys/file.h>
+
+#include <thread>
+
 #include "CPort.h"
+#include "DeviceSpeed.h"
 #include "PtyPair.h"
 
 namespace {
@@ -87,6 +92,117 @@ TEST_F(PortOnPty, ClosedPortOpensAgain) {
   EXPECT_FALSE(port.Connected());
   port.SetConnected(true);
   EXPECT_TRUE(port.Connected());
+}
+
+TEST_F(PortOnPty, SettingsWrittenWhileOpenReachTheDeviceAtOnceOrAtTheEnd) {
+  port.Open();
+  port.SetBaudRate(br57600);
+  EXPECT_EQ(DeviceSpeed(pty.Slave()), 57600);
+  port.BeginChanges();
+  port.SetBaudRate(br115200);
+  port.SetStopBits(sbTwoStopBits);
+  EXPECT_EQ(DeviceSpeed(pty.Slave()), 57600);
+  port.EndChanges();
+  EXPECT_EQ(DeviceSpeed(pty.Slave()), 115200);
+  EXPECT_TRUE(pty.Attributes().c_cflag & CSTOPB);
+}
+
+TEST_F(PortOnPty, AnyRateReachesTheDevice) {
+  port.SetBaudRate(brCustom);
+  port.SetCustomBaudRate(31250);
+  port.Open();
+  EXPECT_EQ(DeviceSpeed(pty.Slave()), 31250);
+  port.SetBaudRate(br14400);
+  EXPECT_EQ(DeviceSpeed(pty.Slave()), 14400);
+  port.SetCustomBaudRate(1000);  // ignored unless the rate is custom
+  EXPECT_EQ(DeviceSpeed(pty.Slave()), 14400);
+}
+
+TEST_F(PortOnPty, OpenIsExclusive) {
+  port.Open();
+  TComPort second;
+  second.SetPort(port.Port());
+  second.SetEvents({});
+  try {
+    second.Open();
+    FAIL() << "a second port shared the line";
+  } catch (const EComPortExt& e) {
+    EXPECT_EQ(e.Code(), comerr::kOpen);
+    EXPECT_EQ(e.SystemCode(), EBUSY);
+  }
+  EXPECT_FALSE(second.Connected());
+  EXPECT_TRUE(port.Connected());
+  port.Close();
+
+  // Another program holding the line keeps us off it, root or not.
+  const int other = open(pty.Name().c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+  EXPECT_THROW(port.Open(), EComPortExt);
+  EXPECT_FALSE(port.Connected());
+  close(other);
+  port.Open();
+  EXPECT_TRUE(port.Connected());
+}
+
+TEST_F(PortOnPty, NamesWithoutATerminalDeviceFailToOpen) {
+  struct {
+    const char* name;
+    int systemCode;
+  } rows[] = {{"parvex-no-such-device", ENOENT}, {"/dev/null", ENOTTY}};
+  for (const auto& row : rows) {
+    bool beforeOpen = false, afterOpen = false;
+    port.SetOnBeforeOpen([&](QObject*) { beforeOpen = true; });
+    port.SetOnAfterOpen([&](QObject*) { afterOpen = true; });
+    port.SetPort(row.name);
+    try {
+      port.Open();
+      FAIL() << row.name;
+    } catch (const EComPortExt& e) {
+      EXPECT_EQ(e.Code(), comerr::kOpen);
+      EXPECT_EQ(e.SystemCode(), row.systemCode);
+      EXPECT_TRUE(std::string(e.what()).ends_with(std::string(" on ") + row.name));
+    }
+    EXPECT_FALSE(port.Connected());
+    EXPECT_TRUE(beforeOpen);
+    EXPECT_FALSE(afterOpen);
+  }
+}
+
+TEST_F(PortOnPty, PtyHasNoModemLinesAndNoLineErrors) {
+  port.Open();
+  EXPECT_TRUE(port.LineSignals().empty());
+  EXPECT_TRUE(port.LineErrors().empty());
+  port.FlowControl()->SetControlDTR(dtrEnable);  // nothing to raise on a pty, and no failure
+  EXPECT_TRUE(port.Connected());
+}
+
+TEST_F(PortOnPty, WriteNobodyTakesStopsAtItsTimeOut) {
+  port.SetEvents({});
+  port.Timeouts()->SetWriteTotalMultiplier(0);
+  port.Timeouts()->SetWriteTotalConstant(50);
+  port.Open();
+  std::vector<unsigned char> big(1 << 20, 0x55);
+  const int written = port.Write(big.data(), static_cast<int>(big.size()));
+  EXPECT_GT(written, 0);
+  EXPECT_LT(written, static_cast<int>(big.size()));
+  port.DiscardOutput();
+}
+
+TEST_F(PortOnPty, ReadWithATotalTimeOutWaitsForTheFirstByte) {
+  port.SetEvents({});
+  port.Timeouts()->SetReadTotalMultiplier(-1);
+  port.Timeouts()->SetReadTotalConstant(5000);
+  port.Open();
+  std::thread farEnd([this] {
+    usleep(20 * 1000);
+    pty.Send({0x5A, 0xA5});
+  });
+  unsigned char buffer[4] = {};
+  const int n = port.Read(buffer, 4);
+  farEnd.join();
+  ASSERT_GE(n, 1);
+  EXPECT_EQ(buffer[0], 0x5A);
 }
 
 }  // namespace

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <atomic>
+
+#include "ComPlatform.h"
+
+// The machine's platform with its waits counted, to see whether an event thread sleeps.
+class TCountingPlatform : public TComPlatform {
+ public:
+  std::atomic<int> polls{0};
+
+  int OpenDevice(const std::string& path) override { return real_->OpenDevice(path); }
+  int Close(int fd) override { return real_->Close(fd); }
+  int IsTerminal(int fd) override { return real_->IsTerminal(fd); }
+  int SetExclusive(int fd) override { return real_->SetExclusive(fd); }
+  int Lock(int fd) override { return real_->Lock(fd); }
+  int GetAttributes(int fd, termios& t) override { return real_->GetAttributes(fd, t); }
+  int SetAttributes(int fd, const termios& t) override { return real_->SetAttributes(fd, t); }
+  int SetCustomSpeed(int fd, int rate) override { return real_->SetCustomSpeed(fd, rate); }
+  int GetModemLines(int fd, int& lines) override { return real_->GetModemLines(fd, lines); }
+  int SetModemLines(int fd, int lines, bool on) override { return real_->SetModemLines(fd, lines, on); }
+  int InputQueued(int fd) override { return real_->InputQueued(fd); }
+  int GetCounters(int fd, TComCounters& c) override { return real_->GetCounters(fd, c); }
+  int Flush(int fd, int selector) override { return real_->Flush(fd, selector); }
+  long Read(int fd, void* b, std::size_t n) override { return real_->Read(fd, b, n); }
+  long Write(int fd, const void* b, std::size_t n) override { return real_->Write(fd, b, n); }
+  int Poll(pollfd* fds, nfds_t n, int timeoutMs) override {
+    ++polls;
+    return real_->Poll(fds, n, timeoutMs);
+  }
+  int CreateEvent() override { return real_->CreateEvent(); }
+  int SignalEvent(int fd) override { return real_->SignalEvent(fd); }
+
+ private:
+  std::shared_ptr<TComPlatform> real_ = SystemComPlatform();
+};

@@ -1,0 +1,479 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "CPort.h"
+#include "PtyPair.h"
+#include "ScriptedComPlatform.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+
+// ---- error texts and messages --------------------------------------------------------------
+
+struct TCodeRow {
+  int code;
+  const char* text;
+};
+void PrintTo(const TCodeRow& row, std::ostream* out) { *out << "code " << row.code; }
+class ComErrorTexts : public ::testing::TestWithParam<TCodeRow> {};
+
+TEST_P(ComErrorTexts, EachCodeHasItsText) {
+  EXPECT_EQ(ComErrorText(GetParam().code).toStdString(), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ComErrorTexts,
+    ::testing::Values(TCodeRow{1, "Unable to open com port"}, TCodeRow{2, "WriteFile function failed"},
+                      TCodeRow{3, "ReadFile function failed"}, TCodeRow{4, "Invalid Async parameter"},
+                      TCodeRow{5, "PurgeComm function failed"}, TCodeRow{6, "Unable to get async status"},
+                      TCodeRow{7, "SetCommState function failed"}, TCodeRow{8, "SetCommTimeouts failed"},
+                      TCodeRow{9, "SetupComm function failed"}, TCodeRow{10, "ClearCommError function failed"},
+                      TCodeRow{11, "GetCommModemStatus function failed"},
+                      TCodeRow{12, "EscapeCommFunction function failed"},
+                      TCodeRow{13, "TransmitCommChar function failed"},
+                      TCodeRow{14, "Cannot set property while connected"},
+                      TCodeRow{15, "EnumPorts function failed"}, TCodeRow{16, "Failed to store settings"},
+                      TCodeRow{17, "Failed to load settings"}, TCodeRow{18, "Link (un)registration failed"},
+                      TCodeRow{19, "Cannot change led state if ComPort is selected"},
+                      TCodeRow{20, "Cannot wait for event if event thread is created"},
+                      TCodeRow{21, "WaitForEvent method failed"},
+                      TCodeRow{22, "A component is linked to OnRxBuf event"}, TCodeRow{23, "Registry error"},
+                      TCodeRow{0, "Unknown Error #0"}, TCodeRow{24, "Unknown Error #24"},
+                      TCodeRow{-3, "Unknown Error #-3"}));
+
+TEST(ComPortExceptions, MessagesNameThePortInTheirTwoFormats) {
+  const EComPort plain(comerr::kConnected, "COM1");
+  EXPECT_STREQ(plain.what(), "COM1 Error: Cannot set property while connected");
+  EXPECT_EQ(plain.Code(), 14);
+  const EComPortExt ext(comerr::kOpen, ENOENT, "COM9");
+  EXPECT_STREQ(ext.what(), "COM Port Error: Unable to open com port on COM9");
+  EXPECT_EQ(ext.Code(), 1);
+  EXPECT_EQ(ext.SystemCode(), ENOENT);
+  EXPECT_EQ(SystemErrorText(EACCES).toStdString(), std::strerror(EACCES));
+}
+
+struct TPathRow {
+  const char* name;
+  const char* path;
+};
+void PrintTo(const TPathRow& row, std::ostream* out) { *out << row.name; }
+class PortNames : public ::testing::TestWithParam<TPathRow> {};
+
+TEST_P(PortNames, MapToDevicePaths) {
+  EXPECT_EQ(TCustomComPort::DevicePath(GetParam().name).toStdString(), GetParam().path);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PortNames,
+                         ::testing::Values(TPathRow{"COM1", "/dev/ttyS0"}, TPathRow{"COM12", "/dev/ttyS11"},
+                                           TPathRow{"/dev/pts/4", "/dev/pts/4"},
+                                           TPathRow{"ttyUSB0", "/dev/ttyUSB0"}, TPathRow{"COM0", "/dev/COM0"},
+                                           TPathRow{"COMX", "/dev/COMX"}, TPathRow{"COM+1", "/dev/COM+1"},
+                                           TPathRow{"com1", "/dev/com1"}));
+
+// ---- properties on a port over the scripted device ----------------------------------------
+
+class PortOnDouble : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApp();
+    port.SetEvents({});
+  }
+  void OpenPort() {
+    port.Open();
+    ASSERT_TRUE(port.Connected());
+  }
+  std::shared_ptr<TScriptedComPlatform> device = std::make_shared<TScriptedComPlatform>();
+  TComPort port{device};
+};
+
+TEST_F(PortOnDouble, StartsWithTheDefaultsOfTheSettingsModel) {
+  EXPECT_EQ(port.Port(), "COM1");
+  EXPECT_EQ(port.BaudRate(), br9600);
+  EXPECT_EQ(port.CustomBaudRate(), 9600);
+  EXPECT_EQ(TComPort().Events(), kAllComEvents);
+  EXPECT_EQ(port.SyncMethod(), smThreadSync);
+  EXPECT_EQ(port.StoredGroups(), TStoredGroups{sgBasic});
+  EXPECT_EQ(port.Timeouts()->ReadInterval(), -1);
+  EXPECT_EQ(port.Timeouts()->WriteTotalMultiplier(), 100);
+  EXPECT_EQ(port.Timeouts()->WriteTotalConstant(), 1000);
+  EXPECT_EQ(port.Buffer()->InputSize(), 1024);
+  EXPECT_EQ(port.Buffer()->OutputSize(), 1024);
+  EXPECT_EQ(port.FlowControl()->XonChar(), 0x11);
+  EXPECT_EQ(port.FlowControl()->XoffChar(), 0x13);
+  EXPECT_EQ(port.FlowControl()->FlowControl(), fcNone);
+  EXPECT_FALSE(port.Connected());
+}
+
+TEST_F(PortOnDouble, BufferSizesDropAnOddUnitWhenPositive) {
+  struct {
+    int written, stored;
+  } rows[] = {{1025, 1024}, {1024, 1024}, {1, 0}, {0, 0}, {-3, -3}};
+  for (const auto& row : rows) {
+    port.Buffer()->SetInputSize(row.written);
+    port.Buffer()->SetOutputSize(row.written);
+    EXPECT_EQ(port.Buffer()->InputSize(), row.stored) << row.written;
+    EXPECT_EQ(port.Buffer()->OutputSize(), row.stored) << row.written;
+  }
+}
+
+TEST_F(PortOnDouble, CompositeFlowControlReadsFromTheFlags) {
+  TComFlowControl& flow = *port.FlowControl();
+  flow.SetControlRTS(rtsHandshake);
+  flow.SetOutCTSFlow(true);
+  EXPECT_EQ(flow.FlowControl(), fcHardware);
+  flow.SetXonXoffIn(true);
+  EXPECT_EQ(flow.FlowControl(), fcCustom);
+  flow.SetControlRTS(rtsDisable);
+  flow.SetOutCTSFlow(false);
+  flow.SetXonXoffOut(true);
+  EXPECT_EQ(flow.FlowControl(), fcSoftware);
+  flow.SetXonXoffIn(false);
+  EXPECT_EQ(flow.FlowControl(), fcCustom);
+  flow.SetXonXoffOut(false);
+  flow.SetOutDSRFlow(true);  // takes no part in the composite
+  flow.SetControlDTR(dtrEnable);
+  EXPECT_EQ(flow.FlowControl(), fcNone);
+  flow.SetControlRTS(rtsEnable);
+  EXPECT_EQ(flow.FlowControl(), fcCustom);
+}
+
+TEST_F(PortOnDouble, CompositeFlowControlWriteResetsTheHandshakesFirst) {
+  TComFlowControl& flow = *port.FlowControl();
+  flow.SetFlowControl(fcHardware);
+  EXPECT_EQ(flow.ControlRTS(), rtsHandshake);
+  EXPECT_TRUE(flow.OutCTSFlow());
+  flow.SetFlowControl(fcSoftware);
+  EXPECT_EQ(flow.ControlRTS(), rtsDisable);
+  EXPECT_FALSE(flow.OutCTSFlow());
+  EXPECT_TRUE(flow.XonXoffIn() && flow.XonXoffOut());
+  flow.SetFlowControl(fcCustom);
+  EXPECT_EQ(flow.FlowControl(), fcSoftware);
+  flow.SetFlowControl(fcNone);
+  EXPECT_FALSE(flow.XonXoffIn() || flow.XonXoffOut());
+}
+
+TEST_F(PortOnDouble, WritesApplyOnceWhenTheValueChangesOrAWholeObjectIsAssigned) {
+  OpenPort();
+  const int base = device->Count(TCall::SetAttributes);
+  port.SetBaudRate(br9600);
+  port.Parity()->SetBits(prNone);
+  port.FlowControl()->SetXonChar(0x11);
+  EXPECT_EQ(device->Count(TCall::SetAttributes), base);
+  port.SetBaudRate(br19200);
+  EXPECT_EQ(device->Count(TCall::SetAttributes), base + 1);
+  port.FlowControl()->SetFlowControl(fcCustom);  // nothing changed, still applied
+  EXPECT_EQ(device->Count(TCall::SetAttributes), base + 2);
+  TComParity parity;
+  parity.SetBits(prOdd);
+  parity.SetCheck(true);
+  port.SetParity(parity);
+  EXPECT_EQ(device->Count(TCall::SetAttributes), base + 3);
+  EXPECT_EQ(port.Parity()->Bits(), prOdd);
+  EXPECT_TRUE(port.Parity()->Check());
+  EXPECT_TRUE(device->attributes.c_iflag & INPCK);
+  TComTimeouts timeouts;
+  EXPECT_THROW(port.Parity()->Assign(static_cast<const TComPersistent&>(timeouts)), std::invalid_argument);
+  EXPECT_EQ(device->Count(TCall::SetAttributes), base + 3);
+}
+
+TEST_F(PortOnDouble, BracketedChangesReachTheDeviceOnceAtTheOutermostEnd) {
+  OpenPort();
+  const int base = device->Count(TCall::SetAttributes);
+  port.EndChanges();  // without a matching begin: nothing
+  EXPECT_EQ(device->Count(TCall::SetAttributes), base);
+  port.BeginChanges();
+  port.BeginChanges();
+  port.SetBaudRate(br57600);
+  port.SetDataBits(dbSeven);
+  port.Parity()->SetBits(prEven);
+  port.EndChanges();
+  EXPECT_EQ(device->Count(TCall::SetAttributes), base);
+  port.EndChanges();
+  EXPECT_EQ(device->Count(TCall::SetAttributes), base + 1);
+  EXPECT_EQ(cfgetospeed(&device->attributes), B57600);
+  EXPECT_EQ(device->attributes.c_cflag & CSIZE, static_cast<tcflag_t>(CS7));
+  EXPECT_EQ(device->attributes.c_cflag & (PARENB | PARODD), static_cast<tcflag_t>(PARENB));
+}
+
+TEST_F(PortOnDouble, LineSettingsMapToTermios) {
+  port.Parity()->SetBits(prMark);
+  port.SetDataBits(dbFive);
+  port.SetStopBits(sbOne5StopBits);
+  port.FlowControl()->SetFlowControl(fcHardware);
+  port.FlowControl()->SetControlDTR(dtrEnable);
+  OpenPort();
+  const termios& t = device->attributes;
+  EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS5));
+  EXPECT_EQ(t.c_cflag & (PARENB | PARODD | CMSPAR), static_cast<tcflag_t>(PARENB | PARODD | CMSPAR));
+  EXPECT_TRUE(t.c_cflag & CSTOPB);
+  EXPECT_TRUE(t.c_cflag & CRTSCTS);
+  EXPECT_FALSE(t.c_iflag & (IXON | IXOFF | PARMRK));
+  EXPECT_EQ(device->modemLines & (TIOCM_DTR | TIOCM_RTS), TIOCM_DTR);
+  port.Parity()->SetBits(prSpace);
+  EXPECT_EQ(t.c_cflag & (PARENB | PARODD | CMSPAR), static_cast<tcflag_t>(PARENB | CMSPAR));
+}
+
+TEST_F(PortOnDouble, RatesWithoutAConstantGoThroughTheCustomSpeed) {
+  port.SetBaudRate(brCustom);
+  port.SetCustomBaudRate(31250);
+  OpenPort();
+  EXPECT_EQ(device->customSpeed, 31250);
+  port.SetBaudRate(br256000);
+  EXPECT_EQ(device->customSpeed, 256000);
+  port.SetBaudRate(br115200);
+  EXPECT_EQ(cfgetospeed(&device->attributes), B115200);
+  EXPECT_EQ(device->Count(TCall::SetCustomSpeed), 2);
+}
+
+struct TRefusedRow {
+  const char* what;
+  std::function<void(TComPort&)> set;
+};
+void PrintTo(const TRefusedRow& row, std::ostream* out) { *out << row.what; }
+class RefusedSettings : public PortOnDouble, public ::testing::WithParamInterface<TRefusedRow> {};
+
+TEST_P(RefusedSettings, RaiseCode7AndLeaveThePortClosed) {
+  GetParam().set(port);
+  try {
+    port.Open();
+    FAIL() << "opened with " << GetParam().what;
+  } catch (const EComPortExt& e) {
+    EXPECT_EQ(e.Code(), comerr::kLineSettings);
+  }
+  EXPECT_FALSE(port.Connected());
+  EXPECT_EQ(device->OpenHandles(), 0);
+  EXPECT_EQ(device->Count(TCall::SetAttributes), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RefusedSettings,
+    ::testing::Values(
+        TRefusedRow{"5 data bits, 2 stop bits", [](TComPort& p) { p.SetDataBits(dbFive); p.SetStopBits(sbTwoStopBits); }},
+        TRefusedRow{"8 data bits, 1.5 stop bits", [](TComPort& p) { p.SetStopBits(sbOne5StopBits); }},
+        TRefusedRow{"output DSR flow", [](TComPort& p) { p.FlowControl()->SetOutDSRFlow(true); }},
+        TRefusedRow{"DTR handshake", [](TComPort& p) { p.FlowControl()->SetControlDTR(dtrHandshake); }},
+        TRefusedRow{"DSR sensitivity", [](TComPort& p) { p.FlowControl()->SetDSRSensitivity(true); }},
+        TRefusedRow{"RTS toggle", [](TComPort& p) { p.FlowControl()->SetControlRTS(rtsToggle); }},
+        TRefusedRow{"CTS flow alone", [](TComPort& p) { p.FlowControl()->SetOutCTSFlow(true); }},
+        TRefusedRow{"RTS handshake alone", [](TComPort& p) { p.FlowControl()->SetControlRTS(rtsHandshake); }}));
+
+TEST_F(PortOnDouble, RefusedChangeOnAnOpenPortKeepsTheValueAndTheDevice) {
+  OpenPort();
+  const termios before = device->attributes;
+  EXPECT_THROW(port.SetStopBits(sbOne5StopBits), EComPortExt);
+  EXPECT_EQ(port.StopBits(), sbOne5StopBits);
+  EXPECT_EQ(std::memcmp(&before, &device->attributes, sizeof before), 0);
+  EXPECT_TRUE(port.Connected());
+}
+
+TEST_F(PortOnDouble, SyncMethodIsRefusedWhileOpen) {
+  port.SetSyncMethod(smNone);
+  OpenPort();
+  try {
+    port.SetSyncMethod(smThreadSync);
+    FAIL();
+  } catch (const EComPort& e) {
+    EXPECT_EQ(e.Code(), comerr::kConnected);
+    EXPECT_EQ(std::string(e.what()).rfind("COM1 Error: ", 0), 0u);
+  }
+  EXPECT_EQ(port.SyncMethod(), smNone);
+}
+
+TEST_F(PortOnDouble, OpenAndCloseNotifyInTheirOrder) {
+  std::vector<std::string> log;
+  auto note = [&log](const char* what) { return [&log, what](QObject*) { log.push_back(what); }; };
+  auto signal = [&log](const char* what) {
+    return [&log, what](QObject*, bool on) { log.push_back(std::string(what) + (on ? "+" : "-")); };
+  };
+  port.SetOnBeforeOpen(note("before-open"));
+  port.SetOnAfterOpen(note("after-open"));
+  port.SetOnBeforeClose(note("before-close"));
+  port.SetOnAfterClose(note("after-close"));
+  port.SetOnCTSChange(signal("cts"));
+  port.SetOnDSRChange(signal("dsr"));
+  port.SetOnRLSDChange(signal("rlsd"));
+  device->modemLines = TIOCM_CTS | TIOCM_CAR;
+  port.SetEvents({evRxChar});
+  port.Open();
+  port.Close();
+  EXPECT_THAT(log, ElementsAre("before-open", "after-open", "cts+", "dsr-", "rlsd+", "cts-", "dsr-", "rlsd-",
+                               "before-close", "after-close"));
+  EXPECT_EQ(device->OpenHandles(), 0);
+}
+
+TEST_F(PortOnDouble, DeviceWithoutModemLinesOpensAndOtherQueryFailuresClose) {
+  device->FailCall(TCall::GetModemLines, ENOTTY);
+  OpenPort();
+  EXPECT_TRUE(port.LineSignals().empty());
+  port.Close();
+
+  auto failing = std::make_shared<TScriptedComPlatform>();
+  failing->FailCall(TCall::GetModemLines, EIO);
+  TComPort other(failing);
+  bool afterClose = false;
+  other.SetOnAfterClose([&](QObject*) { afterClose = true; });
+  try {
+    other.Open();
+    FAIL();
+  } catch (const EComPortExt& e) {
+    EXPECT_EQ(e.Code(), comerr::kModemStatus);
+  }
+  EXPECT_FALSE(other.Connected());
+  EXPECT_TRUE(afterClose);
+  EXPECT_EQ(failing->OpenHandles(), 0);
+}
+
+TEST_F(PortOnDouble, CloseCompletesWhenThePurgeFails) {
+  bool afterClose = false;
+  port.SetOnAfterClose([&](QObject*) { afterClose = true; });
+  port.SetEvents({evRxChar});
+  OpenPort();
+  device->FailCall(TCall::Flush, EIO);  // the device has vanished: nothing to report
+  EXPECT_NO_THROW(port.Close());
+  EXPECT_FALSE(port.Connected());
+  EXPECT_TRUE(afterClose);
+  EXPECT_EQ(device->OpenHandles(), 0);
+
+  auto refusing = std::make_shared<TScriptedComPlatform>();
+  TComPort other(refusing);
+  other.Open();
+  refusing->FailCall(TCall::Flush, EPERM);
+  try {
+    other.Close();
+    FAIL();
+  } catch (const EComPortExt& e) {
+    EXPECT_EQ(e.Code(), comerr::kPurge);
+  }
+  EXPECT_FALSE(other.Connected());
+  EXPECT_EQ(refusing->OpenHandles(), 0);
+}
+
+TEST_F(PortOnDouble, PortWrittenWhileOpenReopensAndKeepsANameThatFails) {
+  OpenPort();
+  port.SetPort("ttyUSB3");
+  EXPECT_TRUE(port.Connected());
+  EXPECT_EQ(device->Count(TCall::OpenDevice), 2);
+  device->FailCall(TCall::OpenDevice, ENOENT);
+  try {
+    port.SetPort("ttyUSB4");
+    FAIL();
+  } catch (const EComPortExt& e) {
+    EXPECT_EQ(e.SystemCode(), ENOENT);
+    EXPECT_STREQ(e.what(), "COM Port Error: Unable to open com port on ttyUSB4");
+  }
+  EXPECT_EQ(port.Port(), "ttyUSB4");
+  EXPECT_FALSE(port.Connected());
+  port.SetPort("ttyUSB4");  // same text: nothing happens
+  EXPECT_EQ(device->Count(TCall::OpenDevice), 3);
+}
+
+TEST_F(PortOnDouble, ReadReturnsWhatWasReallyRead) {
+  OpenPort();
+  std::uint8_t buffer[8] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
+  EXPECT_EQ(port.Read(buffer, 0), 0);
+  EXPECT_EQ(port.Read(buffer, -4), 0);
+  EXPECT_EQ(buffer[0], 0x11);
+  EXPECT_EQ(port.Read(buffer, 5), 0);
+  EXPECT_EQ(buffer[0], 0xFF);
+  device->Feed({1, 2, 3});
+  EXPECT_EQ(port.Read(buffer, 5), 3);
+  EXPECT_THAT(std::vector<std::uint8_t>(buffer, buffer + 4), ElementsAre(1, 2, 3, 0x44));
+  port.SetDiscardNull(true);
+  device->Feed({0, 7, 0, 0, 8});
+  EXPECT_EQ(port.Read(buffer, 8), 2);
+  EXPECT_EQ(buffer[0], 7);
+  EXPECT_EQ(buffer[1], 8);
+  device->FailCall(TCall::Read, EIO);  // a read that cannot start gives nothing, raises nothing
+  EXPECT_EQ(port.Read(buffer, 4), 0);
+}
+
+TEST_F(PortOnDouble, WriteCutByItsTimeOutReturnsTheShorterCount) {
+  port.Timeouts()->SetWriteTotalMultiplier(0);
+  port.Timeouts()->SetWriteTotalConstant(1);
+  OpenPort();
+  device->writeRoom = 3;
+  const std::uint8_t frame[6] = {1, 2, 3, 4, 5, 6};
+  EXPECT_EQ(port.Write(frame, 6), 3);
+  device->FailCall(TCall::Write, EIO);
+  try {
+    port.Write(frame, 6);
+    FAIL();
+  } catch (const EComPortExt& e) {
+    EXPECT_EQ(e.Code(), comerr::kWrite);
+    EXPECT_EQ(e.SystemCode(), EIO);
+  }
+}
+
+TEST_F(PortOnDouble, QueriesRaiseTheirCodes) {
+  OpenPort();
+  EXPECT_TRUE(port.LineErrors().empty());  // no error counters: none recorded
+  device->FailCall(TCall::InputQueued, EIO);
+  try {
+    port.QueuedInputCount();
+    FAIL();
+  } catch (const EComPortExt& e) {
+    EXPECT_EQ(e.Code(), comerr::kClearError);
+  }
+}
+
+TEST_F(PortOnDouble, EventThreadThatCannotStartLeavesThePortClosed) {
+  port.SetEvents({evRxChar});
+  device->FailCall(TCall::CreateEvent, EMFILE);
+  EXPECT_THROW(port.Open(), EComPortExt);
+  EXPECT_FALSE(port.Connected());
+  EXPECT_EQ(device->OpenHandles(), 0);
+}
+
+// Every call of a whole session failing in turn: each failure is an EComPort or handled, and
+// nothing stays open or hangs.
+TEST(PortCallFailures, EveryFailingCallLeavesNothingOpen) {
+  TestApp();
+  auto session = [](TComPort& port) {
+    const std::uint8_t frame[4] = {1, 2, 3, 4};
+    std::uint8_t buffer[4];
+    port.Open();
+    port.Write(frame, 4);
+    port.Read(buffer, 4);
+    port.QueuedInputCount();
+    port.LineErrors();
+    port.SetBaudRate(br19200);
+    port.Close();
+  };
+  auto clean = std::make_shared<TScriptedComPlatform>();
+  {
+    TComPort port(clean);
+    port.SetEvents({});
+    session(port);
+  }
+  const int calls = clean->CallCount();
+  ASSERT_GT(calls, 10);
+  for (int n = 0; n < calls; ++n) {
+    for (bool from : {false, true}) {
+      auto device = std::make_shared<TScriptedComPlatform>();
+      device->Feed({9, 9});
+      if (from) device->FailFrom(n, EIO);
+      else device->FailNth(n, EIO);
+      {
+        TComPort port(device);
+        port.SetEvents({});
+        try {
+          session(port);
+        } catch (const EComPort&) {
+        }
+        try {
+          port.Close();
+        } catch (const EComPort&) {
+        }
+        EXPECT_FALSE(port.Connected()) << n;
+      }
+      EXPECT_EQ(device->OpenHandles(), 0) << "call " << n << (from ? " onwards" : "");
+    }
+  }
+}
+
+}  // namespace
