@@ -1,0 +1,61 @@
+#include "ExceptionGuard.h"
+
+#include "Abort.h"
+#include "CPort.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cerrno>
+
+namespace {
+
+QString PermissionHint(int systemCode) {
+  if (systemCode != EACCES && systemCode != EPERM) return {};
+  return QStringLiteral(
+      "\n\nThe user may need to be a member of the \"dialout\" group to use serial ports "
+      "(sudo usermod -aG dialout $USER, then log in again).");
+}
+
+}  // namespace
+
+std::optional<TErrorReport> DescribeError(const std::exception& error) {
+  if (dynamic_cast<const EAbort*>(&error)) return std::nullopt;
+  TErrorReport report{QString::fromUtf8(error.what()), {}};
+  if (const auto* port = dynamic_cast<const EComPortExt*>(&error))
+    report.detail = SystemErrorText(port->SystemCode()) + PermissionHint(port->SystemCode());
+  return report;
+}
+
+std::optional<TErrorReport> DescribeException(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return DescribeError(e);
+  } catch (...) {
+    return TErrorReport{QStringLiteral("Unknown exception"), {}};
+  }
+}
+
+void ShowErrorReport(QWidget* parent, const TErrorReport& report) {
+  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), report.text,
+                  QMessageBox::Ok, parent);
+  box.setObjectName(QStringLiteral("ErrorMessage"));
+  if (!report.detail.isEmpty()) box.setInformativeText(report.detail);
+  box.exec();
+}
+
+void ReportException(QWidget* parent, std::exception_ptr error) {
+  // Showing the box may itself fail (out of memory); nothing may escape into the event loop.
+  try {
+    if (const auto report = DescribeException(error)) ShowErrorReport(parent, *report);
+  } catch (...) {
+  }
+}
+
+void ReportError(QWidget* parent, const std::exception& error) {
+  try {
+    if (const auto report = DescribeError(error)) ShowErrorReport(parent, *report);
+  } catch (...) {
+  }
+}

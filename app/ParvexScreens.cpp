@@ -1,0 +1,79 @@
+// parvex-screens OUTDIR [DEVICE]: pictures of the main window and of every dialog it can show,
+// for the README and for checking the layout by eye. Run under Xvfb by scripts/screenshot.
+#include "ABOUT.h"
+#include "CPort.h"
+#include "SDIMAIN.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+void Save(QWidget* widget, const QString& path) {
+  if (widget->grab().save(path))
+    std::printf("%s\n", qPrintable(path));
+  else
+    std::fprintf(stderr, "parvex-screens: cannot write %s\n", qPrintable(path));
+}
+
+// Lets the window settle (layout, icons, received bytes) before it is pictured.
+void Settle(int milliseconds) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+// Triggers the action; the first modal dialog it raises is pictured and closed.
+void PictureDialogOf(QAction* action, const QString& path) {
+  QTimer watcher;
+  watcher.setInterval(50);
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    Settle(200);
+    Save(dialog, path);
+    dialog->reject();
+  });
+  watcher.start();
+  action->trigger();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Parvex"));
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: parvex-screens OUTDIR [DEVICE]\n");
+    return 2;
+  }
+  const QDir out(QString::fromLocal8Bit(argv[1]));
+  const QString device = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+
+  TParvexForm form;
+  form.AboutBox = new TAboutBox(&form);
+  form.show();
+  Settle(500);
+  Save(&form, out.filePath(QStringLiteral("main-window-closed.png")));
+
+  PictureDialogOf(form.HelpAbout1, out.filePath(QStringLiteral("about-box.png")));
+  PictureDialogOf(form.acPortSettings, out.filePath(QStringLiteral("port-settings.png")));
+
+  // A device that is not there: the port error box.
+  form.ComPort->SetPort(QStringLiteral("/dev/parvex-missing"));
+  PictureDialogOf(form.acPortOpen, out.filePath(QStringLiteral("port-error.png")));
+
+  if (!device.isEmpty()) {
+    form.ComPort->SetPort(device);
+    form.acPortOpen->trigger();
+    Settle(1500);
+    Save(&form, out.filePath(QStringLiteral("main-window-open.png")));
+    form.acPortClose->trigger();
+  }
+  return 0;
+}

@@ -1,0 +1,371 @@
+#include "SDIMAIN.h"
+
+#include "ABOUT.h"
+#include "CPort.h"
+#include "ErrorList.h"
+#include "ExceptionGuard.h"
+#include "ParameterPanel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+constexpr QSize kClientSize{690, 387};
+constexpr int kMenuBarHeight = 26;
+constexpr int kToolBarHeight = 30;
+constexpr int kStatusBarHeight = 19;
+constexpr int kTimerInterval = 10;
+// Panel1 stands at 8, 64 in the window, 665 x 298; what is left around it stays fixed.
+constexpr QMargins kPanelMargins{8, 8, 17, 6};
+constexpr QSize kPanelSize{665, 298};
+
+struct TActionInfo {
+  QAction* TParvexForm::*member;
+  const char* name;
+  const char* category;  // empty: none
+  const char* caption;
+  const char* hint;      // empty: no status hint and no tool tip
+  QKeyCombination shortcut;
+  const char* icon;      // empty: none
+};
+
+// The action list, in its order.
+const TActionInfo kActions[] = {
+    {&TParvexForm::FileExit1, "FileExit1", "File", "В&ыход", "Выйти из программы", {}, ""},
+    {&TParvexForm::acWriteKeys, "acWriteKeys", "Reader", "&Изменение ключей", "",
+     Qt::CTRL | Qt::Key_K, "key"},
+    {&TParvexForm::HelpAbout1, "HelpAbout1", "Help", "&About...", "", {}, ""},
+    {&TParvexForm::acPortOpen, "acPortOpen", "Port", "&Открыть", "Открыть порт",
+     Qt::CTRL | Qt::Key_O, "open"},
+    {&TParvexForm::acPortClose, "acPortClose", "Port", "&Закрыть", "Закрыть порт",
+     Qt::CTRL | Qt::Key_C, "close"},
+    {&TParvexForm::acPortSettings, "acPortSettings", "Port", "&Параметры",
+     "Изменить параметры порта", Qt::CTRL | Qt::Key_P, "settings"},
+    {&TParvexForm::acReadParameters, "acReadParameters", "Reader", "&Вычитать параметры",
+     "Вычитать данные из считывателя", Qt::CTRL | Qt::Key_R, "read"},
+    {&TParvexForm::acWriteParameters, "acWriteParameters", "Reader", "&Записать параметры",
+     "Записать данные в считыватель", Qt::CTRL | Qt::Key_W, "write"},
+    {&TParvexForm::acClearLog, "acClearLog", "", "Очистить журнал", "", Qt::CTRL | Qt::Key_X,
+     "clear"},
+};
+
+bool IsIdleTrigger(QEvent::Type type) {
+  switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::FocusIn:
+    case QEvent::WindowActivate:
+    case QEvent::Show:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+TParvexForm::TParvexForm(QWidget* parent) : QMainWindow(parent) {
+  Q_INIT_RESOURCE(icons);
+  setObjectName(QStringLiteral("ParvexForm"));
+  setWindowTitle(QStringLiteral("Программатор считывателя"));
+
+  CreateActions();
+  CreateBars();
+
+  auto* client = new QWidget(this);
+  auto* layout = new QVBoxLayout(client);
+  layout->setContentsMargins(kPanelMargins);
+  Panel1 = new TParameterPanel(client);
+  Panel1->setMinimumSize(kPanelSize);
+  Panel1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  layout->addWidget(Panel1);
+  setCentralWidget(client);
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName(QStringLiteral("Timer1"));
+  Timer1->setInterval(kTimerInterval);
+
+  ConnectActions();
+  Guard([this] { FormCreate(); });
+  Timer1->start();
+
+  setMinimumSize(kClientSize);
+  resize(kClientSize);
+  if (const QScreen* desktop = screen())
+    move(desktop->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+
+  // Shortcut overrides, tool tips and idle updates are decided for the whole window in one place.
+  qApp->installEventFilter(this);
+}
+
+TParvexForm::~TParvexForm() {
+  qApp->removeEventFilter(this);
+  // The port goes first: closing it may still hand received bytes to this window.
+  delete ComPort;
+  ComPort = nullptr;
+  FormDestroy();
+}
+
+void TParvexForm::CreateActions() {
+  for (const TActionInfo& info : kActions) {
+    auto* action = new QAction(QString::fromUtf8(info.caption), this);
+    action->setObjectName(QString::fromLatin1(info.name));
+    action->setProperty("category", QString::fromLatin1(info.category));
+    const QString hint = QString::fromUtf8(info.hint);
+    action->setStatusTip(hint);
+    action->setToolTip(hint);
+    if (info.shortcut != QKeyCombination()) action->setShortcut(QKeySequence(info.shortcut));
+    if (*info.icon)
+      action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QString::fromLatin1(info.icon))));
+    addAction(action);  // shortcuts act wherever the focus is in the window
+    this->*info.member = action;
+  }
+}
+
+void TParvexForm::CreateBars() {
+  ActionMainMenuBar1 = new QMenuBar(this);
+  ActionMainMenuBar1->setObjectName(QStringLiteral("ActionMainMenuBar1"));
+  ActionMainMenuBar1->setNativeMenuBar(false);
+  ActionMainMenuBar1->setFixedHeight(kMenuBarHeight);
+  QMenu* port = ActionMainMenuBar1->addMenu(QStringLiteral("&Порт"));
+  port->setObjectName(QStringLiteral("mnuPort"));
+  port->addActions({acPortOpen, acPortClose});
+  port->addSeparator();
+  port->addAction(acPortSettings);
+  port->addSeparator();
+  port->addAction(FileExit1);
+  QMenu* reader = ActionMainMenuBar1->addMenu(QStringLiteral("Считыватель"));
+  reader->setObjectName(QStringLiteral("mnuReader"));
+  reader->addActions({acReadParameters, acWriteParameters, acWriteKeys});
+  reader->addSeparator();
+  reader->addAction(acClearLog);
+  for (QMenu* menu : {port, reader})
+    connect(menu, &QMenu::aboutToShow, this, &TParvexForm::IdleUpdate);
+  setMenuBar(ActionMainMenuBar1);
+
+  ActionToolBar1 = new QToolBar(this);
+  ActionToolBar1->setObjectName(QStringLiteral("ActionToolBar1"));
+  ActionToolBar1->setMovable(false);
+  ActionToolBar1->setFloatable(false);
+  ActionToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  ActionToolBar1->setIconSize(QSize(16, 16));
+  ActionToolBar1->setFixedHeight(kToolBarHeight);
+  ActionToolBar1->addActions({acPortOpen, acPortClose, acPortSettings});
+  ActionToolBar1->addSeparator();
+  ActionToolBar1->addActions({acReadParameters, acWriteParameters, acWriteKeys});
+  ActionToolBar1->addSeparator();
+  ActionToolBar1->addAction(acClearLog);
+  addToolBar(Qt::TopToolBarArea, ActionToolBar1);
+
+  StatusBar = new QStatusBar(this);
+  StatusBar->setObjectName(QStringLiteral("StatusBar"));
+  StatusBar->setFixedHeight(kStatusBarHeight);
+  setStatusBar(StatusBar);
+}
+
+// Every action connection, in the order of the action list.
+void TParvexForm::ConnectActions() {
+  OnExecute(FileExit1, &TParvexForm::FileExit1Execute);
+  OnExecute(HelpAbout1, &TParvexForm::HelpAbout1Execute);
+  OnExecute(acPortOpen, &TParvexForm::acPortOpenExecute);
+  OnExecute(acPortClose, &TParvexForm::acPortCloseExecute);
+  OnExecute(acClearLog, &TParvexForm::acClearLogExecute);
+}
+
+void TParvexForm::OnExecute(QAction* action, THandler handler) {
+  connect(action, &QAction::triggered, this,
+          [this, action, handler] { StartOperation([&] { RunAction(action, handler); }); });
+}
+
+bool TParvexForm::RunAction(QAction* action, THandler handler) {
+  ActionList1Update();
+  if (!action->isEnabled()) return false;
+  (this->*handler)();
+  return true;
+}
+
+bool TParvexForm::StartOperation(const std::function<void()>& body) {
+  if (Busy()) return false;
+  const bool completed = Guard(body);
+  ScheduleIdleUpdate();
+  return completed;
+}
+
+bool TParvexForm::Guard(const std::function<void()>& body) {
+  return Guarded(this, body);
+}
+
+void TParvexForm::FormCreate() {
+  Panel1->FillModeList();
+  Panel1->FillCardTypeList();
+  FErrorList = std::make_unique<ErrorList>();
+  EnableParameterPanel(false);
+  EnablePortActions(true);
+  EnableReaderActions(false);
+  CreateComPort();
+}
+
+void TParvexForm::CreateComPort() {
+  ComPort = new TComPort(this);
+  ComPort->setObjectName(QStringLiteral("ComPort"));
+  ComPort->SetBaudRate(br9600);
+  ComPort->SetPort(QStringLiteral("COM1"));
+  ComPort->Parity()->SetBits(prNone);
+  ComPort->SetStopBits(sbOneStopBit);
+  ComPort->SetDataBits(dbEight);
+  ComPort->SetEvents(TComEvents{evRxChar});
+  TComFlowControl* flow = ComPort->FlowControl();
+  flow->SetOutCTSFlow(false);
+  flow->SetOutDSRFlow(false);
+  flow->SetControlDTR(dtrDisable);
+  flow->SetControlRTS(rtsDisable);
+  flow->SetXonXoffOut(false);
+  flow->SetXonXoffIn(false);
+  // A vanished device closes the port by itself; the groups follow at the next idle update.
+  connect(ComPort, &TCustomComPort::deviceGone, this, &TParvexForm::ScheduleIdleUpdate);
+}
+
+void TParvexForm::FormDestroy() {
+  FErrorList.reset();
+}
+
+void TParvexForm::EnablePortActions(bool value) {
+  acPortOpen->setEnabled(value);
+  acPortSettings->setEnabled(value);
+}
+
+void TParvexForm::EnableReaderActions(bool value) {
+  for (QAction* action : {acPortClose, acReadParameters, acWriteParameters, acWriteKeys, acClearLog})
+    action->setEnabled(value);
+}
+
+void TParvexForm::EnableParameterPanel(bool value) {
+  Panel1->EnableControls(value);
+}
+
+void TParvexForm::ActionList1Update() {
+  const bool connected = ComPort->Connected();
+  EnablePortActions(!connected);
+  EnableReaderActions(connected);
+}
+
+void TParvexForm::acPortOpenExecute() {
+  ComPort->SetConnected(true);
+  EnablePortActions(!ComPort->Connected());
+  EnableReaderActions(ComPort->Connected());
+  EnableParameterPanel(true);
+}
+
+void TParvexForm::acPortCloseExecute() {
+  ComPort->SetConnected(false);
+  EnableParameterPanel(false);
+  EnablePortActions(!ComPort->Connected());
+  EnableReaderActions(ComPort->Connected());
+}
+
+void TParvexForm::acClearLogExecute() {
+  Panel1->memTerminal->clear();
+}
+
+void TParvexForm::FileExit1Execute() {
+  close();
+}
+
+void TParvexForm::HelpAbout1Execute() {
+  if (AboutBox) AboutBox->exec();
+}
+
+void TParvexForm::ScheduleIdleUpdate() {
+  if (FIdlePending) return;
+  FIdlePending = true;
+  QTimer::singleShot(0, this, [this] {
+    FIdlePending = false;
+    IdleUpdate();
+  });
+}
+
+// A wait inside a locked operation runs the event loop; the update must not undo the lock then.
+void TParvexForm::IdleUpdate() {
+  if (!Busy()) ActionList1Update();
+}
+
+bool TParvexForm::ClaimsShortcut(const QKeySequence& key) const {
+  const auto own = actions();
+  return std::any_of(own.begin(), own.end(), [&](const QAction* action) {
+    return action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == key;
+  });
+}
+
+bool TParvexForm::eventFilter(QObject* watched, QEvent* event) {
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this) return QMainWindow::eventFilter(watched, event);
+
+  switch (event->type()) {
+    case QEvent::ShortcutOverride: {
+      // Edit fields claim Ctrl+C, Ctrl+X and Ctrl+K for themselves; an enabled action wins here.
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (ClaimsShortcut(QKeySequence(key->keyCombination()))) {
+        event->ignore();
+        return true;
+      }
+      break;
+    }
+    case QEvent::ToolTip: {
+      // An action without a hint shows no tool tip, not its caption.
+      const auto* button = qobject_cast<QToolButton*>(widget);
+      if (button && button->defaultAction() && button->defaultAction()->statusTip().isEmpty())
+        return true;
+      break;
+    }
+    default:
+      if (IsIdleTrigger(event->type())) ScheduleIdleUpdate();
+      break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+QMenu* TParvexForm::createPopupMenu() {
+  // No menu for hiding the toolbar.
+  return nullptr;
+}
+
+TParvexForm::TBusyLock::TBusyLock(TParvexForm& form, Scope scope)
+    : form_(form), outermost_(form.FBusyDepth == 0), scope_(scope) {
+  ++form_.FBusyDepth;
+  if (!outermost_) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (scope_ == Scope::Window) {
+    form_.EnableParameterPanel(false);
+    form_.EnableReaderActions(false);
+    form_.EnablePortActions(false);
+  }
+}
+
+TParvexForm::TBusyLock::~TBusyLock() {
+  --form_.FBusyDepth;
+  if (!outermost_) return;
+  QApplication::restoreOverrideCursor();
+  if (scope_ == Scope::Window) {
+    form_.EnableParameterPanel(true);
+    form_.EnableReaderActions(true);
+    form_.EnablePortActions(true);
+  }
+  form_.ScheduleIdleUpdate();
+}

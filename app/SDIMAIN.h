@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class ErrorList;
+class QAction;
+class QMenuBar;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+class TAboutBox;
+class TComPort;
+class TParameterPanel;
+
+// The program's one main window. It owns the serial port, the error list and the parameter panel,
+// carries the nine actions and decides what can be used in each state of the port.
+class TParvexForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  using THandler = void (TParvexForm::*)();
+
+  explicit TParvexForm(QWidget* parent = nullptr);
+  ~TParvexForm() override;
+
+  // Enabling groups.
+  void EnablePortActions(bool value);    // acPortOpen, acPortSettings
+  void EnableReaderActions(bool value);  // acPortClose, acReadParameters, acWriteParameters,
+                                         // acWriteKeys, acClearLog
+  void EnableParameterPanel(bool value); // every child of Panel1, then the mode rule
+  // The update rule: the groups follow the port's Connected state, nothing else.
+  void ActionList1Update();
+
+  // True while a locked operation (or the key dialog's sequence) waits for a reader.
+  bool Busy() const { return FBusyDepth > 0; }
+
+  // The toolkit's entry for an operation (action, dialog button): refused while busy, then run
+  // through the exception guard. This is the one place the busy flag is checked.
+  bool StartOperation(const std::function<void()>& body);
+  // The exception guard alone, for entry points that must run during a wait (timer, port events).
+  bool Guard(const std::function<void()>& body);
+  // Runs an action as the toolkit does: refresh its state, then its handler if it is enabled.
+  // Exceptions pass to the caller.
+  bool RunAction(QAction* action, THandler handler);
+
+  // Holds the window for a multi-frame operation: hourglass and busy flag, and with Scope::Window
+  // also the panel and both action groups disabled (in that order); undone in reverse, also when
+  // the operation leaves by an exception. Nested locks only count.
+  class TBusyLock {
+   public:
+    enum class Scope { Window, CursorOnly };
+    explicit TBusyLock(TParvexForm& form, Scope scope = Scope::Window);
+    ~TBusyLock();
+    TBusyLock(const TBusyLock&) = delete;
+    TBusyLock& operator=(const TBusyLock&) = delete;
+
+   private:
+    TParvexForm& form_;
+    bool outermost_;
+    Scope scope_;
+  };
+
+  ErrorList& Errors() { return *FErrorList; }
+
+  // Components, named as their objectName.
+  QMenuBar* ActionMainMenuBar1;
+  QToolBar* ActionToolBar1;
+  QStatusBar* StatusBar;
+  TParameterPanel* Panel1;
+  QTimer* Timer1;
+  TComPort* ComPort = nullptr;
+  TAboutBox* AboutBox = nullptr;  // made after the window, at program start
+
+  // Actions, in the order of the action list.
+  QAction* FileExit1;
+  QAction* acWriteKeys;
+  QAction* HelpAbout1;
+  QAction* acPortOpen;
+  QAction* acPortClose;
+  QAction* acPortSettings;
+  QAction* acReadParameters;
+  QAction* acWriteParameters;
+  QAction* acClearLog;
+
+  // Action handlers.
+  void acPortOpenExecute();
+  void acPortCloseExecute();
+  void acClearLogExecute();
+  void FileExit1Execute();
+  void HelpAbout1Execute();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  QMenu* createPopupMenu() override;
+
+ private:
+  void CreateActions();
+  void CreateBars();
+  void ConnectActions();
+  void OnExecute(QAction* action, THandler handler);
+  void FormCreate();
+  void FormDestroy();
+  void CreateComPort();
+  void ScheduleIdleUpdate();
+  void IdleUpdate();
+  bool ClaimsShortcut(const QKeySequence& key) const;
+
+  std::unique_ptr<ErrorList> FErrorList;
+  int FBusyDepth = 0;
+  bool FIdlePending = false;
+};

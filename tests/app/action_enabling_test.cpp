@@ -1,0 +1,172 @@
+// The two action groups and the panel follow the port: start, open, close, failure and the lock.
+#include "WindowFixture.h"
+
+#include "ErrorList.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+
+#include <vector>
+
+namespace {
+
+struct GroupState {
+  bool portActions;    // acPortOpen, acPortSettings
+  bool readerActions;  // acPortClose, acReadParameters, acWriteParameters, acWriteKeys, acClearLog
+  bool panel;          // the mode-independent controls of the panel
+};
+
+class EnablingTest : public WindowTest {
+ protected:
+  // Each group must be in one state as a whole; a mixed group fails the comparison.
+  GroupState State() const {
+    auto all = [](std::initializer_list<QAction*> actions, bool value) {
+      for (QAction* a : actions)
+        if (a->isEnabled() != value) return !value;
+      return value;
+    };
+    const bool port = form->acPortOpen->isEnabled();
+    const bool reader = form->acPortClose->isEnabled();
+    const bool panelOn = panel->cbReader->isEnabled();
+    EXPECT_EQ(all({form->acPortOpen, form->acPortSettings}, port), port);
+    EXPECT_EQ(all({form->acPortClose, form->acReadParameters, form->acWriteParameters,
+                   form->acWriteKeys, form->acClearLog},
+                  reader),
+              reader);
+    for (QWidget* w : std::initializer_list<QWidget*>{panel->lblReader, panel->leCacheNumber, panel->cbMode, panel->seCardSector,
+                       panel->sgBlackList, panel->memTerminal, panel->Label2})
+      EXPECT_EQ(w->isEnabled(), panelOn) << w->objectName().toStdString();
+    EXPECT_TRUE(form->FileExit1->isEnabled());
+    EXPECT_TRUE(form->HelpAbout1->isEnabled());
+    return {port, reader, panelOn};
+  }
+};
+
+bool operator==(const GroupState& a, const GroupState& b) {
+  return a.portActions == b.portActions && a.readerActions == b.readerActions && a.panel == b.panel;
+}
+void PrintTo(const GroupState& s, std::ostream* os) {
+  *os << "{port " << s.portActions << ", reader " << s.readerActions << ", panel " << s.panel << "}";
+}
+
+TEST_F(EnablingTest, StartsClosedWithTheDefaultLine) {
+  EXPECT_EQ(State(), (GroupState{true, false, false}));
+  TComPort* port = form->ComPort;
+  ASSERT_NE(port, nullptr);
+  EXPECT_EQ(port->objectName(), QStringLiteral("ComPort"));
+  EXPECT_EQ(port->parent(), form.get());
+  EXPECT_FALSE(port->Connected());
+  EXPECT_EQ(port->Port(), QStringLiteral("COM1"));
+  EXPECT_EQ(port->BaudRate(), br9600);
+  EXPECT_EQ(port->DataBits(), dbEight);
+  EXPECT_EQ(port->StopBits(), sbOneStopBit);
+  EXPECT_EQ(port->Parity()->Bits(), prNone);
+  EXPECT_EQ(port->Events(), TComEvents{evRxChar});
+  const TComFlowControl* flow = port->FlowControl();
+  EXPECT_FALSE(flow->OutCTSFlow());
+  EXPECT_FALSE(flow->OutDSRFlow());
+  EXPECT_EQ(flow->ControlDTR(), dtrDisable);
+  EXPECT_EQ(flow->ControlRTS(), rtsDisable);
+  EXPECT_FALSE(flow->XonXoffOut());
+  EXPECT_FALSE(flow->XonXoffIn());
+  EXPECT_TRUE(form->Errors().empty());
+}
+
+TEST_F(EnablingTest, OpenAndCloseThroughTheActionsFollowTheStateTable) {
+  OpenPort();
+  EXPECT_EQ(State(), (GroupState{false, true, true}));
+  Settle();
+  EXPECT_EQ(State(), (GroupState{false, true, true}));
+
+  form->acPortClose->trigger();
+  EXPECT_FALSE(form->ComPort->Connected());
+  EXPECT_EQ(State(), (GroupState{true, false, false}));
+  // Every control of the panel, the log and the labels included.
+  for (QWidget* child : panel->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+    EXPECT_FALSE(child->isEnabled()) << child->objectName().toStdString();
+
+  // The line can be opened again after a close.
+  OpenPort();
+  EXPECT_EQ(State(), (GroupState{false, true, true}));
+}
+
+TEST_F(EnablingTest, OpeningAppliesTheModeRuleToThePanel) {
+  OpenPort();
+  EXPECT_FALSE(panel->seRecharging->isEnabled());
+  EXPECT_FALSE(panel->cbCardType->isEnabled());
+  EXPECT_TRUE(panel->dtpCurrentDate->isEnabled());
+}
+
+TEST_F(EnablingTest, MissingDeviceShowsThePortErrorAndKeepsThePortActions) {
+  form->ComPort->SetPort(QStringLiteral("/dev/parvex-no-such-device"));
+  const auto shown = CatchErrorBox([&] { form->acPortOpen->trigger(); });
+  ASSERT_TRUE(shown.has_value());
+  EXPECT_TRUE(shown->text.startsWith(QStringLiteral("COM Port Error: Unable to open com port on ")))
+      << shown->text.toStdString();
+  EXPECT_TRUE(shown->detail.contains(QStringLiteral("No such file or directory")))
+      << shown->detail.toStdString();
+  EXPECT_FALSE(form->ComPort->Connected());
+  Settle();
+  EXPECT_EQ(State(), (GroupState{true, false, false}));
+}
+
+TEST_F(EnablingTest, ClearLogEmptiesTheTerminalOnly) {
+  OpenPort();
+  panel->memTerminal->setPlainText(QStringLiteral("OK\nREADY"));
+  panel->seRelayTime->setValue(7);
+  form->acClearLog->trigger();
+  EXPECT_TRUE(panel->memTerminal->toPlainText().isEmpty());
+  EXPECT_EQ(panel->seRelayTime->value(), 7);
+  EXPECT_TRUE(form->ComPort->Connected());
+}
+
+TEST_F(EnablingTest, IdleUpdateFollowsAPortClosedByOtherMeans) {
+  OpenPort();
+  form->ComPort->SetConnected(false);
+  QTest::keyClick(form.get(), Qt::Key_Shift);
+  Settle();
+  EXPECT_TRUE(form->acPortOpen->isEnabled());
+  EXPECT_FALSE(form->acPortClose->isEnabled());
+}
+
+TEST_F(EnablingTest, LockDisablesEverythingUntilReleasedAndIdleLeavesItAlone) {
+  OpenPort();
+  {
+    TParvexForm::TBusyLock lock(*form);
+    EXPECT_TRUE(form->Busy());
+    EXPECT_EQ(State(), (GroupState{false, false, false}));
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    // A wait inside the operation runs the event loop; the idle update must not undo the lock.
+    QTest::keyClick(form.get(), Qt::Key_Shift);
+    Settle();
+    EXPECT_EQ(State(), (GroupState{false, false, false}));
+  }
+  EXPECT_FALSE(form->Busy());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  Settle();
+  EXPECT_EQ(State(), (GroupState{false, true, true}));
+}
+
+TEST_F(EnablingTest, LockIsReleasedWhenTheOperationLeavesByAnException) {
+  OpenPort();
+  bool completed = true;
+  const auto shown = CatchErrorBox([&] {
+    completed = form->Guard([&] {
+      TParvexForm::TBusyLock lock(*form);
+      throw std::runtime_error("line failed");
+    });
+  });
+  EXPECT_FALSE(completed);
+  ASSERT_TRUE(shown.has_value());
+  EXPECT_EQ(shown->text, QStringLiteral("line failed"));
+  EXPECT_FALSE(form->Busy());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_TRUE(panel->cbMode->isEnabled());
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+// The window frame: client area, bars, actions with their captions, hints, shortcuts and icons.
+#include "WindowFixture.h"
+
+#include <QIcon>
+#include <QImage>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using FrameTest = WindowTest;
+
+TEST_F(FrameTest, ClientAreaStartsAt690x387WithBarsAndPanelInPlace) {
+  ShowActive();
+  EXPECT_EQ(form->objectName(), QStringLiteral("ParvexForm"));
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Программатор считывателя"));
+  EXPECT_EQ(form->size(), QSize(690, 387));
+  EXPECT_EQ(form->ActionMainMenuBar1->geometry(), QRect(0, 0, 690, 26));
+  EXPECT_FALSE(form->ActionMainMenuBar1->isNativeMenuBar());
+  EXPECT_EQ(form->ActionToolBar1->geometry().top(), 26);
+  EXPECT_EQ(form->ActionToolBar1->height(), 30);
+  EXPECT_EQ(QRect(panel->mapTo(form.get(), QPoint(0, 0)), panel->size()), QRect(8, 64, 665, 298));
+  EXPECT_EQ(form->StatusBar->geometry(), QRect(0, 368, 690, 19));
+  EXPECT_EQ(form->Timer1->interval(), 10);
+  EXPECT_TRUE(form->Timer1->isActive());
+}
+
+TEST_F(FrameTest, RefusesToShrinkAndGrowsOnlyTheLog) {
+  ShowActive();
+  form->resize(500, 300);
+  Settle();
+  EXPECT_EQ(form->size(), QSize(690, 387));
+
+  std::vector<std::pair<QWidget*, QRect>> before;
+  for (QWidget* child : panel->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+    before.emplace_back(child, child->geometry());
+  form->resize(890, 487);
+  Settle();
+  EXPECT_EQ(panel->size(), QSize(865, 398));
+  for (const auto& [child, rect] : before) {
+    if (child == panel->memTerminal)
+      EXPECT_EQ(child->geometry(), QRect(440, 16, 425, 369));
+    else
+      EXPECT_EQ(child->geometry(), rect) << child->objectName().toStdString();
+  }
+}
+
+struct ActionRow {
+  const char* name;
+  const char* category;
+  const char* caption;
+  const char* hint;
+  const char* shortcut;
+  bool icon;
+};
+
+const ActionRow kActionTable[] = {
+    {"FileExit1", "File", "В&ыход", "Выйти из программы", "", false},
+    {"acWriteKeys", "Reader", "&Изменение ключей", "", "Ctrl+K", true},
+    {"HelpAbout1", "Help", "&About...", "", "", false},
+    {"acPortOpen", "Port", "&Открыть", "Открыть порт", "Ctrl+O", true},
+    {"acPortClose", "Port", "&Закрыть", "Закрыть порт", "Ctrl+C", true},
+    {"acPortSettings", "Port", "&Параметры", "Изменить параметры порта", "Ctrl+P", true},
+    {"acReadParameters", "Reader", "&Вычитать параметры", "Вычитать данные из считывателя", "Ctrl+R",
+     true},
+    {"acWriteParameters", "Reader", "&Записать параметры", "Записать данные в считыватель",
+     "Ctrl+W", true},
+    {"acClearLog", "", "Очистить журнал", "", "Ctrl+X", true},
+};
+
+class ActionTableTest : public WindowTest, public ::testing::WithParamInterface<ActionRow> {};
+
+// Nothing drawn at all would mean the SVG icon engine is missing.
+bool IconHasInk(const QIcon& icon) {
+  QImage image = icon.pixmap(QSize(16, 16)).toImage().convertToFormat(QImage::Format_ARGB32);
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qAlpha(image.pixel(x, y)) != 0) return true;
+  return false;
+}
+
+TEST_P(ActionTableTest, ActionCarriesItsCaptionHintShortcutAndIcon) {
+  const ActionRow& row = GetParam();
+  auto* action = form->findChild<QAction*>(QString::fromLatin1(row.name));
+  ASSERT_NE(action, nullptr);
+  EXPECT_EQ(action->property("category").toString(), QString::fromLatin1(row.category));
+  EXPECT_EQ(action->text(), QString::fromUtf8(row.caption));
+  EXPECT_EQ(action->statusTip(), QString::fromUtf8(row.hint));
+  EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(row.shortcut)));
+  EXPECT_EQ(row.icon, IconHasInk(action->icon()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, ActionTableTest, ::testing::ValuesIn(kActionTable),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+std::vector<QString> Names(const QList<QAction*>& actions) {
+  std::vector<QString> names;
+  for (QAction* a : actions) names.push_back(a->isSeparator() ? QStringLiteral("-") : a->objectName());
+  return names;
+}
+
+TEST_F(FrameTest, MenusAndToolbarHoldTheirActionsInOrder) {
+  const QList<QAction*> menus = form->ActionMainMenuBar1->actions();
+  ASSERT_EQ(menus.size(), 2);
+  EXPECT_EQ(menus[0]->text(), QStringLiteral("&Порт"));
+  EXPECT_EQ(menus[1]->text(), QStringLiteral("Считыватель"));
+  EXPECT_EQ(Names(menus[0]->menu()->actions()),
+            (std::vector<QString>{"acPortOpen", "acPortClose", "-", "acPortSettings", "-", "FileExit1"}));
+  EXPECT_EQ(Names(menus[1]->menu()->actions()),
+            (std::vector<QString>{"acReadParameters", "acWriteParameters", "acWriteKeys", "-",
+                                  "acClearLog"}));
+  EXPECT_EQ(Names(form->ActionToolBar1->actions()),
+            (std::vector<QString>{"acPortOpen", "acPortClose", "acPortSettings", "-",
+                                  "acReadParameters", "acWriteParameters", "acWriteKeys", "-",
+                                  "acClearLog"}));
+  EXPECT_EQ(form->ActionToolBar1->toolButtonStyle(), Qt::ToolButtonIconOnly);
+}
+
+TEST_F(FrameTest, ToolTipsComeFromHintsAndActionsWithoutHintShowNone) {
+  ShowActive();
+  // Hintless first: a tool tip once shown keeps its text until it has faded.
+  for (QAction* action : {form->acWriteKeys, form->acClearLog, form->acPortOpen}) {
+    QWidget* button = form->ActionToolBar1->widgetForAction(action);
+    ASSERT_NE(button, nullptr);
+    QToolTip::hideText();
+    QHelpEvent help(QEvent::ToolTip, QPoint(4, 4), button->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(button, &help);
+    EXPECT_EQ(QToolTip::text(), action->statusTip()) << action->objectName().toStdString();
+  }
+  QToolTip::hideText();
+}
+
+}  // namespace
