@@ -166,11 +166,14 @@ TComThread::~TComThread() {
     Wait();
   }
   if (stopFd_ >= 0) platform_.Close(stopFd_);
+  if (rearmFd_ >= 0) platform_.Close(rearmFd_);
 }
 
 int TComThread::Start() {
   stopFd_ = platform_.CreateEvent();
   if (stopFd_ < 0) return stopFd_;
+  rearmFd_ = platform_.CreateEvent();
+  if (rearmFd_ < 0) return rearmFd_;
   thread_ = std::thread([this] { Run(); });
   return 0;
 }
@@ -178,6 +181,11 @@ int TComThread::Start() {
 void TComThread::Stop() {
   stop_ = true;
   platform_.SignalEvent(stopFd_);
+}
+
+void TComThread::Rearm(int leftover) {
+  rearmLeftover_ = leftover;
+  platform_.SignalEvent(rearmFd_);
 }
 
 void TComThread::Wait() {
@@ -205,12 +213,15 @@ void TComThread::Run() {
   TComCounters base;
   const bool sampleCounters = (mask_ & kFromCounters) && platform_.GetCounters(fd_, base) == 0;
   const bool watchRx = mask_ & evflag::kRxChar;
-  int leftover = 0;  // bytes a handler left queued: only growth beyond them is news
+  int leftover = 0;        // bytes a handler left queued: only growth beyond them is news
+  bool rxArmed = true;     // false while a window-sync handler has not yet said what it left
   while (!stop_) {
-    pollfd fds[2] = {{stopFd_, POLLIN, 0},
-                     {fd_, static_cast<short>(watchRx && leftover == 0 ? POLLIN : 0), 0}};
-    const int timeout = sampleCounters || leftover > 0 ? kSampleMs : -1;
-    const int ready = platform_.Poll(fds, 2, timeout);
+    const bool rxWatch = watchRx && rxArmed && leftover == 0;
+    pollfd fds[3] = {{stopFd_, POLLIN, 0},
+                     {fd_, static_cast<short>(rxWatch ? POLLIN : 0), 0},
+                     {rearmFd_, POLLIN, 0}};
+    const int timeout = sampleCounters || (rxArmed && leftover > 0) ? kSampleMs : -1;
+    const int ready = platform_.Poll(fds, 3, timeout);
     if (stop_ || (ready > 0 && fds[0].revents)) break;
     if (ready < 0) {
       if (ready == -EINTR) continue;
@@ -223,9 +234,15 @@ void TComThread::Run() {
           port, [port, session = session_] { port->NotifyDeviceGone(session); }, Qt::QueuedConnection);
       break;
     }
+    if (fds[2].revents & POLLIN) {
+      std::uint64_t drained;
+      platform_.Read(rearmFd_, &drained, sizeof drained);
+      leftover = rearmLeftover_;
+      rxArmed = true;
+    }
     std::uint32_t flags = 0;
     if (fds[1].revents & POLLIN) flags |= evflag::kRxChar;
-    if (leftover > 0) {
+    if (rxArmed && leftover > 0) {
       const int queued = platform_.InputQueued(fd_);
       if (queued > leftover) flags |= evflag::kRxChar;
       else leftover = queued > 0 ? queued : 0;
@@ -234,7 +251,10 @@ void TComThread::Run() {
     flags &= mask_;
     if (flags == 0) continue;
     if (!Deliver(flags) || stop_) break;
-    if (watchRx) {
+    if (!(flags & evflag::kRxChar)) continue;
+    if (method_ == smWindowSync) {
+      rxArmed = false;
+    } else {
       const int queued = platform_.InputQueued(fd_);
       leftover = queued > 0 ? queued : 0;
     }
@@ -265,9 +285,13 @@ bool TComThread::Deliver(std::uint32_t flags) {
         const std::uint32_t flag = EventFlag(event);
         handOver.Send(
             window,
-            [&handOver, window, flag](std::uint64_t ticket) {
+            [this, &handOver, window, flag](std::uint64_t ticket) {
               TComPortEvent portEvent(flag, handOver, ticket);
               QCoreApplication::sendEvent(window, &portEvent);
+              if (flag == evflag::kRxChar && !stop_) {
+                const int queued = platform_.InputQueued(fd_);
+                Rearm(queued > 0 ? queued : 0);
+              }
             },
             [port] { port->ReapRetiredThreads(); });
         if (stop_) return false;

@@ -98,7 +98,7 @@ class TComThread {
   TComThread(const TComThread&) = delete;
   TComThread& operator=(const TComThread&) = delete;
   ~TComThread();                // waits for an unfinished thread
-  int Start();                  // 0, or minus errno when the stop event cannot be made
+  int Start();                  // 0, or minus errno when the wake-up events cannot be made
   void Stop();                  // any thread: ends the wait loop
   void Wait();                  // UI thread: serves hand-overs until the thread has ended
   bool Delivering() const { return handOver_->Delivering(); }
@@ -108,6 +108,9 @@ class TComThread {
   void Run();
   std::uint32_t CounterEvents(TComCounters& base) const;
   bool Deliver(std::uint32_t flags);  // false: the batch ended the thread
+  // Under smWindowSync the handler runs after the thread went on; it reports from the UI
+  // thread what it left queued, and only then does the thread watch for received bytes again.
+  void Rearm(int leftover);
 
   TCustomComPort& port_;
   TComPlatform& platform_;
@@ -117,6 +120,8 @@ class TComThread {
   TComWindow* window_;
   std::uint64_t session_;
   int stopFd_ = -1;
+  int rearmFd_ = -1;
+  std::atomic<int> rearmLeftover_{0};
   std::atomic<bool> stop_{false};
   std::shared_ptr<TComHandOver> handOver_ = std::make_shared<TComHandOver>();
   std::thread thread_;
