@@ -1,0 +1,122 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ParameterCodec.h"
+
+class ErrorList;
+class ReaderLink;
+
+// The multi-command operations on one reader, without any screen: the window feeds them the
+// values of its controls and shows what they return, and so can a command-line tool. Each
+// clears the error list first; failed commands leave their lines there.
+
+inline constexpr std::size_t kBlackListRows = 10;
+inline constexpr int kNoSelection = -1;
+
+namespace mode {
+inline constexpr int Quillmar = 0;
+inline constexpr int Turnstile = 1;
+inline constexpr int Reading = 2;
+inline constexpr int Recharge = 3;
+inline constexpr int Initialisation = 4;
+}  // namespace mode
+
+// Values a reader gave, each starting at what its control shows when its request fails.
+enum class TParameter {
+  CashDeskNumber, RechargeUnits, Mode, CardType, CurrentDate, EndDate, Sector,
+  AbonementTimeout, RelayTime, BlackList
+};
+
+struct TReaderParameters {
+  std::string cashDeskNumber;  // 8 hex digits; empty when not read
+  std::uint8_t rechargeUnits = 0;
+  std::optional<std::uint8_t> mode;  // the byte as read; the screen matches it to its list
+  std::optional<std::uint8_t> cardType;
+  TCalendarDate currentDate = kZeroDate;
+  TCalendarDate endDate = kZeroDate;
+  std::uint8_t sector = 0;
+  std::uint8_t abonementTimeout = 0;
+  std::uint8_t relayTime = 0;
+  std::array<std::string, kBlackListRows> blackList;  // rows not read stay empty
+  std::size_t blackListRowsRead = 0;
+  unsigned readMask = 0;  // one bit per TParameter answered (and, for dates, valid)
+
+  bool WasRead(TParameter parameter) const { return readMask >> static_cast<int>(parameter) & 1; }
+};
+
+// Called each time a value in the record is to reach the screen: the cleared value of a
+// list, spin or the whole black list (row -1) before its request, and every value after
+// its request (a black-list row by its index).
+using TParameterShown = std::function<void(const TReaderParameters&, TParameter, int row)>;
+
+struct TReadOutcome {
+  std::string refusal;  // shown instead of sending anything; empty when the read ran
+  TReaderParameters values;
+};
+
+// Reads every parameter in the fixed order; a broken date adds its line with status 0x25.
+// address is nothing when no reader is selected.
+TReadOutcome ReadParameters(ReaderLink& link, ErrorList& errors,
+                            std::optional<std::uint8_t> address, const TParameterShown& shown);
+
+// What the screen holds for a write. Lists carry kNoSelection without a selection.
+struct TWriteValues {
+  int mode = kNoSelection;
+  int cardType = kNoSelection;
+  int rechargeUnits = 0;
+  TCalendarDate currentDate;
+  TCalendarDate endDate;
+  int sector = 1;
+  int abonementTimeout = 0;
+  int relayTime = 0;
+  std::array<std::string, kBlackListRows> blackList;
+};
+
+struct TWriteRequest {
+  std::uint8_t code;
+  std::vector<std::uint8_t> data;
+  bool stopsOnFailure = false;  // a failed black-list row ends the write
+  bool operator==(const TWriteRequest&) const = default;
+};
+
+// Why a write must not start, or nothing: the checks in the order the operator meets them.
+std::optional<std::string> WriteRefusal(std::optional<std::uint8_t> address,
+                                        const TWriteValues& values);
+// The requests of a write in the order sent, for values that passed WriteRefusal.
+std::vector<TWriteRequest> WriteRequests(const TWriteValues& values);
+
+struct TWriteOutcome {
+  std::string refusal;  // shown instead of sending anything; empty when the write ran
+};
+
+TWriteOutcome WriteParameters(ReaderLink& link, ErrorList& errors,
+                              std::optional<std::uint8_t> address, const TWriteValues& values);
+
+// The key texts the dialog hands over: 12 hex digits each, and the key type "A" or "B".
+struct TKeyTexts {
+  std::string keyA;
+  std::string keyB;
+  std::string oldKey;
+  std::string oldKeyType;
+};
+
+// Keys can be changed only in the modes that use one.
+bool ModeHasKey(int mode);
+// The key command of a mode, nothing for a mode without a key.
+std::optional<TWriteRequest> KeyRequest(int mode, const TKeyTexts& keys);
+
+struct TKeyChangeOutcome {
+  std::string refusal;
+};
+
+// Sets the reader's mode, and only when that succeeded sends the mode's key.
+TKeyChangeOutcome ChangeReaderKeys(ReaderLink& link, ErrorList& errors,
+                                   std::optional<std::uint8_t> address, int mode,
+                                   const TKeyTexts& keys);
