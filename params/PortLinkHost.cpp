@@ -1,0 +1,104 @@
+#include "PortLinkHost.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <cerrno>
+#include <climits>
+#include <vector>
+
+#include "CPort.h"
+#include "LineSettings.h"
+
+struct TPortLinkHost::TWait {
+  explicit TWait(const std::function<bool()>& condition) : done(&condition) {}
+  QEventLoop loop;
+  const std::function<bool()>* done;
+  bool deviceGone = false;
+};
+
+TPortLinkHost::TPortLinkHost(TComPort& port, QObject* parent) : QObject(parent), port_(port) {
+  clock_.start();
+  connect(&port_, &TCustomComPort::deviceGone, this, &TPortLinkHost::DeviceGone);
+}
+
+void TPortLinkHost::ReceiveFromPort(ReaderLink& link, int count) {
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count > 0 ? count : 0));
+  const int got = port_.Read(bytes.data(), count);
+  // A short or empty read hands over only what really came from the line.
+  bytes.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  link.ReceiveChunk(bytes);
+  EndWaitIfDone();
+}
+
+std::size_t TPortLinkHost::TakeStaleInput(ReaderLink& link) {
+  std::size_t taken = 0;
+  for (int queued = port_.QueuedInputCount(); queued > 0; queued = port_.QueuedInputCount()) {
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(queued));
+    const int got = port_.Read(bytes.data(), queued);
+    if (got <= 0) break;
+    bytes.resize(static_cast<std::size_t>(got));
+    link.ReceiveChunk(bytes);
+    taken += bytes.size();
+  }
+  return taken;
+}
+
+std::size_t TPortLinkHost::WriteLine(std::span<const std::uint8_t> bytes) {
+  const int written = port_.Write(bytes.data(), static_cast<int>(bytes.size()));
+  return static_cast<std::size_t>(written > 0 ? written : 0);
+}
+
+void TPortLinkHost::FailShortWrite(std::size_t, std::size_t) {
+  // The rest of a cut frame must not follow later and garble the next request.
+  port_.DiscardOutput();
+  throw EComPortExt(comerr::kWrite, ETIMEDOUT, port_.Port());
+}
+
+void TPortLinkHost::ShowLogLine(std::string_view raw) {
+  if (logSink_) logSink_(raw);
+}
+
+std::int64_t TPortLinkHost::NowMs() {
+  // Monotonic: a wall clock stepped by a time server would stretch or cut a wait.
+  return clock_.elapsed();
+}
+
+void TPortLinkHost::Wait(std::int64_t deadlineMs, const std::function<bool()>& done) {
+  TWait wait(done);
+  TWait* const outer = wait_;
+  wait_ = &wait;
+  struct Restore {
+    TPortLinkHost& host;
+    TWait* outer;
+    ~Restore() { host.wait_ = outer; }
+  } restore{*this, outer};
+
+  QTimer deadline;
+  deadline.setSingleShot(true);
+  deadline.setTimerType(Qt::PreciseTimer);
+  connect(&deadline, &QTimer::timeout, &wait.loop, &QEventLoop::quit);
+  // The loop ends at the deadline timer or when a chunk makes done() true; a timer that fires
+  // a little early is simply armed again for the rest.
+  for (std::int64_t left = deadlineMs - NowMs(); left > 0 && !done() && !wait.deviceGone;
+       left = deadlineMs - NowMs()) {
+    deadline.start(static_cast<int>(std::min<std::int64_t>(left, INT_MAX)));
+    wait.loop.exec();
+  }
+  if (wait.deviceGone) throw EComPortExt(comerr::kRead, ENODEV, port_.Port());
+}
+
+std::uint32_t TPortLinkHost::BaudRate() {
+  const int rate = BaudRateValue(port_.BaudRate(), port_.CustomBaudRate());
+  return static_cast<std::uint32_t>(rate > 0 ? rate : 0);
+}
+
+void TPortLinkHost::EndWaitIfDone() {
+  if (wait_ && (*wait_->done)()) wait_->loop.quit();
+}
+
+void TPortLinkHost::DeviceGone() {
+  if (!wait_) return;
+  wait_->deviceGone = true;
+  wait_->loop.quit();
+}

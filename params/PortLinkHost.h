@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string_view>
+
+#include "ReaderLink.h"
+
+class TComPort;
+
+// The reader link's host over a serial port: the line is the port, the clock is monotonic, and
+// a wait runs the thread's event loop until its deadline or until its condition holds. Needs a
+// Q(Core)Application on the thread, nothing of the widgets, so the window and a command-line
+// tool share it.
+class TPortLinkHost : public QObject, public LinkHost {
+  Q_OBJECT
+
+ public:
+  using TLogSink = std::function<void(std::string_view raw)>;
+
+  explicit TPortLinkHost(TComPort& port, QObject* parent = nullptr);
+
+  // Where the terminal log's last line goes; without a sink the log text is dropped.
+  void SetLogSink(TLogSink sink) { logSink_ = std::move(sink); }
+
+  // The whole of a received-characters event: reads up to count bytes, hands the link exactly
+  // the bytes the read returned, then ends a running wait whose condition now holds.
+  void ReceiveFromPort(ReaderLink& link, int count);
+  // Bytes queued in the device before the port was opened: read and handed to the link before
+  // any request goes out, so that a stale answer is dropped as unawaited, never taken for a
+  // reader's answer, and stale text reaches the log. Returns how many bytes there were.
+  std::size_t TakeStaleInput(ReaderLink& link);
+
+  // True while an exchange waits in this host.
+  bool Waiting() const { return wait_ != nullptr; }
+
+  std::size_t WriteLine(std::span<const std::uint8_t> bytes) override;
+  void FailShortWrite(std::size_t written, std::size_t wanted) override;
+  void ShowLogLine(std::string_view raw) override;
+  std::int64_t NowMs() override;
+  // Runs the event loop until done() holds (checked after every received chunk) or the
+  // deadline has come; no polling. A device that vanishes meanwhile ends the wait with the
+  // port's read error, so the operation stops instead of sending into a dead line.
+  void Wait(std::int64_t deadlineMs, const std::function<bool()>& done) override;
+  std::uint32_t BaudRate() override;
+
+ private:
+  struct TWait;
+  void EndWaitIfDone();
+  void DeviceGone();
+
+  TComPort& port_;
+  TLogSink logSink_;
+  QElapsedTimer clock_;  // monotonic
+  TWait* wait_ = nullptr;  // the innermost running wait
+};
