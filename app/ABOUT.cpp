@@ -15,6 +15,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   frame->setObjectName(QStringLiteral("Panel1"));
   frame->setFrameShape(QFrame::StyledPanel);
   frame->setFrameShadow(QFrame::Sunken);
+  frame->setMinimumSize(281, 161);
   auto* texts = new QVBoxLayout(frame);
   const std::pair<const char*, const char*> labels[] = {
       {"ProductName", "Product Name"},

@@ -1,5 +1,7 @@
 #include "ParameterPanel.h"
 
+#include "BlackListEditor.h"
+
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFontDatabase>
@@ -129,6 +131,11 @@ void SetEnabled(std::initializer_list<QWidget*> widgets, bool value) {
 TParameterPanel::TParameterPanel(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("Panel1"));
   resize(kPanelWidth, kPanelHeight);
+  // The fixed layout is drawn for an 8 point face; larger desktop fonts would let the labels run
+  // into their neighbours.
+  QFont face = font();
+  face.setPointSize(8);
+  setFont(face);
 
   // Creation order is the child order that enabling walks.
   lblReader = LabelAbove(this, "lblReader", "Считыватель", 8, 16);
@@ -169,6 +176,7 @@ TParameterPanel::TParameterPanel(QWidget* parent) : QWidget(parent) {
 
   Label9 = LabelAbove(this, "Label9", "Черный список", 288, 72);
   sgBlackList = BlackListGrid(this);
+  BlackListEditor = new TBlackListEditor(sgBlackList);
 
   Label2 = LabelAbove(this, "Label2", "Журнал", 440, 16);
   memTerminal = TerminalLog(this);
