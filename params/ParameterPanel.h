@@ -9,6 +9,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QSpinBox;
 class QTableWidget;
+class TBlackListEditor;
 
 // Panel1 of the main window: the reader selector, every parameter of one reader, the black list and
 // the terminal log. Controls are public members named as on the screen (also their objectName), so
@@ -61,6 +62,7 @@ class TParameterPanel : public QWidget {
   QSpinBox* seCardSector;
   QLabel* Label9;
   QTableWidget* sgBlackList;
+  TBlackListEditor* BlackListEditor;  // how sgBlackList is edited; owns FEditRow
   QLabel* Label2;
   QPlainTextEdit* memTerminal;
 
