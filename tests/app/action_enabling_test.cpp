@@ -169,4 +169,18 @@ TEST_F(EnablingTest, LockIsReleasedWhenTheOperationLeavesByAnException) {
   EXPECT_TRUE(panel->cbMode->isEnabled());
 }
 
+// The lock takes the focus out of the panel, so a half-edited value is settled before it is read.
+TEST_F(EnablingTest, LockSettlesASpinBeingEdited) {
+  ShowActive();
+  OpenPort();
+  panel->seCardSector->setValue(9);
+  panel->seCardSector->setFocus();
+  panel->seCardSector->selectAll();
+  QTest::keyClick(panel->seCardSector, Qt::Key_Backspace);
+  TParvexForm::TBusyLock lock(*form);
+  EXPECT_FALSE(panel->seCardSector->hasFocus());
+  EXPECT_EQ(panel->seCardSector->value(), 1);
+  EXPECT_EQ(panel->seCardSector->text(), QStringLiteral("1"));
+}
+
 }  // namespace

@@ -139,4 +139,13 @@ TEST_F(FrameTest, ToolTipsComeFromHintsAndActionsWithoutHintShowNone) {
   QToolTip::hideText();
 }
 
+TEST_F(FrameTest, StatusBarShowsTheHintOfTheButtonUnderThePointer) {
+  ShowActive();
+  QWidget* button = form->ActionToolBar1->widgetForAction(form->acReadParameters);
+  ASSERT_NE(button, nullptr);
+  QTest::mouseMove(button, button->rect().center());
+  Settle();
+  EXPECT_EQ(form->StatusBar->currentMessage(), QStringLiteral("Вычитать данные из считывателя"));
+}
+
 }  // namespace
