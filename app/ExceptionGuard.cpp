@@ -2,9 +2,9 @@
 
 #include "Abort.h"
 #include "CPort.h"
+#include "MessageBoxes.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 #include <cerrno>
 
@@ -38,11 +38,7 @@ std::optional<TErrorReport> DescribeException(std::exception_ptr error) {
 }
 
 void ShowErrorReport(QWidget* parent, const TErrorReport& report) {
-  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), report.text,
-                  QMessageBox::Ok, parent);
-  box.setObjectName(QStringLiteral("ErrorMessage"));
-  if (!report.detail.isEmpty()) box.setInformativeText(report.detail);
-  box.exec();
+  ShowErrorMessage(parent, {QApplication::applicationDisplayName(), report.text, report.detail});
 }
 
 void ReportException(QWidget* parent, std::exception_ptr error) {

@@ -5,6 +5,9 @@
 #include "ErrorList.h"
 #include "ExceptionGuard.h"
 #include "ParameterPanel.h"
+#include "PortLinkHost.h"
+#include "ReaderLink.h"
+#include "TerminalView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -203,8 +206,11 @@ bool TParvexForm::RunAction(QAction* action, THandler handler) {
 
 bool TParvexForm::StartOperation(const std::function<void()>& body) {
   if (Busy()) return false;
+  ++FOperationDepth;
   const bool completed = Guard(body);
+  --FOperationDepth;
   ScheduleIdleUpdate();
+  CloseIfPending();
   return completed;
 }
 
@@ -220,6 +226,7 @@ void TParvexForm::FormCreate() {
   EnablePortActions(true);
   EnableReaderActions(false);
   CreateComPort();
+  CreateLink();
 }
 
 void TParvexForm::CreateComPort() {
@@ -268,6 +275,8 @@ void TParvexForm::ActionList1Update() {
 
 void TParvexForm::acPortOpenExecute() {
   ComPort->SetConnected(true);
+  TakeStaleInput();
+  if (!SearchReaders()) ComPort->SetConnected(false);
   EnablePortActions(!ComPort->Connected());
   EnableReaderActions(ComPort->Connected());
   EnableParameterPanel(true);
@@ -281,7 +290,7 @@ void TParvexForm::acPortCloseExecute() {
 }
 
 void TParvexForm::acClearLogExecute() {
-  Panel1->memTerminal->clear();
+  FTerminal->Clear();
 }
 
 void TParvexForm::FileExit1Execute() {

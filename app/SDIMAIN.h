@@ -6,6 +6,10 @@
 #include <memory>
 
 class ErrorList;
+class QCloseEvent;
+class ReaderLink;
+class TPortLinkHost;
+class TTerminalView;
 class QAction;
 class QMenuBar;
 class QStatusBar;
@@ -64,6 +68,16 @@ class TParvexForm : public QMainWindow {
   };
 
   ErrorList& Errors() { return *FErrorList; }
+  ReaderLink& Link() { return *FLink; }
+  TPortLinkHost& LinkHost() { return *FLinkHost; }
+  TTerminalView& Terminal() { return *FTerminal; }
+
+  // The reader link's glue (LinkGlue.cpp).
+  void ComPortRxChar(QObject* sender, int count);
+  void Timer1Timer();
+  // Broadcasts the search, lists the readers that answered in cbReader and, when there are
+  // any, selects the first and runs acReadParameters. True when at least one reader answered.
+  bool SearchReaders();
 
   // Components, named as their objectName.
   QMenuBar* ActionMainMenuBar1;
@@ -94,6 +108,7 @@ class TParvexForm : public QMainWindow {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   QMenu* createPopupMenu() override;
 
  private:
@@ -107,8 +122,17 @@ class TParvexForm : public QMainWindow {
   void ScheduleIdleUpdate();
   void IdleUpdate();
   bool ClaimsShortcut(const QKeySequence& key) const;
+  void CreateLink();
+  void TakeStaleInput();
+  void ComPortDeviceGone();
+  void CloseIfPending();
 
   std::unique_ptr<ErrorList> FErrorList;
   int FBusyDepth = 0;
+  int FOperationDepth = 0;     // operations started through StartOperation and still running
+  bool FClosePending = false;  // a close asked for while an operation ran
+  std::unique_ptr<TPortLinkHost> FLinkHost;
+  std::unique_ptr<ReaderLink> FLink;
+  TTerminalView* FTerminal = nullptr;  // owned by memTerminal
   bool FIdlePending = false;
 };

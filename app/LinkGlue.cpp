@@ -1,0 +1,119 @@
+// The window's side of the reader link: received bytes, the idle flush, the reader search and
+// what a vanished device or a close during a wait must do.
+#include "SDIMAIN.h"
+
+#include "CPort.h"
+#include "ErrorList.h"
+#include "ExceptionGuard.h"
+#include "MessageBoxes.h"
+#include "ParameterPanel.h"
+#include "PortLinkHost.h"
+#include "ReaderLink.h"
+#include "TerminalView.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+#include <cerrno>
+
+namespace {
+
+const QString kSearchCaption = QStringLiteral("Поиск считывателей");
+const QString kNoReaders = QStringLiteral("Считыватели не обнаружены");
+constexpr std::string_view kSearchErrors = "Во время поиска считывателей произошли ошибки: \r\n";
+
+// Holds back the list's redrawing until all entries are in, also when the search throws.
+class TBatchUpdate {
+ public:
+  explicit TBatchUpdate(QWidget& widget) : widget_(widget), was_(widget.updatesEnabled()) {
+    widget_.setUpdatesEnabled(false);
+  }
+  ~TBatchUpdate() { widget_.setUpdatesEnabled(was_); }
+  TBatchUpdate(const TBatchUpdate&) = delete;
+  TBatchUpdate& operator=(const TBatchUpdate&) = delete;
+
+ private:
+  QWidget& widget_;
+  bool was_;
+};
+
+}  // namespace
+
+void TParvexForm::CreateLink() {
+  FLinkHost = std::make_unique<TPortLinkHost>(*ComPort);
+  FLink = std::make_unique<ReaderLink>(*FLinkHost, *FErrorList);
+  FTerminal = new TTerminalView(*Panel1->memTerminal);
+  FLinkHost->SetLogSink([this](std::string_view raw) { FTerminal->Show(raw); });
+  // An exception from here ends the port's event thread, as the port intends.
+  ComPort->SetOnRxChar([this](QObject* sender, int count) { ComPortRxChar(sender, count); });
+  connect(Timer1, &QTimer::timeout, this, [this] { Guard([this] { Timer1Timer(); }); });
+  connect(ComPort, &TCustomComPort::deviceGone, this, &TParvexForm::ComPortDeviceGone);
+}
+
+void TParvexForm::ComPortRxChar(QObject*, int count) {
+  FLinkHost->ReceiveFromPort(*FLink, count);
+}
+
+void TParvexForm::Timer1Timer() {
+  FLink->IdleFlush();
+}
+
+void TParvexForm::TakeStaleInput() {
+  FLinkHost->TakeStaleInput(*FLink);
+}
+
+bool TParvexForm::SearchReaders() {
+  QComboBox* list = Panel1->cbReader;
+  std::vector<ReaderAnswer> answers;
+  {
+    TBusyLock lock(*this);
+    TBatchUpdate batch(*list);
+    list->clear();
+    answers = FLink->CollectReaderAnswers();
+    for (const ReaderAnswer& answer : answers)
+      list->addItem(QString::fromStdString(ReaderEntryText(answer)), int{answer.address});
+  }
+  const bool found = !answers.empty();
+  if (!found) {
+    ShowErrorMessage(this, {kSearchCaption, kNoReaders, {}});
+  } else if (!Errors().empty()) {
+    ShowErrorMessage(this, {kSearchCaption, QString::fromStdString(ComposeErrorMessage(kSearchErrors, Errors())), {}});
+  }
+  if (list->count() > 0) {
+    list->setCurrentIndex(0);
+    acReadParameters->trigger();  // the action's own path: update, enabled check, handler
+  }
+  return found;
+}
+
+void TParvexForm::ComPortDeviceGone() {
+  // A wait running now ends with the port's read error, which its operation's guard shows;
+  // otherwise the same error is shown here. Either way the operator sees it once.
+  const bool waiting = FLinkHost->Waiting();
+  Guard([this] { ComPort->SetConnected(false); });
+  if (!waiting) {
+    EnableParameterPanel(false);
+    EnablePortActions(!ComPort->Connected());
+    EnableReaderActions(ComPort->Connected());
+    ReportError(this, EComPortExt(comerr::kRead, ENODEV, ComPort->Port()));
+  }
+}
+
+void TParvexForm::closeEvent(QCloseEvent* event) {
+  // A half-written black list is worse than a short delay: the close waits for the operation.
+  if (FOperationDepth > 0 || Busy()) {
+    FClosePending = true;
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
+}
+
+void TParvexForm::CloseIfPending() {
+  if (!FClosePending || FOperationDepth > 0 || Busy()) return;
+  FClosePending = false;
+  close();
+}
