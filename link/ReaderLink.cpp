@@ -227,6 +227,7 @@ bool ReaderLink::ExchangeFrame(std::uint8_t address, std::uint8_t code, std::spa
   for (int attempt = 0; attempt < readerlink::kAttempts; ++attempt) {
     if (send) {
       SendFrame(request);
+      if (observer_) observer_->FrameSent(request, attempt + 1);
       lastSentMs = host_.NowMs();
       if (sendings++ == 0) firstSentMs = lastSentMs;
       const std::int64_t deadline = lastSentMs + WireTimeMs(request.size()) + waitMs;
@@ -254,18 +255,20 @@ bool ReaderLink::ReadCommand(std::uint8_t address, std::uint8_t code, std::span<
   result.clear();
   std::vector<std::uint8_t> frame;
   if (!ExchangeFrame(address, code, data, frame, send)) {
-    if (send) errors_.AddError(code, status::Timeout);
-    return false;
+    if (!send) return false;
+    errors_.AddError(code, status::Timeout);
+    return Ended(code, TCommandOutcome::Timeout, {});
   }
   if (frame.size() != expected + 6) {
     errors_.AddError(code, status::WrongFormat);
-    return false;
+    return Ended(code, TCommandOutcome::WrongLength, frame);
   }
   const std::uint8_t status = frame[frame.size() - 3];
   if (status != frame::kSuccessStatus) {
     errors_.AddError(code, status);
-    return false;
+    return Ended(code, TCommandOutcome::ReaderStatus, frame);
   }
+  Ended(code, TCommandOutcome::Accepted, frame);
   exchangeAddress_ = frame[0];
   result.assign(frame.begin() + 3, frame.begin() + 3 + static_cast<std::ptrdiff_t>(expected));
   return true;
@@ -275,17 +278,22 @@ bool ReaderLink::WriteCommand(std::uint8_t address, std::uint8_t code, std::span
   std::vector<std::uint8_t> ack;
   if (!ExchangeFrame(address, code, data, ack, true)) {
     errors_.AddError(code, status::Timeout);
-    return false;
+    return Ended(code, TCommandOutcome::Timeout, {});
   }
   if (ack.size() != kAckLength) {
     errors_.AddError(code, status::WrongFormat);
-    return false;
+    return Ended(code, TCommandOutcome::WrongLength, ack);
   }
   if (ack[kAckStatusIndex] != frame::kSuccessStatus) {
     errors_.AddError(code, ack[kAckStatusIndex]);
-    return false;
+    return Ended(code, TCommandOutcome::ReaderStatus, ack);
   }
-  return true;
+  return Ended(code, TCommandOutcome::Accepted, ack);
+}
+
+bool ReaderLink::Ended(std::uint8_t code, TCommandOutcome outcome, std::span<const std::uint8_t> response) {
+  if (observer_) observer_->CommandEnded(code, outcome, response);
+  return outcome == TCommandOutcome::Accepted;
 }
 
 bool ReaderLink::WriteByteCommand(std::uint8_t address, std::uint8_t code, std::uint8_t value) {

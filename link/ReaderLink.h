@@ -66,6 +66,22 @@ struct ReaderAnswer {
   bool operator==(const ReaderAnswer&) const = default;
 };
 
+// How a command ended, as a trace of the line tells it.
+enum class TCommandOutcome { Accepted, Timeout, WrongLength, ReaderStatus };
+
+// Watches the exchanges of a link, for a trace: each sending, and how each command ended.
+// Optional; the link behaves the same without one.
+class ExchangeObserver {
+ public:
+  virtual ~ExchangeObserver() = default;
+  // attempt counts the sendings of one exchange from 1.
+  virtual void FrameSent(std::span<const std::uint8_t> frame, int attempt) = 0;
+  // response is the frame taken, empty after a timeout. A search that finds no further answer
+  // in the receive buffer ends without a call: nothing went over the line for it.
+  virtual void CommandEnded(std::uint8_t code, TCommandOutcome outcome,
+                            std::span<const std::uint8_t> response) = 0;
+};
+
 // "address / serial": the address in decimal, the serial as four upper-case hex digits.
 std::string ReaderEntryText(const ReaderAnswer& answer);
 
@@ -95,6 +111,8 @@ class ReaderLink {
   // Broadcasts the serial number request and takes every answer, in arrival order. Clears
   // the error list first; a failed later answer ends the list and leaves its error line.
   std::vector<ReaderAnswer> CollectReaderAnswers();
+
+  void SetObserver(ExchangeObserver* observer) { observer_ = observer; }
 
   std::uint8_t ExchangeAddress() const { return exchangeAddress_; }
   bool Awaiting() const { return awaiting_; }
@@ -131,6 +149,8 @@ class ReaderLink {
   bool IsDuplicate(const std::uint8_t* frame);
   void KeepWithinBound();
   std::int64_t WireTimeMs(std::size_t bytes);
+  // Tells the observer, if any, how a command ended; true when it was accepted.
+  bool Ended(std::uint8_t code, TCommandOutcome outcome, std::span<const std::uint8_t> response);
 
   LinkHost& host_;
   ErrorList& errors_;
@@ -145,4 +165,5 @@ class ReaderLink {
   std::deque<DropMark> drops_;
   Duplicates duplicates_;
   LinkTally tally_;
+  ExchangeObserver* observer_ = nullptr;
 };
