@@ -24,6 +24,11 @@ inline constexpr TOperationTexts kChangeKeys{
     "Изменение ключей",
     "Во время изменения ключей произошли ошибки: \r\n"};
 
+inline constexpr TOperationTexts kSearchReaders{
+    "Поиск считывателей",
+    "Во время поиска считывателей произошли ошибки: \r\n"};
+inline constexpr std::string_view kNoReadersFound = "Считыватели не обнаружены";
+
 inline constexpr std::string_view kNoReader = "Необходимо выбрать считыватель";
 inline constexpr std::string_view kNoMode = "Необходимо выбрать режим работы считывателя";
 inline constexpr std::string_view kNoCardType = "Необходимо выбрать тип карточки";
