@@ -6,7 +6,7 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
-#include "ParameterCodec.h"
+#include "QtHexText.h"
 
 namespace {
 
@@ -123,8 +123,7 @@ void TBlackListEditor::NormalizeEditRow() {
   const bool open = Editing() && editorRow_ == FEditRow;
   QTableWidgetItem* cell = grid_->item(FEditRow, 0);
   const QString text = open ? EditorText(editor_) : cell->text();
-  const QString normal =
-      QString::fromStdString(NormalizeHexText(text.toStdString(), kEntryLength));
+  const QString normal = NormalizeHexText(text, kEntryLength);
   cell->setText(normal);
   // An open editor hands its text to the cell when it closes: it must hand over this one.
   if (open) editor_->setText(normal);

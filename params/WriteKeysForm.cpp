@@ -1,0 +1,131 @@
+#include "WriteKeysForm.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "QtHexText.h"
+#include "ReaderMessages.h"
+#include "ReaderSequences.h"
+
+namespace {
+
+constexpr int kWidth = 433;
+constexpr int kKeyPanelHeight = 72;
+constexpr int kButtonPanelHeight = 63;
+constexpr int kFieldHeight = 21;
+constexpr int kMargin = 8;
+constexpr int kFieldTop = 32;
+
+template <typename T>
+T* Named(T* widget, const char* name) {
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+QWidget* Panel(QWidget* parent, const char* name, int height) {
+  auto* panel = Named(new QWidget(parent), name);
+  panel->setFixedSize(kWidth, height);
+  return panel;
+}
+
+QLabel* Caption(QWidget* panel, const char* name, const char* text, int left) {
+  auto* label = Named(new QLabel(QString::fromUtf8(text), panel), name);
+  label->adjustSize();
+  label->move(left, kMargin);
+  return label;
+}
+
+// What the field shows is the key that is sent: only hex digits can be typed.
+QLineEdit* KeyField(QWidget* panel, const char* name, int left, int width) {
+  auto* field = Named(new QLineEdit(panel), name);
+  field->setInputMask(QString::fromLatin1(TfrmWriteKeys::kKeyMask));
+  field->setGeometry(left, kFieldTop, width, kFieldHeight);
+  return field;
+}
+
+}  // namespace
+
+TfrmWriteKeys::TfrmWriteKeys(TChangeKeys changeKeys, TRunOperation runOperation, QWidget* parent)
+    : QDialog(parent), changeKeys_(std::move(changeKeys)), runOperation_(std::move(runOperation)) {
+  setObjectName(QStringLiteral("frmWriteKeys"));
+  setWindowTitle(QString::fromUtf8(texts::kChangeKeys.caption.data(),
+                                   static_cast<qsizetype>(texts::kChangeKeys.caption.size())));
+  // Laid out for the same 8 point face as the parameter panel.
+  QFont face = font();
+  face.setPointSize(8);
+  setFont(face);
+
+  pnlKeyA = Panel(this, "pnlKeyA", kKeyPanelHeight);
+  lblKeyA = Caption(pnlKeyA, "lblKeyA",
+                    "Ключ A - для чтения информации и уменьшения количества проходов", kMargin);
+  eKeyA = KeyField(pnlKeyA, "eKeyA", kMargin, 417);
+
+  pnlKeyB = Panel(this, "pnlKeyB", kKeyPanelHeight);
+  lblKeyB = Caption(pnlKeyB, "lblKeyB", "Ключ B - для пополнения", kMargin);
+  eKeyB = KeyField(pnlKeyB, "eKeyB", kMargin, 417);
+
+  pnlOldKey = Panel(this, "pnlOldKey", kKeyPanelHeight);
+  lblOldKey = Caption(pnlOldKey, "lblOldKey", "Ключ для инициализации новых карт", kMargin);
+  eOldKey = KeyField(pnlOldKey, "eOldKey", kMargin, 189);
+  constexpr int kTypeLeft = kWidth - kMargin - 216;
+  lblOldKeyType =
+      Caption(pnlOldKey, "lblOldKeyType", "Тип ключа для инициализации новых карт", kTypeLeft);
+  cbOldKeyType = Named(new QComboBox(pnlOldKey), "cbOldKeyType");
+  cbOldKeyType->addItems({QStringLiteral("A"), QStringLiteral("B")});
+  cbOldKeyType->setCurrentIndex(0);
+  cbOldKeyType->setGeometry(kTypeLeft, kFieldTop, 216, kFieldHeight);
+
+  pnlButtons = Panel(this, "pnlButtons", kButtonPanelHeight);
+  btnOK = Named(new QPushButton(QStringLiteral("OK"), pnlButtons), "btnOK");
+  btnCancel = Named(new QPushButton(QString::fromUtf8("Отмена"), pnlButtons), "btnCancel");
+  constexpr int kButtonWidth = 75;
+  constexpr int kButtonHeight = 25;
+  constexpr int kButtonTop = (kButtonPanelHeight - kButtonHeight) / 2;
+  btnOK->setGeometry(kWidth / 2 - kMargin / 2 - kButtonWidth, kButtonTop, kButtonWidth,
+                     kButtonHeight);
+  btnCancel->setGeometry(kWidth / 2 + kMargin / 2, kButtonTop, kButtonWidth, kButtonHeight);
+  btnOK->setDefault(true);
+  btnOK->setAutoDefault(true);
+  btnCancel->setAutoDefault(false);
+
+  // Stacked from the top; a hidden panel takes no room and the dialog fits what is shown.
+  auto* stack = new QVBoxLayout(this);
+  stack->setContentsMargins(0, 0, 0, 0);
+  stack->setSpacing(0);
+  stack->setSizeConstraint(QLayout::SetFixedSize);
+  for (QWidget* panel : {pnlKeyA, pnlKeyB, pnlOldKey, pnlButtons}) stack->addWidget(panel);
+
+  connect(btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });
+  connect(btnCancel, &QPushButton::clicked, this, [this] { reject(); });
+}
+
+void TfrmWriteKeys::SetupForMode(std::uint8_t Mode) {
+  pnlKeyA->setVisible(Mode == mode::Turnstile || Mode == mode::Reading);
+  pnlKeyB->setVisible(Mode == mode::Recharge);
+  pnlOldKey->setVisible(Mode == mode::Initialisation);
+  pnlButtons->setVisible(true);
+  layout()->activate();
+  adjustSize();
+}
+
+QString TfrmWriteKeys::KeyText(const QLineEdit* field) {
+  return field->displayText().remove(u' ');
+}
+
+void TfrmWriteKeys::btnOKClick() {
+  // Every field is taken, also those of hidden panels; the key change uses the mode's own.
+  const QString OldKey = NormalizeHexText(KeyText(eOldKey), kKeyDigits);
+  const QString OldKeyType = cbOldKeyType->currentText();
+  const QString KeyB = NormalizeHexText(KeyText(eKeyB), kKeyDigits);
+  const QString KeyA = NormalizeHexText(KeyText(eKeyA), kKeyDigits);
+  // A failed key change keeps the dialog open with what was typed.
+  if (runOperation_([&] { changeKeys_(KeyA, KeyB, OldKey, OldKeyType); })) accept();
+}
+
+void TfrmWriteKeys::reject() {
+  // Closing while the key change waits would leave it writing the key behind the operator.
+  runOperation_([this] { QDialog::reject(); });
+}
