@@ -1,0 +1,118 @@
+// Opening the port finds the readers on a simulated line and lists them.
+#include "SimWindowFixture.h"
+
+#include "PtyLine.h"
+#include "crc16.h"
+
+#include <QTest>
+#include <QTimer>
+
+#include <unistd.h>
+
+namespace {
+
+const QString kSearch = QStringLiteral("Поиск считывателей");
+
+class ReaderSearch : public SimWindowTest {};
+
+TEST_F(ReaderSearch, OneReaderIsListedSelectedAndKeepsThePortOpen) {
+  StartSim({"--reader", "5:007F"});
+  Open();
+  EXPECT_EQ(ReaderEntries(), QStringList{"5 / 007F"});
+  EXPECT_EQ(ReaderAddresses(), std::vector<int>{5});
+  EXPECT_EQ(form->Panel1->cbReader->currentIndex(), 0);
+  EXPECT_TRUE(MessagesUnder(kSearch).isEmpty());
+  EXPECT_TRUE(form->ComPort->Connected());
+  EXPECT_TRUE(form->acPortClose->isEnabled());
+  EXPECT_FALSE(form->acPortOpen->isEnabled());
+}
+
+TEST_F(ReaderSearch, ReadersAreListedInTheOrderTheyAnswered) {
+  // Not sorted by address: the list follows the line.
+  StartSim({"--reader", "7:1234", "--reader", "2:007F", "--reader", "9:BEEF"});
+  Open();
+  EXPECT_EQ(ReaderEntries(), (QStringList{"7 / 1234", "2 / 007F", "9 / BEEF"}));
+  EXPECT_EQ(ReaderAddresses(), (std::vector<int>{7, 2, 9}));
+  EXPECT_EQ(form->Panel1->cbReader->currentIndex(), 0);
+  EXPECT_TRUE(MessagesUnder(kSearch).isEmpty());
+}
+
+TEST_F(ReaderSearch, NobodyAnsweringSaysSoAndClosesThePortAgain) {
+  StartSim({"--reader", "9", "--silent"});
+  Open();
+  EXPECT_EQ(MessagesUnder(kSearch), QStringList{"Считыватели не обнаружены"});
+  EXPECT_TRUE(ReaderEntries().isEmpty());
+  EXPECT_FALSE(form->ComPort->Connected());
+  EXPECT_TRUE(form->acPortOpen->isEnabled());
+  EXPECT_TRUE(form->acPortSettings->isEnabled());
+  EXPECT_FALSE(form->acPortClose->isEnabled());
+  EXPECT_FALSE(form->acReadParameters->isEnabled());
+}
+
+TEST_F(ReaderSearch, ASecondSearchEmptiesTheListFirst) {
+  StartSim({"--reader", "1:1234", "--reader", "2:007F", "--reader", "3:BEEF"});
+  Open();
+  ASSERT_EQ(ReaderEntries().size(), 3);
+  form->acPortClose->trigger();
+  StartSim({"--reader", "5:007F"});
+  Open();
+  EXPECT_EQ(ReaderEntries(), QStringList{"5 / 007F"});
+}
+
+TEST_F(ReaderSearch, NoiseBetweenAnswersGoesToTheLogAndTheAnswersAreStillListed) {
+  StartSim({"--reader", "1:1234", "--noise", "hello\\r\\n", "--reader", "2:007F", "--noise",
+            "world \\x01\\r\\n"});
+  Open();
+  EXPECT_EQ(ReaderEntries(), (QStringList{"1 / 1234", "2 / 007F"}));
+  const QString log = LogText();
+  EXPECT_TRUE(log.contains(QStringLiteral("hello\nworld \u2401\n"))) << log.toStdString();
+}
+
+TEST_F(ReaderSearch, BytesQueuedBeforeTheOpenAreNeverTakenForAnAnswer) {
+  // A reader's answer left on the line from an earlier session, and some text.
+  sim::PtyLine line;
+  std::vector<std::uint8_t> stale = {'o', 'l', 'd', '\r', '\n'};
+  const auto answer = BuildRequest(5, 0x71, std::vector<std::uint8_t>{0x00, 0x7F, 0xFF});
+  stale.insert(stale.end(), answer.begin(), answer.end());
+  ASSERT_EQ(::write(line.Master(), stale.data(), stale.size()), static_cast<ssize_t>(stale.size()));
+  form->ComPort->SetPort(QString::fromStdString(line.DevicePath()));
+  Open();
+  EXPECT_TRUE(ReaderEntries().isEmpty());
+  EXPECT_EQ(MessagesUnder(kSearch), QStringList{"Считыватели не обнаружены"});
+  EXPECT_TRUE(LogText().startsWith(QStringLiteral("old\n"))) << LogText().toStdString();
+}
+
+class LineTrouble : public SimWindowTest {};
+
+TEST_F(LineTrouble, AVanishedDeviceIsReportedOnceAndThePortCanBeOpenedAgain) {
+  StartSim({"--reader", "5:007F"});
+  Open();
+  ASSERT_TRUE(form->ComPort->Connected());
+  messages.clear();
+  sim.reset();  // the far end goes away
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }, 10000));
+  QTest::qWait(100);  // a second report would come meanwhile
+  EXPECT_EQ(messages.size(), 1u);
+  EXPECT_FALSE(form->ComPort->Connected());
+  EXPECT_TRUE(form->acPortOpen->isEnabled());
+  EXPECT_FALSE(form->acPortClose->isEnabled());
+  // And the window works on: a new line is searched as usual.
+  StartSim({"--reader", "5:007F"});
+  Open();
+  EXPECT_EQ(ReaderEntries(), QStringList{"5 / 007F"});
+}
+
+TEST_F(LineTrouble, ClosingTheWindowDuringTheSearchWaitsForItsEnd) {
+  StartSim({"--reader", "5:007F"});
+  form->show();
+  // Asked for while the broadcast waits for its answers.
+  QTimer::singleShot(300, form.get(), [this] { form->close(); });
+  bool visibleDuringTheWait = false;
+  QTimer::singleShot(600, form.get(), [&] { visibleDuringTheWait = form->isVisible(); });
+  Open();
+  EXPECT_TRUE(visibleDuringTheWait);
+  EXPECT_EQ(ReaderEntries(), QStringList{"5 / 007F"});
+  EXPECT_FALSE(form->isVisible());
+}
+
+}  // namespace
