@@ -1,0 +1,242 @@
+#include "CliCommands.h"
+
+#include <QFile>
+#include <QJsonDocument>
+
+#include <cstdio>
+#include <optional>
+#include <string_view>
+
+#include "CliOptions.h"
+#include "CliSession.h"
+#include "CodeTables.h"
+#include "ComPlatform.h"
+#include "ErrorList.h"
+#include "ExchangeTrace.h"
+#include "ParameterJson.h"
+#include "PortSurvey.h"
+#include "ReaderMessages.h"
+#include "ReaderSequences.h"
+#include "ValueLists.h"
+#include "crc16.h"
+
+namespace {
+
+constexpr std::string_view kProgram = "parvex-cli: ";
+
+// The window's message text with its line ends made those of a terminal.
+std::string TerminalLines(std::string text) {
+  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+    text.replace(at, 2, "\n");
+  if (!text.empty() && text.back() != '\n') text += '\n';
+  return text;
+}
+
+// The error-list message of the window, under a label saying which reader it concerns.
+bool ReportErrors(std::ostream& err, const std::string& label, const TOperationTexts& operation,
+                  const ErrorList& errors) {
+  if (errors.empty()) return true;
+  err << label << ": " << TerminalLines(ComposeErrorMessage(operation.errorsHeading, errors));
+  return false;
+}
+
+std::string ReaderLabel(std::uint8_t address) { return "reader " + std::to_string(address); }
+
+// --- ports ---
+
+int RunPorts(std::ostream& out) {
+  for (const TPortDescription& port : SurveyPorts(*SystemComPlatform()))
+    out << PortLine(port).toStdString() << "\n";
+  return exitstatus::kSuccess;
+}
+
+// --- search ---
+
+// Prints the answers; false when nobody answered.
+bool Search(TCliSession& session, std::vector<ReaderAnswer>& answers, std::ostream& out, std::ostream& err) {
+  answers = session.Link().CollectReaderAnswers();
+  if (answers.empty()) {
+    err << texts::kNoReadersFound << "\n";
+    return false;
+  }
+  for (const ReaderAnswer& answer : answers) out << ReaderEntryText(answer) << "\n";
+  return true;
+}
+
+int RunSearch(const TCliOptions& options, std::ostream& out, std::ostream& err) {
+  TCliSession session(options, err);
+  std::vector<ReaderAnswer> answers;
+  if (!Search(session, answers, out, err)) return exitstatus::kReaderErrors;
+  return ReportErrors(err, "search", texts::kSearchReaders, session.Errors()) ? exitstatus::kSuccess
+                                                                             : exitstatus::kReaderErrors;
+}
+
+// --- read ---
+
+std::string Or(const std::optional<std::string>& text) { return text ? *text : "-"; }
+
+std::optional<std::string> NamedText(std::optional<std::uint8_t> value, std::span<const TValueName> names) {
+  if (!value) return std::nullopt;
+  const auto name = NameOfValue(names, *value);
+  return std::to_string(*value) + (name ? " " + std::string(*name) : " (unknown)");
+}
+
+void PrintTable(std::ostream& out, std::uint8_t address, const TReaderParameters& v) {
+  const auto read = [&v](TParameter p, std::string text) -> std::optional<std::string> {
+    if (!v.WasRead(p)) return std::nullopt;
+    return text;
+  };
+  const std::pair<std::string_view, std::optional<std::string>> rows[] = {
+      {kAddressField, std::to_string(address)},
+      {kCashDeskField, read(TParameter::CashDeskNumber, v.cashDeskNumber)},
+      {kModeField, NamedText(v.mode, kModeNames)},
+      {kCardTypeField, NamedText(v.cardType, kCardTypeNames)},
+      {kRechargeField, read(TParameter::RechargeUnits, std::to_string(v.rechargeUnits))},
+      {kCurrentDateField, read(TParameter::CurrentDate, DateText(v.currentDate))},
+      {kEndDateField, read(TParameter::EndDate, DateText(v.endDate))},
+      {kSectorField, read(TParameter::Sector, std::to_string(v.sector))},
+      {kAbonementField, read(TParameter::AbonementTimeout, std::to_string(v.abonementTimeout) + " s")},
+      {kRelayField, read(TParameter::RelayTime, std::to_string(v.relayTime) + " s")},
+  };
+  char line[160];
+  for (const auto& [field, text] : rows) {
+    std::snprintf(line, sizeof line, "%-18.*s %s\n", static_cast<int>(field.size()), field.data(), Or(text).c_str());
+    out << line;
+  }
+  for (std::size_t row = 0; row < kBlackListRows; ++row) {
+    const std::optional<std::string> entry =
+        row < v.blackListRowsRead ? std::optional<std::string>(v.blackList[row]) : std::nullopt;
+    std::snprintf(line, sizeof line, "%-18s %s\n", ("blackList[" + std::to_string(row) + "]").c_str(), Or(entry).c_str());
+    out << line;
+  }
+}
+
+TReaderParameters Read(TCliSession& session, std::uint8_t address) {
+  return ReadParameters(session.Link(), session.Errors(), address, [](const TReaderParameters&, TParameter, int) {})
+      .values;
+}
+
+int RunRead(const TCliOptions& options, std::ostream& out, std::ostream& err) {
+  TCliSession session(options, err);
+  const std::uint8_t address = *options.address;
+  const TReaderParameters values = Read(session, address);
+  if (options.json)
+    out << QJsonDocument(ParametersToJson(address, values)).toJson(QJsonDocument::Indented).toStdString();
+  else
+    PrintTable(out, address, values);
+  return ReportErrors(err, ReaderLabel(address), texts::kReadParameters, session.Errors()) ? exitstatus::kSuccess
+                                                                                         : exitstatus::kReaderErrors;
+}
+
+// --- write ---
+
+TWriteValues LoadWriteFile(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) throw TFileError("cannot be read: " + file.errorString().toStdString());
+  return WriteValuesFromJson(file.readAll());
+}
+
+// Writes, reads back and compares; true when the reader took everything as written.
+bool WriteOne(TCliSession& session, std::uint8_t address, const std::string& label, const TWriteValues& values,
+              std::ostream& out, std::ostream& err) {
+  WriteParameters(session.Link(), session.Errors(), address, values);
+  bool ok = ReportErrors(err, label, texts::kWriteParameters, session.Errors());
+  const TReaderParameters back = Read(session, address);
+  ok = ReportErrors(err, label, texts::kReadParameters, session.Errors()) && ok;
+  const std::vector<std::string> differences = ReadBackDifferences(values, back);
+  for (const std::string& line : differences) err << label << ": " << line << "\n";
+  ok = ok && differences.empty();
+  out << label << ": " << (ok ? "written and read back" : "not written as given") << "\n";
+  return ok;
+}
+
+void PrintDryRun(std::ostream& out, std::uint8_t address, const TWriteValues& values) {
+  for (const TWriteRequest& request : WriteRequests(values))
+    out << HexFrame(BuildRequest(address, request.code, request.data)) << "  " << CommandText(request.code) << "\n";
+  out << "(then every parameter is read back)\n";
+}
+
+int RunWrite(const TCliOptions& options, std::ostream& out, std::ostream& err) {
+  // The file is checked whole before the port is even opened: a bad file sends nothing.
+  const TWriteValues values = LoadWriteFile(options.file);
+  if (options.dryRun) {
+    PrintDryRun(out, *options.address, values);
+    return exitstatus::kSuccess;
+  }
+  TCliSession session(options, err);
+  if (options.address)
+    return WriteOne(session, *options.address, ReaderLabel(*options.address), values, out, err)
+               ? exitstatus::kSuccess
+               : exitstatus::kReaderErrors;
+
+  std::vector<ReaderAnswer> answers;
+  if (!Search(session, answers, out, err)) return exitstatus::kReaderErrors;
+  bool ok = ReportErrors(err, "search", texts::kSearchReaders, session.Errors());
+  for (const ReaderAnswer& answer : answers)
+    ok = WriteOne(session, answer.address, ReaderLabel(answer.address), values, out, err) && ok;
+  return ok ? exitstatus::kSuccess : exitstatus::kReaderErrors;
+}
+
+// --- keys ---
+
+int RunKeys(const TCliOptions& options, std::ostream& out, std::ostream& err) {
+  const TKeyOptions& k = options.keys;
+  if (!ModeHasKey(k.mode)) {
+    err << texts::kKeysNotInMode << "\n";
+    return exitstatus::kUsage;
+  }
+  TCliSession session(options, err);
+  const TKeyTexts keys{k.keyA.value_or(""), k.keyB.value_or(""), k.initKey.value_or(""), k.keyType.value_or("A")};
+  const std::uint8_t address = *options.address;
+  ChangeReaderKeys(session.Link(), session.Errors(), address, k.mode, keys);
+  if (!ReportErrors(err, ReaderLabel(address), texts::kChangeKeys, session.Errors())) return exitstatus::kReaderErrors;
+  out << ReaderLabel(address) << ": mode " << k.mode << " set, key changed\n";
+  return exitstatus::kSuccess;
+}
+
+int Run(const TCliOptions& options, std::ostream& out, std::ostream& err) {
+  switch (options.command) {
+    case TCliCommand::None:
+      break;
+    case TCliCommand::Ports:
+      return RunPorts(out);
+    case TCliCommand::Search:
+      return RunSearch(options, out, err);
+    case TCliCommand::Read:
+      return RunRead(options, out, err);
+    case TCliCommand::Write:
+      return RunWrite(options, out, err);
+    case TCliCommand::Keys:
+      return RunKeys(options, out, err);
+  }
+  return exitstatus::kUsage;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  TCliOptions options;
+  try {
+    options = ParseCliOptions(args);
+  } catch (const TUsageError& e) {
+    err << kProgram << e.what() << "\n";
+    return exitstatus::kUsage;
+  }
+  if (options.help) {
+    out << HelpText(options.command);
+    return exitstatus::kSuccess;
+  }
+  try {
+    return Run(options, out, err);
+  } catch (const TFileError& e) {
+    err << kProgram << options.file << ": " << e.what() << "\n";
+    return exitstatus::kUsage;
+  } catch (const TPortError& e) {
+    err << kProgram << e.what() << "\n";
+    return e.exitStatus;
+  } catch (const EComPort& e) {
+    // The line failed during an operation: a write cut short, the device gone.
+    err << kProgram << e.what() << "\n";
+    return exitstatus::kPort;
+  }
+}

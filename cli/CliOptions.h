@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// What the command line asked for. Parsing checks the shape of the request only; the values
+// that need a reader, a port or a file are checked where they are used.
+
+enum class TCliCommand { None, Ports, Search, Read, Write, Keys };
+
+// Wrong usage: an unknown command or option, a missing or malformed value. Exit status 2.
+struct TUsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+struct TKeyOptions {
+  int mode = -1;  // the wire value of the mode whose key is changed
+  std::optional<std::string> keyA;     // 12 hex digits
+  std::optional<std::string> keyB;
+  std::optional<std::string> initKey;
+  std::optional<std::string> keyType;  // "A" or "B"
+};
+
+struct TCliOptions {
+  TCliCommand command = TCliCommand::None;
+  bool help = false;
+  // The line: without --port and --baud the settings file and the defaults decide.
+  std::optional<std::string> port;
+  std::optional<std::uint32_t> baud;
+  bool trace = false;
+  std::optional<std::uint8_t> address;
+  bool all = false;
+  bool json = false;
+  bool dryRun = false;
+  std::string file;
+  TKeyOptions keys;
+};
+
+// Parses the arguments after the program name. Throws TUsageError with a message that names
+// the offending argument.
+TCliOptions ParseCliOptions(const std::vector<std::string>& args);
+
+// The help of the program (None) or of one command, every option documented.
+std::string HelpText(TCliCommand command);
+
+std::string CommandName(TCliCommand command);

@@ -1,0 +1,62 @@
+#include "ExchangeTrace.h"
+
+#include <cstdio>
+
+#include "CodeTables.h"
+
+std::string HexFrame(std::span<const std::uint8_t> frame) {
+  std::string text;
+  char digits[4];
+  for (const std::uint8_t b : frame) {
+    std::snprintf(digits, sizeof digits, "%02X", b);
+    if (!text.empty()) text += ' ';
+    text += digits;
+  }
+  return text;
+}
+
+std::string OutcomeText(TCommandOutcome outcome, std::span<const std::uint8_t> response) {
+  switch (outcome) {
+    case TCommandOutcome::Accepted:
+      return "accepted";
+    case TCommandOutcome::Timeout:
+      return "timeout";
+    case TCommandOutcome::WrongLength:
+      return "wrong length";
+    case TCommandOutcome::ReaderStatus: {
+      // Both a read response and an acknowledgement carry the status third from the end.
+      const std::uint8_t status = response.size() >= 3 ? response[response.size() - 3] : 0;
+      char code[8];
+      std::snprintf(code, sizeof code, "%02X", status);
+      return std::string("status ") + code + " " + std::string(StatusText(status));
+    }
+  }
+  return {};
+}
+
+TExchangeTrace::TExchangeTrace(std::ostream& out, TClock clock)
+    : out_(out), clock_(std::move(clock)), startMs_(clock_()) {}
+
+std::string TExchangeTrace::Stamp() {
+  char text[32];
+  std::snprintf(text, sizeof text, "%8lld ms", static_cast<long long>(clock_() - startMs_));
+  return text;
+}
+
+void TExchangeTrace::FrameSent(std::span<const std::uint8_t> frame, int attempt) {
+  lastSentMs_ = clock_();
+  lastAttempt_ = attempt;
+  const std::uint8_t code = frame.size() > 2 ? frame[2] : 0;
+  out_ << Stamp() << "  -> attempt " << attempt << "  " << HexFrame(frame) << "  " << CommandText(code) << "\n";
+  out_.flush();
+}
+
+void TExchangeTrace::CommandEnded(std::uint8_t code, TCommandOutcome outcome, std::span<const std::uint8_t> response) {
+  // A search takes its later answers from the buffer without sending: their round trip is
+  // counted from the broadcast.
+  const std::int64_t roundTrip = clock_() - lastSentMs_;
+  out_ << Stamp() << "  <- attempt " << lastAttempt_ << "  " << roundTrip << " ms  " << OutcomeText(outcome, response);
+  if (!response.empty()) out_ << "  " << HexFrame(response);
+  out_ << "  " << CommandText(code) << "\n";
+  out_.flush();
+}
