@@ -186,9 +186,12 @@ void TParvexForm::CreateBars() {
 // Every action connection, in the order of the action list.
 void TParvexForm::ConnectActions() {
   OnExecute(FileExit1, &TParvexForm::FileExit1Execute);
+  OnExecute(acWriteKeys, &TParvexForm::acWriteKeysExecute);
   OnExecute(HelpAbout1, &TParvexForm::HelpAbout1Execute);
   OnExecute(acPortOpen, &TParvexForm::acPortOpenExecute);
   OnExecute(acPortClose, &TParvexForm::acPortCloseExecute);
+  OnExecute(acReadParameters, &TParvexForm::acReadParametersExecute);
+  OnExecute(acWriteParameters, &TParvexForm::acWriteParametersExecute);
   OnExecute(acClearLog, &TParvexForm::acClearLogExecute);
 }
 

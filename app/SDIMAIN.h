@@ -106,6 +106,15 @@ class TParvexForm : public QMainWindow {
   void FileExit1Execute();
   void HelpAbout1Execute();
 
+  // The reader operations (ReaderOperations.cpp).
+  void acReadParametersExecute();
+  void acWriteParametersExecute();
+  void acWriteKeysExecute();
+  // The key dialog's sequence on the selected reader: its mode, then the mode's key. Ends by
+  // the silent abort when refused or when a command failed, so that the dialog stays open.
+  void ChangeKeys(const QString& KeyA, const QString& KeyB, const QString& OldKey,
+                  const QString& OldKeyType);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
