@@ -16,8 +16,13 @@ constexpr int kWidth = 433;
 constexpr int kKeyPanelHeight = 72;
 constexpr int kButtonPanelHeight = 63;
 constexpr int kFieldHeight = 21;
+constexpr int kLongField = 417;
+constexpr int kOldKeyField = 189;
+constexpr int kKeyTypeList = 216;
 constexpr int kMargin = 8;
-constexpr int kFieldTop = 32;
+constexpr int kCaptionTop = 4;
+constexpr int kCaptionHeight = 32;  // room for two lines of a caption that does not fit one
+constexpr int kFieldTop = 40;
 
 template <typename T>
 T* Named(T* widget, const char* name) {
@@ -31,10 +36,12 @@ QWidget* Panel(QWidget* parent, const char* name, int height) {
   return panel;
 }
 
-QLabel* Caption(QWidget* panel, const char* name, const char* text, int left) {
+// A caption as wide as the control below it, wrapped when longer, standing on the control.
+QLabel* Caption(QWidget* panel, const char* name, const char* text, int left, int width) {
   auto* label = Named(new QLabel(QString::fromUtf8(text), panel), name);
-  label->adjustSize();
-  label->move(left, kMargin);
+  label->setWordWrap(true);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+  label->setGeometry(left, kCaptionTop, width, kCaptionHeight);
   return label;
 }
 
@@ -60,23 +67,25 @@ TfrmWriteKeys::TfrmWriteKeys(TChangeKeys changeKeys, TRunOperation runOperation,
 
   pnlKeyA = Panel(this, "pnlKeyA", kKeyPanelHeight);
   lblKeyA = Caption(pnlKeyA, "lblKeyA",
-                    "Ключ A - для чтения информации и уменьшения количества проходов", kMargin);
-  eKeyA = KeyField(pnlKeyA, "eKeyA", kMargin, 417);
+                    "Ключ A - для чтения информации и уменьшения количества проходов", kMargin,
+                    kLongField);
+  eKeyA = KeyField(pnlKeyA, "eKeyA", kMargin, kLongField);
 
   pnlKeyB = Panel(this, "pnlKeyB", kKeyPanelHeight);
-  lblKeyB = Caption(pnlKeyB, "lblKeyB", "Ключ B - для пополнения", kMargin);
-  eKeyB = KeyField(pnlKeyB, "eKeyB", kMargin, 417);
+  lblKeyB = Caption(pnlKeyB, "lblKeyB", "Ключ B - для пополнения", kMargin, kLongField);
+  eKeyB = KeyField(pnlKeyB, "eKeyB", kMargin, kLongField);
 
   pnlOldKey = Panel(this, "pnlOldKey", kKeyPanelHeight);
-  lblOldKey = Caption(pnlOldKey, "lblOldKey", "Ключ для инициализации новых карт", kMargin);
-  eOldKey = KeyField(pnlOldKey, "eOldKey", kMargin, 189);
-  constexpr int kTypeLeft = kWidth - kMargin - 216;
-  lblOldKeyType =
-      Caption(pnlOldKey, "lblOldKeyType", "Тип ключа для инициализации новых карт", kTypeLeft);
+  lblOldKey =
+      Caption(pnlOldKey, "lblOldKey", "Ключ для инициализации новых карт", kMargin, kOldKeyField);
+  eOldKey = KeyField(pnlOldKey, "eOldKey", kMargin, kOldKeyField);
+  constexpr int kTypeLeft = kWidth - kMargin - kKeyTypeList;
+  lblOldKeyType = Caption(pnlOldKey, "lblOldKeyType", "Тип ключа для инициализации новых карт",
+                          kTypeLeft, kKeyTypeList);
   cbOldKeyType = Named(new QComboBox(pnlOldKey), "cbOldKeyType");
   cbOldKeyType->addItems({QStringLiteral("A"), QStringLiteral("B")});
   cbOldKeyType->setCurrentIndex(0);
-  cbOldKeyType->setGeometry(kTypeLeft, kFieldTop, 216, kFieldHeight);
+  cbOldKeyType->setGeometry(kTypeLeft, kFieldTop, kKeyTypeList, kFieldHeight);
 
   pnlButtons = Panel(this, "pnlButtons", kButtonPanelHeight);
   btnOK = Named(new QPushButton(QStringLiteral("OK"), pnlButtons), "btnOK");
