@@ -1,0 +1,75 @@
+#pragma once
+
+#include <pthread.h>
+
+#include <csignal>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "PtyLine.h"
+#include "ReaderSimulator.h"
+
+// Simulated readers on a pseudo-terminal, served by a thread of this process, so that a test
+// can look at what the readers hold once the line has stopped.
+class SimulatedLine {
+ public:
+  explicit SimulatedLine(std::vector<sim::Reader> readers) {
+    InstallStopSignal();
+    for (sim::Reader& reader : readers) simulator_.AddReader(std::move(reader));
+    Stop() = 0;
+    thread_ = std::thread([this] {
+      sigset_t waitMask;
+      pthread_sigmask(SIG_BLOCK, nullptr, &waitMask);
+      sigdelset(&waitMask, SIGUSR1);
+      sim::RunLine(line_, simulator_, Stop(), waitMask, nullptr);
+    });
+  }
+  ~SimulatedLine() { Halt(); }
+  SimulatedLine(const SimulatedLine&) = delete;
+  SimulatedLine& operator=(const SimulatedLine&) = delete;
+
+  const std::string& Device() const { return line_.DevicePath(); }
+
+  // Stops serving the line; afterwards the readers may be looked at.
+  void Halt() {
+    if (!thread_.joinable()) return;
+    Stop() = 1;
+    pthread_kill(thread_.native_handle(), SIGUSR1);  // ends the thread's wait
+    thread_.join();
+  }
+  const sim::Reader& ReaderAt(std::uint8_t address) {
+    Halt();
+    return *simulator_.FindReader(address);
+  }
+  // Every frame that reached the readers.
+  std::size_t RequestsReceived() {
+    Halt();
+    std::size_t requests = 0;
+    for (const sim::RecordEntry& entry : simulator_.Record())
+      if (entry.direction == sim::Direction::Request) ++requests;
+    return requests;
+  }
+
+ private:
+  static volatile std::sig_atomic_t& Stop() {
+    static volatile std::sig_atomic_t stop = 0;
+    return stop;
+  }
+  static void OnStop(int) { Stop() = 1; }
+  // SIGUSR1 stays blocked everywhere but in the line thread's wait, so it can only end that.
+  static void InstallStopSignal() {
+    struct sigaction action {};
+    action.sa_handler = OnStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGUSR1, &action, nullptr);
+    sigset_t block;
+    sigemptyset(&block);
+    sigaddset(&block, SIGUSR1);
+    pthread_sigmask(SIG_BLOCK, &block, nullptr);
+  }
+
+  sim::ReaderSimulator simulator_;
+  sim::PtyLine line_;
+  std::thread thread_;
+};
