@@ -1,0 +1,122 @@
+// The parvex-cli program as a script runs it, against the reader-sim program: exit statuses,
+// where the output goes, and the port settings taken from Parvex.ini in the current folder.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <string>
+
+namespace {
+
+class QtCoreApp : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (!QCoreApplication::instance()) app_ = new QCoreApplication(argc_, argv_);
+  }
+  void TearDown() override { delete app_; }
+
+ private:
+  int argc_ = 1;
+  char name_[16] = "parvex-cli-test";
+  char* argv_[2] = {name_, nullptr};
+  QCoreApplication* app_ = nullptr;
+};
+::testing::Environment* const kApp = ::testing::AddGlobalTestEnvironment(new QtCoreApp);
+
+// reader-sim in its own process; the device is the first line it prints.
+class ReaderSim {
+ public:
+  explicit ReaderSim(const QStringList& args) {
+    process_.start(QStringLiteral(READER_SIM_PATH), args);
+    if (process_.waitForStarted() && process_.waitForReadyRead())
+      device_ = QString::fromUtf8(process_.readLine()).trimmed();
+  }
+  ~ReaderSim() {
+    process_.terminate();
+    process_.waitForFinished();
+  }
+  const QString& Device() const { return device_; }
+
+ private:
+  QProcess process_;
+  QString device_;
+};
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+Result Cli(const QStringList& args, const QString& folder = {}) {
+  QProcess cli;
+  if (!folder.isEmpty()) cli.setWorkingDirectory(folder);
+  cli.start(QStringLiteral(PARVEX_CLI_PATH), args);
+  // The longest command here waits three broadcasts.
+  if (!cli.waitForFinished(60000)) return {};
+  return {cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1, cli.readAllStandardOutput().toStdString(),
+          cli.readAllStandardError().toStdString()};
+}
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(CliProgram, HelpGoesToStandardOutputWithStatusZero) {
+  for (const QStringList& args : {QStringList{"--help"}, QStringList{"write", "--help"}, QStringList{"keys", "-h"}}) {
+    const Result r = Cli(args);
+    EXPECT_EQ(r.status, 0) << args.join(' ').toStdString();
+    EXPECT_TRUE(Has(r.out, "Usage: parvex-cli")) << r.out;
+    EXPECT_EQ(r.err, "");
+  }
+}
+
+TEST(CliProgram, WrongUsageIsStatusTwoOnStandardError) {
+  const Result r = Cli({"read", "--adress", "5"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(Has(r.err, "--adress: unknown option")) << r.err;
+}
+
+TEST(CliProgram, AMissingPortIsStatusThree) {
+  const Result r = Cli({"read", "--address", "1", "--port", "/dev/parvex-no-such-port"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_TRUE(Has(r.err, "/dev/parvex-no-such-port")) << r.err;
+}
+
+TEST(CliProgram, PortComesFromTheSettingsFileOfTheCurrentFolder) {
+  ReaderSim sim({"--reader", "5:007F"});
+  ASSERT_FALSE(sim.Device().isEmpty());
+  QTemporaryDir folder;
+  QFile ini(folder.filePath("Parvex.ini"));
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+  ini.write("[ComPort]\r\nPort=" + sim.Device().toUtf8() + "\r\nBaudRate=9600\r\n");
+  ini.close();
+  const Result r = Cli({"search"}, folder.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "5 / 007F\n");
+  // --port wins over the file.
+  const Result elsewhere = Cli({"search", "--port", "/dev/parvex-no-such-port"}, folder.path());
+  EXPECT_EQ(elsewhere.status, 3);
+}
+
+TEST(CliProgram, ReadPrintsATableOfEveryParameter) {
+  ReaderSim sim({"--demo"});
+  const Result r = Cli({"read", "--address", "1", "--port", sim.Device()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.out, "cashDeskNumber     0000012A\n")) << r.out;
+  EXPECT_TRUE(Has(r.out, "mode               1 Турникет\n")) << r.out;
+  EXPECT_TRUE(Has(r.out, "currentDate        31.12.2009\n")) << r.out;
+  EXPECT_TRUE(Has(r.out, "blackList[2]       0A0B0C0D\n")) << r.out;
+}
+
+TEST(CliProgram, NoReaderOnTheLineIsStatusOneWithTheWindowsText) {
+  ReaderSim sim({"--reader", "5", "--silent"});
+  const Result r = Cli({"search", "--port", sim.Device()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "Считыватели не обнаружены\n");
+}
+
+}  // namespace
