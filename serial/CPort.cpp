@@ -571,6 +571,7 @@ int TCustomComPort::Read(void* buffer, int count) {
       FailExt(comerr::kRead, EIO);
   }
   if (got == 0) bytes[0] = 0xFF;
+  bytesRead_ += static_cast<std::uint64_t>(got);
   return got;
 }
 

@@ -379,6 +379,7 @@ class TCustomComPort : public QObject {
   std::uint64_t session_ = 0;  // counts Opens, so that news of an old device is ignored
   std::uint64_t goneSession_ = 0;  // the session whose device was reported gone
   TAppliedTimeouts appliedTimeouts_;
+  std::uint64_t bytesRead_ = 0;  // tells the event thread whether a handler took its bytes
   TComCounters lineErrorBase_{};  // driver counters at the last LineErrors query
   bool lineErrorBaseValid_ = false;
 

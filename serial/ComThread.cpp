@@ -213,7 +213,7 @@ void TComThread::Run() {
   TComCounters base;
   const bool sampleCounters = (mask_ & kFromCounters) && platform_.GetCounters(fd_, base) == 0;
   const bool watchRx = mask_ & evflag::kRxChar;
-  int leftover = 0;        // bytes a handler left queued: only growth beyond them is news
+  int leftover = 0;        // bytes a handler refused to read: only growth beyond them is news
   bool rxArmed = true;     // false while a window-sync handler has not yet said what it left
   while (!stop_) {
     const bool rxWatch = watchRx && rxArmed && leftover == 0;
@@ -245,21 +245,27 @@ void TComThread::Run() {
     if (rxArmed && leftover > 0) {
       const int queued = platform_.InputQueued(fd_);
       if (queued > leftover) flags |= evflag::kRxChar;
-      else leftover = queued > 0 ? queued : 0;
+      if (queued != leftover) leftover = 0;  // more came, or someone read: watch levels again
     }
     if (sampleCounters) flags |= CounterEvents(base);
     flags &= mask_;
     if (flags == 0) continue;
     if (!Deliver(flags) || stop_) break;
     if (!(flags & evflag::kRxChar)) continue;
-    if (method_ == smWindowSync) {
-      rxArmed = false;
-    } else {
-      const int queued = platform_.InputQueued(fd_);
-      leftover = queued > 0 ? queued : 0;
-    }
+    // Bytes stay watched level by level unless a handler refused to read them; then only more
+    // bytes are news, so that such a handler is not called again and again for the same bytes.
+    if (method_ == smWindowSync) rxArmed = false;
+    else leftover = leftover_;
   }
   handOver_->MarkEnded();
+}
+
+int TComThread::DispatchMeasured(TComEvents batch) {
+  const std::uint64_t readBefore = port_.bytesRead_;
+  port_.DispatchEvents(batch);
+  if (!batch.contains(evRxChar) || port_.bytesRead_ != readBefore || stop_) return 0;
+  const int queued = platform_.InputQueued(fd_);
+  return queued > 0 ? queued : 0;
 }
 
 bool TComThread::Deliver(std::uint32_t flags) {
@@ -268,11 +274,11 @@ bool TComThread::Deliver(std::uint32_t flags) {
   switch (method_) {
     case smThreadSync:
       return !handOver_->Send(
-          port, [port, batch](std::uint64_t) { port->DispatchEvents(batch); },
+          port, [this, batch](std::uint64_t) { leftover_ = DispatchMeasured(batch); },
           [port] { port->ReapRetiredThreads(); });
     case smNone:
       try {
-        port->DispatchEvents(batch);
+        leftover_ = DispatchMeasured(batch);
         return true;
       } catch (...) {
         return false;
@@ -286,12 +292,12 @@ bool TComThread::Deliver(std::uint32_t flags) {
         handOver.Send(
             window,
             [this, &handOver, window, flag](std::uint64_t ticket) {
+              const std::uint64_t readBefore = port_.bytesRead_;
               TComPortEvent portEvent(flag, handOver, ticket);
               QCoreApplication::sendEvent(window, &portEvent);
-              if (flag == evflag::kRxChar && !stop_) {
-                const int queued = platform_.InputQueued(fd_);
-                Rearm(queued > 0 ? queued : 0);
-              }
+              if (flag != evflag::kRxChar || stop_) return;
+              const int queued = port_.bytesRead_ != readBefore ? 0 : platform_.InputQueued(fd_);
+              Rearm(queued > 0 ? queued : 0);
             },
             [port] { port->ReapRetiredThreads(); });
         if (stop_) return false;

@@ -108,6 +108,9 @@ class TComThread {
   void Run();
   std::uint32_t CounterEvents(TComCounters& base) const;
   bool Deliver(std::uint32_t flags);  // false: the batch ended the thread
+  // Runs the actions of a batch and tells what a handler that read nothing left queued (0 when
+  // it read, or when there was nothing to read): only growth beyond that is news.
+  int DispatchMeasured(TComEvents batch);
   // Under smWindowSync the handler runs after the thread went on; it reports from the UI
   // thread what it left queued, and only then does the thread watch for received bytes again.
   void Rearm(int leftover);
@@ -122,6 +125,7 @@ class TComThread {
   int stopFd_ = -1;
   int rearmFd_ = -1;
   std::atomic<int> rearmLeftover_{0};
+  int leftover_ = 0;  // set by the delivery of the last batch
   std::atomic<bool> stop_{false};
   std::shared_ptr<TComHandOver> handOver_ = std::make_shared<TComHandOver>();
   std::thread thread_;

@@ -61,6 +61,16 @@ TEST_F(EventDelivery, BurstsWhileTheUiThreadIsBusyComeAsOneEventWithTheTotal) {
   EXPECT_TRUE(inUiThread);
 }
 
+// The reply to a request can arrive the moment the handler of the last bytes has returned; it
+// must raise its own event, never be taken for bytes a handler left behind.
+TEST_F(EventDelivery, BytesArrivingRightAfterAHandlerRaiseTheirOwnEvent) {
+  port.Open();
+  for (unsigned char i = 0; i < 200; ++i) {
+    pty.Send({i});
+    ASSERT_TRUE(ServeUntil([&] { return received.size() == i + 1u; })) << "byte " << int(i) << " lost";
+  }
+}
+
 TEST_F(EventDelivery, HandOverIsServedInsideANestedEventLoop) {
   port.Open();
   QEventLoop exchange;
