@@ -236,7 +236,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return e.exitStatus;
   } catch (const EComPort& e) {
     // The line failed during an operation: a write cut short, the device gone.
-    err << kProgram << e.what() << "\n";
+    err << kProgram << PortFailureText(e, {}) << "\n";
     return exitstatus::kPort;
   }
 }

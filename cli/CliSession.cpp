@@ -41,11 +41,12 @@ void ConfigurePort(TComPort& port, const TCliOptions& options) {
   if (options.baud) SetBaud(port, *options.baud);
 }
 
-std::string OpenFailureText(const EComPort& error, const QString& devicePath) {
+std::string PortFailureText(const EComPort& error, const QString& devicePath) {
   std::string text = error.what();
   const auto* ext = dynamic_cast<const EComPortExt*>(&error);
   if (!ext) return text;
-  text += " (" + devicePath.toStdString() + ": " + SystemErrorText(ext->SystemCode()).toStdString() + ")";
+  const std::string where = devicePath.isEmpty() ? "" : devicePath.toStdString() + ": ";
+  text += " (" + where + SystemErrorText(ext->SystemCode()).toStdString() + ")";
   if (ext->SystemCode() == EBUSY) text += "; the port is held by another program";
   if (ext->SystemCode() == EACCES || ext->SystemCode() == EPERM) {
     const QString hint = GroupHint(devicePath);
@@ -60,7 +61,7 @@ TCliSession::TCliSession(const TCliOptions& options, std::ostream& err) : host_(
   try {
     port_.SetConnected(true);
   } catch (const EComPort& e) {
-    throw TPortError(OpenFailureText(e, TCustomComPort::DevicePath(port_.Port())), kPortExit);
+    throw TPortError(PortFailureText(e, TCustomComPort::DevicePath(port_.Port())), kPortExit);
   }
   if (options.trace) {
     trace_ = std::make_unique<TExchangeTrace>(err, [this] { return host_.NowMs(); });

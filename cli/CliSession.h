@@ -23,9 +23,9 @@ struct TPortError : std::runtime_error {
 // (read by the port's own settings store), else the defaults; then --port and --baud.
 void ConfigurePort(TComPort& port, const TCliOptions& options);
 
-// The message for a port that would not open: the port's own text, the system's reason, and
-// what to do about a permission problem.
-std::string OpenFailureText(const EComPort& error, const QString& devicePath);
+// The message for a port that failed: the port's own text, the system's reason, and what to do
+// about a busy device or a permission problem. devicePath may be empty.
+std::string PortFailureText(const EComPort& error, const QString& devicePath);
 
 // One open line for one command: the port, the link over it, the idle flush, and the trace on
 // err when asked for. Needs a Q(Core)Application. Closing happens on destruction.

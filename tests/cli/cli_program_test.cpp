@@ -34,11 +34,12 @@ class ReaderSim {
     if (process_.waitForStarted() && process_.waitForReadyRead())
       device_ = QString::fromUtf8(process_.readLine()).trimmed();
   }
-  ~ReaderSim() {
+  ~ReaderSim() { Stop(); }
+  const QString& Device() const { return device_; }
+  void Stop() {
     process_.terminate();
     process_.waitForFinished();
   }
-  const QString& Device() const { return device_; }
 
  private:
   QProcess process_;
@@ -117,6 +118,19 @@ TEST(CliProgram, NoReaderOnTheLineIsStatusOneWithTheWindowsText) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "Считыватели не обнаружены\n");
+}
+
+TEST(CliProgram, ADeviceThatVanishesDuringAReadEndsItWithStatusThree) {
+  ReaderSim sim({"--reader", "5", "--silent"});
+  QProcess cli;
+  cli.start(QStringLiteral(PARVEX_CLI_PATH), {"read", "--address", "5", "--port", sim.Device()});
+  ASSERT_TRUE(cli.waitForStarted());
+  // Gone while the first requests go unanswered; the read must stop, not send into nothing.
+  cli.waitForFinished(400);
+  sim.Stop();
+  ASSERT_TRUE(cli.waitForFinished(30000));
+  EXPECT_EQ(cli.exitCode(), 3);
+  EXPECT_TRUE(Has(cli.readAllStandardError().toStdString(), "No such device"));
 }
 
 }  // namespace
