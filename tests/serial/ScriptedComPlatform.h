@@ -53,6 +53,8 @@ class TScriptedComPlatform : public TComPlatform {
   termios attributes{};
   int customSpeed = 0;
   int modemLines = 0;
+  bool hasCounters = false;  // a pty has none
+  TComCounters counters;
   std::size_t writeRoom = static_cast<std::size_t>(-1);  // bytes the device accepts in all
 
   int OpenDevice(const std::string&) override {
@@ -90,7 +92,13 @@ class TScriptedComPlatform : public TComPlatform {
   int InputQueued(int) override {
     return Step(TCall::InputQueued, [&] { return static_cast<int>(input_.size()); });
   }
-  int GetCounters(int, TComCounters&) override { return Step(TCall::GetCounters, [] { return -ENOTTY; }); }
+  int GetCounters(int, TComCounters& c) override {
+    return Step(TCall::GetCounters, [&] {
+      if (!hasCounters) return -ENOTTY;
+      c = counters;
+      return 0;
+    });
+  }
   int Flush(int, int selector) override {
     return Step(TCall::Flush, [&] {
       if (selector != TCOFLUSH) input_.clear();

@@ -65,6 +65,8 @@ TEST_F(PortOnPty, AllByteValuesPassBothWaysUnchanged) {
     return got.size() >= 256;
   }));
   EXPECT_EQ(got, all);
+  pollfd echoed{pty.Master(), POLLIN, 0};
+  EXPECT_EQ(poll(&echoed, 1, 50), 0) << "the device echoed what it received";
 }
 
 TEST_F(PortOnPty, ReceivedBytesArriveAsRxCharInTheUiThread) {

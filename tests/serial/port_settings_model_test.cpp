@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CPort.h"
+#include "ComThread.h"
 #include "PtyPair.h"
 #include "ScriptedComPlatform.h"
 
@@ -419,6 +420,33 @@ TEST_F(PortOnDouble, QueriesRaiseTheirCodes) {
   } catch (const EComPortExt& e) {
     EXPECT_EQ(e.Code(), comerr::kClearError);
   }
+}
+
+TEST_F(PortOnDouble, LineErrorsComeFromTheDriverCountersAndTheQueryClearsThem) {
+  device->hasCounters = true;
+  OpenPort();
+  EXPECT_TRUE(port.LineErrors().empty());
+  device->counters.frame = 2;
+  device->counters.parity = 1;
+  device->counters.bufOverrun = 1;
+  EXPECT_EQ(port.LineErrors(), (TComErrors{ceFrame, ceRxOver}));  // parity only when checked
+  EXPECT_TRUE(port.LineErrors().empty());
+  port.Parity()->SetCheck(true);
+  device->counters.parity = 2;
+  device->counters.brk = 1;
+  device->counters.overrun = 5;
+  EXPECT_EQ(port.LineErrors(), (TComErrors{ceRxParity, ceBreak, ceOverrun}));
+  device->FailCall(TCall::GetCounters, EIO);
+  EXPECT_THROW(port.LineErrors(), EComPortExt);
+}
+
+TEST(EventMask, ConvertsBothWaysAndIgnoresForeignFlags) {
+  EXPECT_EQ(EventsToMask(kAllComEvents), 0x05FFu);
+  EXPECT_EQ(EventsToMask({evRxChar}), 0x0001u);
+  EXPECT_EQ(EventsToMask({evTxEmpty, evRxFlag, evRing}), 0x0106u);
+  EXPECT_EQ(MaskToEvents(0x05FF), kAllComEvents);
+  EXPECT_EQ(MaskToEvents(0x0200 | 0x0800 | 0x0020), TComEvents{evRLSD});
+  for (TComEvent e : kDeliveryOrder) EXPECT_EQ(MaskToEvents(EventFlag(e)), TComEvents{e});
 }
 
 TEST_F(PortOnDouble, EventThreadThatCannotStartLeavesThePortClosed) {
