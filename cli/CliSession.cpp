@@ -66,6 +66,7 @@ TCliSession::TCliSession(const TCliOptions& options, std::ostream& err) : host_(
   if (options.trace) {
     trace_ = std::make_unique<TExchangeTrace>(err, [this] { return host_.NowMs(); });
     link_.SetObserver(trace_.get());
+    host_.SetLogSink([this](std::string_view raw) { trace_->ShowLogLine(raw); });
   }
   host_.TakeStaleInput(link_);
   idleTimer_.setInterval(kIdleFlushPeriodMs);
@@ -75,6 +76,7 @@ TCliSession::TCliSession(const TCliOptions& options, std::ostream& err) : host_(
 
 TCliSession::~TCliSession() {
   idleTimer_.stop();
+  if (trace_) trace_->FlushLog();
   link_.SetObserver(nullptr);
   // Nothing of this session may be reached by a delivery while the port closes itself.
   port_.ClearEventHandlers();

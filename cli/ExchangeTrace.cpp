@@ -60,3 +60,18 @@ void TExchangeTrace::CommandEnded(std::uint8_t code, TCommandOutcome outcome, st
   out_ << "  " << CommandText(code) << "\n";
   out_.flush();
 }
+
+void TExchangeTrace::ShowLogLine(std::string_view raw) {
+  log_.Show(raw);
+  PrintLogLines(log_.lines().size() - 1);  // the last line may still grow
+}
+
+void TExchangeTrace::FlushLog() {
+  if (!log_.lines().empty() && log_.lines().back().empty()) return PrintLogLines(log_.lines().size() - 1);
+  PrintLogLines(log_.lines().size());
+}
+
+void TExchangeTrace::PrintLogLines(std::size_t upTo) {
+  for (; logLinesShown_ < upTo; ++logLinesShown_) out_ << Stamp() << "  line  " << log_.lines()[logLinesShown_] << "\n";
+  out_.flush();
+}

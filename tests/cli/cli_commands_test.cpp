@@ -255,6 +255,17 @@ TEST_F(CliCommands, TraceShowsEachSendingWithItsOutcome) {
   EXPECT_NE(refused.find("Чтение режима работы"), std::string::npos) << run.err;
 }
 
+TEST_F(CliCommands, TraceShowsTheLinesOfTextBetweenTheFrames) {
+  sim::Reader chatty = PlainReader(5);
+  chatty.faults.noise = "BOOT v1.2\r\n";
+  SimulatedLine line({chatty});
+  const CliRun run = Cli(line, {"read", "--address", "5", "--trace"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find(" ms  line  BOOT v1.2\n"), std::string::npos) << run.err;
+  // Without the trace, nothing but the read's own output.
+  EXPECT_EQ(Cli(line, {"read", "--address", "5"}).err, "");
+}
+
 struct KeyCase {
   std::vector<std::string> options;
   std::uint8_t mode;
