@@ -232,10 +232,13 @@ Line options:
                 Without them the settings of Parvex.ini in the current folder are used,
                 and the defaults (COM1, 9600 8N1) when there is no such file.
   --trace       print every request and response on standard error: time in ms,
-                attempt, round-trip time and outcome
+                attempt, round-trip time and outcome; and the text lines the line
+                carries between frames
 )";
 
 constexpr std::string_view kExitHelp = R"(
+  -h, --help    print the help of the program or of a command
+
 Exit status: 0 success, 1 a reader reported errors or a read-back differed,
 2 wrong usage or a bad file, 3 the port cannot be opened.
 )";
