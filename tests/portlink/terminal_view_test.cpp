@@ -1,0 +1,113 @@
+// The terminal log on a real text view: the view shows what the log's lines say, however the
+// bytes were cut into chunks, and stays bounded.
+#include "TerminalView.h"
+
+#include "ErrorList.h"
+#include "ReaderLink.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+namespace {
+
+class WidgetApp : public ::testing::Environment {
+ public:
+  void SetUp() override { app_ = new QApplication(argc_, argv_); }
+  void TearDown() override { delete app_; }
+
+ private:
+  int argc_ = 1;
+  char name_[16] = "terminal-tests";
+  char* argv_[2] = {name_, nullptr};
+  QApplication* app_ = nullptr;
+};
+::testing::Environment* const kApp = ::testing::AddGlobalTestEnvironment(new WidgetApp);
+
+// Only the log matters here: nothing is ever sent or awaited.
+class LogOnlyHost : public LinkHost {
+ public:
+  explicit LogOnlyHost(TTerminalView& view) : view_(view) {}
+  std::size_t WriteLine(std::span<const std::uint8_t> bytes) override { return bytes.size(); }
+  void FailShortWrite(std::size_t, std::size_t) override {}
+  void ShowLogLine(std::string_view raw) override { view_.Show(raw); }
+  std::int64_t NowMs() override { return now; }
+  void Wait(std::int64_t, const std::function<bool()>&) override {}
+  std::uint32_t BaudRate() override { return 9600; }
+  std::int64_t now = 0;
+
+ private:
+  TTerminalView& view_;
+};
+
+class TerminalViewTest : public ::testing::Test {
+ protected:
+  void Feed(std::string_view text) {
+    link.ReceiveChunk({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+  }
+  // Lets the line go quiet, so that the idle flush shows the last few bytes too.
+  void Flush() {
+    host.now += 100;
+    link.IdleFlush();
+  }
+  // The document's own characters: toPlainText would turn a no-break space (0xFF) into a blank.
+  QString Shown() const { return edit.document()->toRawText().replace(QChar::ParagraphSeparator, '\n'); }
+  QString Expected() const {
+    QStringList lines;
+    for (const std::string& line : view.Log().lines()) lines << QString::fromStdString(line);
+    return lines.join('\n');
+  }
+
+  QPlainTextEdit edit;
+  TTerminalView view{edit};
+  LogOnlyHost host{view};
+  ErrorList errors;
+  ReaderLink link{host, errors};
+};
+
+TEST_F(TerminalViewTest, TheViewShowsTheLogWhateverTheChunks) {
+  // Text, both kinds of break, a CR LF split across chunks, a lone CR, control and OEM bytes,
+  // and a line longer than the width limit.
+  std::string stream = "ab" "c\r\nd" "e\r" "\nf\rg\x01\x7f\n" "\x80\xe0\xff|";
+  stream += std::string(3000, 'w') + "\r\nend\r\n";
+  std::mt19937 random(7);
+  for (int round = 0; round < 20; ++round) {
+    edit.clear();
+    view.Clear();
+    Flush();
+    for (std::size_t at = 0; at < stream.size();) {
+      const std::size_t size = std::min<std::size_t>(stream.size() - at, 1 + random() % 9);
+      Feed(std::string_view(stream).substr(at, size));
+      at += size;
+    }
+    Flush();
+    ASSERT_EQ(Shown(), Expected()) << "round " << round;
+  }
+  EXPECT_TRUE(Shown().startsWith(QStringLiteral("abc\nde\nf\u240dg\u2401\u2421\nАр\u00a0|")));
+}
+
+TEST_F(TerminalViewTest, ClearingKeepsTheUnfinishedLineForTheNextEcho) {
+  Feed("first\r\nhalf");
+  Flush();
+  view.Clear();
+  EXPECT_TRUE(Shown().isEmpty());
+  Feed(" more");
+  Flush();
+  EXPECT_EQ(Shown(), QStringLiteral("half more"));
+}
+
+TEST_F(TerminalViewTest, TheViewKeepsABoundedNumberOfLinesWithTheNewestAtTheEnd) {
+  for (std::size_t i = 0; i < terminal::kMaxLogLines + 50; ++i) Feed("line " + std::to_string(i) + "\n");
+  Flush();
+  EXPECT_LE(static_cast<std::size_t>(edit.blockCount()), terminal::kMaxLogLines);
+  EXPECT_TRUE(Shown().endsWith(
+      QString::fromStdString("line " + std::to_string(terminal::kMaxLogLines + 49) + "\n")));
+}
+
+}  // namespace
