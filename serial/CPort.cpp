@@ -337,7 +337,6 @@ void TCustomComPort::StartEventThread() {
   const int rc = thread->Start();
   if (rc < 0) FailExt(comerr::kOpen, -rc);
   thread_ = std::move(thread);
-  threadCreated_ = true;
 }
 
 void TCustomComPort::ReportLineSignals() {
@@ -402,7 +401,6 @@ void TCustomComPort::StopEventThread() {
     thread_->Wait();
     thread_.reset();
   }
-  threadCreated_ = false;
 }
 
 void TCustomComPort::ReapRetiredThreads() {

@@ -370,7 +370,6 @@ class TCustomComPort : public QObject {
   std::shared_ptr<TComPlatform> platform_;
   std::unique_ptr<TComThread> thread_;
   std::vector<std::unique_ptr<TComThread>> retiredThreads_;  // stopped from inside their own delivery
-  bool threadCreated_ = false;
   int handle_ = -1;
   std::unique_ptr<TComWindow> window_;
   int updateCount_ = 0;
