@@ -8,6 +8,7 @@
 #include "MessageBoxes.h"
 #include "ParameterPanel.h"
 #include "PortLinkHost.h"
+#include "ReaderMessages.h"
 #include "ReaderLink.h"
 #include "TerminalView.h"
 
@@ -21,9 +22,12 @@
 
 namespace {
 
-const QString kSearchCaption = QStringLiteral("Поиск считывателей");
-const QString kNoReaders = QStringLiteral("Считыватели не обнаружены");
-constexpr std::string_view kSearchErrors = "Во время поиска считывателей произошли ошибки: \r\n";
+QString Utf8Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// The texts every front end shows for the search.
+const QString kSearchCaption = Utf8Text(texts::kSearchReaders.caption);
+const QString kNoReaders = Utf8Text(texts::kNoReadersFound);
+constexpr std::string_view kSearchErrors = texts::kSearchReaders.errorsHeading;
 
 // Holds back the list's redrawing until all entries are in, also when the search throws.
 class TBatchUpdate {

@@ -1,6 +1,7 @@
 #include "ParameterPanel.h"
 
 #include "BlackListEditor.h"
+#include "ValueLists.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -27,16 +28,6 @@ constexpr int kComboHeight = 21;
 constexpr int kEditHeight = 21;
 constexpr int kSpinHeight = 22;
 constexpr int kLabelAbove = 16;
-
-struct ListItem {
-  int value;
-  const char* text;
-};
-
-constexpr ListItem kModes[] = {
-    {0, "Quillmar"}, {1, "Турникет"}, {2, "Чтение"}, {3, "Пополнение"}, {4, "Инициализация"},
-};
-constexpr ListItem kCardTypes[] = {{1, "Пополняемая"}, {2, "Абонемент"}};
 
 template <typename T>
 T* Named(T* widget, const char* name) {
@@ -114,11 +105,12 @@ QPlainTextEdit* TerminalLog(QWidget* parent) {
   return log;
 }
 
-void FillList(QComboBox* combo, std::span<const ListItem> items) {
+void FillList(QComboBox* combo, std::span<const TValueName> items) {
   // Filling must not look like an operator's choice, and the list starts without a selection.
   const QSignalBlocker blocker(combo);
   combo->clear();
-  for (const ListItem& item : items) combo->addItem(QString::fromUtf8(item.text), item.value);
+  for (const TValueName& item : items)
+    combo->addItem(QString::fromUtf8(item.name.data(), static_cast<qsizetype>(item.name.size())), item.value);
   combo->setCurrentIndex(-1);
 }
 
@@ -193,11 +185,11 @@ TParameterPanel::TParameterPanel(QWidget* parent) : QWidget(parent) {
 }
 
 void TParameterPanel::FillModeList() {
-  FillList(cbMode, kModes);
+  FillList(cbMode, kModeNames);
 }
 
 void TParameterPanel::FillCardTypeList() {
-  FillList(cbCardType, kCardTypes);
+  FillList(cbCardType, kCardTypeNames);
 }
 
 int TParameterPanel::Mode() const {
