@@ -130,9 +130,11 @@ int RunRead(const TCliOptions& options, std::ostream& out, std::ostream& err) {
 
 // --- write ---
 
+// "-" is standard input, so that a read can be piped into a write.
 TWriteValues LoadWriteFile(const std::string& path) {
   QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) throw TFileError("cannot be read: " + file.errorString().toStdString());
+  const bool opened = path == "-" ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
+  if (!opened) throw TFileError("cannot be read: " + file.errorString().toStdString());
   return WriteValuesFromJson(file.readAll());
 }
 

@@ -295,7 +295,8 @@ reports every field that differs. The file is the JSON that read --json prints:
   sector          1..15        abonementTimeout  0..255 s     relayTime  0..255 s
   blackList       ten entries of 8 hex digits ("" writes 00000000)
 Other fields (address, cashDeskNumber) are ignored: the cash-desk number cannot be written.
-A bad file is refused before anything is sent.
+A bad file is refused before anything is sent. FILE - reads the parameters from standard
+input, so that parvex-cli read --json ... | parvex-cli write --address N - copies a reader.
 
   --address N   write to the reader at address N
   --all         search the line and write to every reader found

@@ -120,6 +120,18 @@ TEST(CliProgram, NoReaderOnTheLineIsStatusOneWithTheWindowsText) {
   EXPECT_EQ(r.err, "Считыватели не обнаружены\n");
 }
 
+TEST(CliProgram, WriteTakesTheParametersFromStandardInputForADash) {
+  QProcess cli;
+  cli.start(QStringLiteral(PARVEX_CLI_PATH), {"write", "--address", "7", "--dry-run", "-"});
+  ASSERT_TRUE(cli.waitForStarted());
+  cli.write(R"({"mode": 2, "sector": 3, "abonementTimeout": 0, "relayTime": 0,
+                "blackList": ["", "", "", "", "", "", "", "", "", ""]})");
+  cli.closeWriteChannel();
+  ASSERT_TRUE(cli.waitForFinished(30000));
+  EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+  EXPECT_TRUE(cli.readAllStandardOutput().startsWith("07 06 7C 02 "));
+}
+
 TEST(CliProgram, ADeviceThatVanishesDuringAReadEndsItWithStatusThree) {
   ReaderSim sim({"--reader", "5", "--silent"});
   QProcess cli;
