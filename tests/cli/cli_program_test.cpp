@@ -135,14 +135,18 @@ TEST(CliProgram, WriteTakesTheParametersFromStandardInputForADash) {
 TEST(CliProgram, ADeviceThatVanishesDuringAReadEndsItWithStatusThree) {
   ReaderSim sim({"--reader", "5", "--silent"});
   QProcess cli;
-  cli.start(QStringLiteral(PARVEX_CLI_PATH), {"read", "--address", "5", "--port", sim.Device()});
+  cli.setReadChannel(QProcess::StandardError);
+  cli.start(QStringLiteral(PARVEX_CLI_PATH), {"read", "--address", "5", "--port", sim.Device(), "--trace"});
   ASSERT_TRUE(cli.waitForStarted());
-  // Gone while the first requests go unanswered; the read must stop, not send into nothing.
-  cli.waitForFinished(400);
+  // Gone while the first request goes unanswered; the read must stop, not send into nothing.
+  QByteArray err;
+  while (!err.contains("-> attempt") && cli.waitForReadyRead(30000)) err += cli.readAll();
+  ASSERT_TRUE(err.contains("-> attempt")) << err.toStdString();
   sim.Stop();
   ASSERT_TRUE(cli.waitForFinished(30000));
+  err += cli.readAll();
   EXPECT_EQ(cli.exitCode(), 3);
-  EXPECT_TRUE(Has(cli.readAllStandardError().toStdString(), "No such device"));
+  EXPECT_TRUE(err.contains("No such device")) << err.toStdString();
 }
 
 }  // namespace
