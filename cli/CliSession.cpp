@@ -68,7 +68,13 @@ TCliSession::TCliSession(const TCliOptions& options, std::ostream& err) : host_(
     link_.SetObserver(trace_.get());
     host_.SetLogSink([this](std::string_view raw) { trace_->ShowLogLine(raw); });
   }
-  host_.TakeStaleInput(link_);
+  try {
+    host_.TakeStaleInput(link_);
+  } catch (...) {
+    // The destructor will not run: the open port must not deliver into members going away.
+    port_.ClearEventHandlers();
+    throw;
+  }
   idleTimer_.setInterval(kIdleFlushPeriodMs);
   QObject::connect(&idleTimer_, &QTimer::timeout, [this] { link_.IdleFlush(); });
   idleTimer_.start();
@@ -77,6 +83,7 @@ TCliSession::TCliSession(const TCliOptions& options, std::ostream& err) : host_(
 TCliSession::~TCliSession() {
   idleTimer_.stop();
   if (trace_) trace_->FlushLog();
+  host_.SetLogSink(nullptr);
   link_.SetObserver(nullptr);
   // Nothing of this session may be reached by a delivery while the port closes itself.
   port_.ClearEventHandlers();
