@@ -1,6 +1,9 @@
 #pragma once
 
+#include "../e2e/SimLineThread.h"
 #include "CPort.h"
+#include "DemoLine.h"
+#include "MessageBoxes.h"
 #include "ParameterPanel.h"
 #include "QtTestApp.h"
 #include "SDIMAIN.h"
@@ -13,7 +16,6 @@
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTableWidget>
-#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
@@ -22,8 +24,9 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
-// A pseudo-terminal standing in for the serial line; the port opens the slave by its path.
+// A pseudo-terminal with nobody on the far end; the port opens the slave by its path.
 class PseudoTerminal {
  public:
   PseudoTerminal() {
@@ -44,34 +47,20 @@ class PseudoTerminal {
   QString path_;
 };
 
-// What an error box showed; the box is closed as soon as it appears.
-struct ShownError {
-  QString text;
-  QString detail;
-};
-
-// Runs body and answers the first message box it raises.
-template <typename Body>
-std::optional<ShownError> CatchErrorBox(Body&& body) {
-  std::optional<ShownError> shown;
-  QTimer watcher;
-  watcher.setInterval(5);
-  QObject::connect(&watcher, &QTimer::timeout, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box) return;
-    shown = ShownError{box->text(), box->informativeText()};
-    box->done(QMessageBox::Ok);
-  });
-  watcher.start();
-  body();
-  return shown;
-}
-
+// The window with one simulated reader on its line; message boxes are collected, not shown.
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    SetMessageSink([this](const TShownMessage& message) { messages.push_back(message); });
+    line.simulator.AddReader(sim::DemoReaders().front());
+    line.Start();
     form = std::make_unique<TParvexForm>();
     panel = form->Panel1;
+  }
+  void TearDown() override {
+    form.reset();
+    line.Stop();
+    SetMessageSink({});
   }
   void ShowActive() {
     form->show();
@@ -79,14 +68,16 @@ class WindowTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
   }
   void OpenPort() {
-    form->ComPort->SetPort(line.path());
+    form->ComPort->SetPort(QString::fromStdString(line.DevicePath()));
     form->acPortOpen->trigger();
     ASSERT_TRUE(form->ComPort->Connected());
+    ASSERT_TRUE(messages.empty()) << messages.front().text.toStdString();
   }
   // Lets pending idle updates run.
   static void Settle() { QApplication::processEvents(); }
 
-  PseudoTerminal line;
+  SimLineThread line;
+  std::vector<TShownMessage> messages;
   std::unique_ptr<TParvexForm> form;
   TParameterPanel* panel = nullptr;
 };

@@ -104,15 +104,26 @@ TEST_F(EnablingTest, OpeningAppliesTheModeRuleToThePanel) {
 
 TEST_F(EnablingTest, MissingDeviceShowsThePortErrorAndKeepsThePortActions) {
   form->ComPort->SetPort(QStringLiteral("/dev/parvex-no-such-device"));
-  const auto shown = CatchErrorBox([&] { form->acPortOpen->trigger(); });
-  ASSERT_TRUE(shown.has_value());
-  EXPECT_TRUE(shown->text.startsWith(QStringLiteral("COM Port Error: Unable to open com port on ")))
-      << shown->text.toStdString();
-  EXPECT_TRUE(shown->detail.contains(QStringLiteral("No such file or directory")))
-      << shown->detail.toStdString();
+  form->acPortOpen->trigger();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("COM Port Error: Unable to open com port on ")))
+      << messages[0].text.toStdString();
+  EXPECT_TRUE(messages[0].detail.contains(QStringLiteral("No such file or directory")))
+      << messages[0].detail.toStdString();
   EXPECT_FALSE(form->ComPort->Connected());
   Settle();
   EXPECT_EQ(State(), (GroupState{true, false, false}));
+}
+
+TEST_F(EnablingTest, OpenWithNoReaderClosesAgainWithThePanelEnabled) {
+  PseudoTerminal silent;
+  form->ComPort->SetPort(silent.path());
+  form->acPortOpen->trigger();
+  EXPECT_FALSE(form->ComPort->Connected());
+  EXPECT_EQ(messages.size(), 1u);
+  EXPECT_EQ(State(), (GroupState{true, false, true}));
+  Settle();
+  EXPECT_EQ(State(), (GroupState{true, false, true}));
 }
 
 TEST_F(EnablingTest, ClearLogEmptiesTheTerminalOnly) {
@@ -154,16 +165,13 @@ TEST_F(EnablingTest, LockDisablesEverythingUntilReleasedAndIdleLeavesItAlone) {
 
 TEST_F(EnablingTest, LockIsReleasedWhenTheOperationLeavesByAnException) {
   OpenPort();
-  bool completed = true;
-  const auto shown = CatchErrorBox([&] {
-    completed = form->Guard([&] {
-      TParvexForm::TBusyLock lock(*form);
-      throw std::runtime_error("line failed");
-    });
+  const bool completed = form->Guard([&] {
+    TParvexForm::TBusyLock lock(*form);
+    throw std::runtime_error("line failed");
   });
   EXPECT_FALSE(completed);
-  ASSERT_TRUE(shown.has_value());
-  EXPECT_EQ(shown->text, QStringLiteral("line failed"));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, QStringLiteral("line failed"));
   EXPECT_FALSE(form->Busy());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_TRUE(panel->cbMode->isEnabled());

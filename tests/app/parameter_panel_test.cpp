@@ -108,13 +108,6 @@ INSTANTIATE_TEST_SUITE_P(Panel, SpinRangeTest,
                                            SpinRange{"seCardSector", 1, 15}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ParameterPanelTest, SectorShowsOneForZeroAndFifteenForTwoHundred) {
-  panel->seCardSector->setValue(0);
-  EXPECT_EQ(panel->seCardSector->text(), QStringLiteral("1"));
-  panel->seCardSector->setValue(200);
-  EXPECT_EQ(panel->seCardSector->text(), QStringLiteral("15"));
-}
-
 // What the operator leaves in a spin control when the focus goes is what a write would send.
 TEST_F(ParameterPanelTest, SpinEditedByTheOperatorShowsWhatItHoldsWhenFocusLeaves) {
   panel->show();

@@ -89,9 +89,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ShortcutTest, WithThePortClosedEditFieldsCopyAndCutAsUsual) {
   // An open attempt that found no reader leaves the panel enabled with the port closed.
-  OpenPort();
-  form->ComPort->SetConnected(false);
-  form->ActionList1Update();
+  PseudoTerminal silent;
+  form->ComPort->SetPort(silent.path());
+  form->acPortOpen->trigger();
+  ASSERT_FALSE(form->ComPort->Connected());
+  ASSERT_TRUE(panel->leCacheNumber->isEnabled());
   QSignalSpy closes(form->acPortClose, &QAction::triggered);
   panel->leCacheNumber->setText(QStringLiteral("0A0B0C0D"));
   panel->leCacheNumber->setFocus();
@@ -116,7 +118,7 @@ TEST_F(ShortcutTest, ReaderShortcutsDoNothingWithThePortClosed) {
 }
 
 TEST_F(ShortcutTest, CtrlOOpensThePort) {
-  form->ComPort->SetPort(line.path());
+  form->ComPort->SetPort(QString::fromStdString(line.DevicePath()));
   Press(form.get(), Qt::Key_O);
   EXPECT_TRUE(form->ComPort->Connected());
   EXPECT_TRUE(panel->cbMode->isEnabled());
