@@ -8,6 +8,7 @@
 #include "MessageBoxes.h"
 #include "ParameterPanel.h"
 #include "SDIMAIN.h"
+#include "TerminalView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -108,7 +109,10 @@ class SimWindowTest : public ::testing::Test {
       if (message.caption == caption) texts << message.text;
     return texts;
   }
-  QString LogText() const { return form->Panel1->memTerminal->toPlainText(); }
+  QString LogText() const {
+    form->Terminal().Apply();
+    return form->Panel1->memTerminal->toPlainText();
+  }
 
   std::unique_ptr<ReaderSimProcess> sim;
   std::unique_ptr<TParvexForm> form;

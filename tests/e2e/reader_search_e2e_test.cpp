@@ -102,6 +102,19 @@ TEST_F(LineTrouble, AVanishedDeviceIsReportedOnceAndThePortCanBeOpenedAgain) {
   EXPECT_EQ(ReaderEntries(), QStringList{"5 / 007F"});
 }
 
+TEST_F(LineTrouble, ADeviceVanishingDuringTheSearchEndsItWithOneMessage) {
+  StartSim({"--reader", "9", "--silent"});
+  QTimer::singleShot(300, form.get(), [this] { sim.reset(); });
+  Open();
+  ASSERT_EQ(messages.size(), 1u);  // the port's error, not also "no readers found"
+  EXPECT_TRUE(messages[0].text.contains(QStringLiteral("COM Port Error"))) << messages[0].text.toStdString();
+  EXPECT_TRUE(ReaderEntries().isEmpty());
+  EXPECT_FALSE(form->ComPort->Connected());
+  QApplication::processEvents();  // the idle update
+  EXPECT_TRUE(form->acPortOpen->isEnabled());
+  EXPECT_FALSE(form->acPortClose->isEnabled());
+}
+
 TEST_F(LineTrouble, ClosingTheWindowDuringTheSearchWaitsForItsEnd) {
   StartSim({"--reader", "5:007F"});
   form->show();
