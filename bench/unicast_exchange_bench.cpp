@@ -1,0 +1,116 @@
+// One unicast exchange against the simulator on a pseudo-terminal at its fastest pacing, on the
+// program's own stack (port, event thread, link host, link): how long the program itself takes,
+// apart from the line and the reader. Its part is the send (frame built and written) plus, for
+// each chunk of the answer, the received-characters handler, plus the way from the last chunk
+// out of the wait to ReadCommand's return. The event thread's hand-over of each chunk is
+// measured by bench_event_latency.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "CPort.h"
+#include "ErrorList.h"
+#include "PortLinkHost.h"
+#include "ReaderLink.h"
+#include "SimLineThread.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kSamples = 2000;
+constexpr double kMedianLimitMs = 0.5;
+constexpr unsigned kFastestBaud = 4000000;
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+double Percentile(std::vector<double> v, double p) {
+  std::sort(v.begin(), v.end());
+  return v[static_cast<std::size_t>(p * static_cast<double>(v.size() - 1))];
+}
+
+// The window's host, with the moments the program hands over to the line stamped.
+class StampingHost : public TPortLinkHost {
+ public:
+  using TPortLinkHost::TPortLinkHost;
+  std::size_t WriteLine(std::span<const std::uint8_t> bytes) override {
+    const std::size_t written = TPortLinkHost::WriteLine(bytes);
+    sent = Clock::now();
+    return written;
+  }
+  Clock::time_point sent;
+};
+
+void BM_UnicastExchange(benchmark::State& state) {
+  SimLineThread line;
+  line.simulator = sim::ReaderSimulator(sim::LineSettings{kFastestBaud, sim::Nanos(0)});
+  sim::Reader reader;
+  reader.address = 5;
+  line.simulator.AddReader(reader);
+  line.Start();
+
+  TComPort port;
+  port.SetPort(QString::fromStdString(line.DevicePath()));
+  port.SetEvents(TComEvents{evRxChar});
+  StampingHost host(port);
+  ErrorList errors;
+  ReaderLink link(host, errors);
+  Clock::duration inHandlers{};
+  Clock::time_point lastHandlerEnd;
+  port.SetOnRxChar([&](QObject*, int count) {
+    const auto start = Clock::now();
+    host.ReceiveFromPort(link, count);
+    lastHandlerEnd = Clock::now();
+    inHandlers += lastHandlerEnd - start;
+  });
+  port.SetConnected(true);
+
+  std::vector<double> own, roundTrip;
+  int failures = 0;
+  std::vector<std::uint8_t> serial;
+  for (auto _ : state) {
+    own.clear();
+    roundTrip.clear();
+    for (int i = 0; i < kSamples; ++i) {
+      inHandlers = {};
+      const auto start = Clock::now();
+      const bool ok = link.ReadCommand(5, 0x70, {}, serial, 2, true);
+      const auto end = Clock::now();
+      if (!ok) {
+        ++failures;
+        continue;
+      }
+      own.push_back(Ms(host.sent - start) + Ms(inHandlers) + Ms(end - lastHandlerEnd));
+      roundTrip.push_back(Ms(end - start));
+    }
+  }
+  port.SetConnected(false);
+  line.Stop();
+  if (own.empty()) {
+    state.SkipWithError("no exchange succeeded");
+    return;
+  }
+  const double median = Percentile(own, 0.5), p99 = Percentile(own, 0.99);
+  state.counters["own_median_ms"] = median;
+  state.counters["own_p99_ms"] = p99;
+  state.counters["round_trip_median_ms"] = Percentile(roundTrip, 0.5);
+  std::printf("unicast exchange, program's own part: median %.3f ms, p99 %.3f ms (limit: median %.1f ms); "
+              "whole round trip median %.3f ms, p99 %.3f ms at %u baud; %d of %d failed\n",
+              median, p99, kMedianLimitMs, Percentile(roundTrip, 0.5), Percentile(roundTrip, 0.99),
+              kFastestBaud, failures, kSamples);
+}
+BENCHMARK(BM_UnicastExchange)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
