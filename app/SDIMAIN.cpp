@@ -11,6 +11,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -23,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -190,6 +193,7 @@ void TParvexForm::ConnectActions() {
   OnExecute(HelpAbout1, &TParvexForm::HelpAbout1Execute);
   OnExecute(acPortOpen, &TParvexForm::acPortOpenExecute);
   OnExecute(acPortClose, &TParvexForm::acPortCloseExecute);
+  OnExecute(acPortSettings, &TParvexForm::acPortSettingsExecute);
   OnExecute(acReadParameters, &TParvexForm::acReadParametersExecute);
   OnExecute(acWriteParameters, &TParvexForm::acWriteParametersExecute);
   OnExecute(acClearLog, &TParvexForm::acClearLogExecute);
@@ -230,6 +234,34 @@ void TParvexForm::FormCreate() {
   EnableReaderActions(false);
   CreateComPort();
   CreateLink();
+  RestorePortSettings();
+}
+
+namespace {
+
+// The settings file follows the working directory, not the program's folder.
+QString SettingsPath() {
+  return QDir::currentPath() + QLatin1Char('/') + QStringLiteral("Parvex.ini");
+}
+
+}  // namespace
+
+void TParvexForm::RestorePortSettings() {
+  const QString path = SettingsPath();
+  if (!QFileInfo::exists(path)) return;
+  try {
+    ComPort->RestoreSettings(path);
+  } catch (const EComPort&) {
+    // An exception out of the window's construction would end the program: keep it for later.
+    FStartupError = std::current_exception();
+  }
+}
+
+void TParvexForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!FStartupError) return;
+  std::exception_ptr error = std::exchange(FStartupError, nullptr);
+  QTimer::singleShot(0, this, [this, error] { ReportException(this, error); });
 }
 
 void TParvexForm::CreateComPort() {
@@ -290,6 +322,12 @@ void TParvexForm::acPortCloseExecute() {
   EnableParameterPanel(false);
   EnablePortActions(!ComPort->Connected());
   EnableReaderActions(ComPort->Connected());
+}
+
+void TParvexForm::acPortSettingsExecute() {
+  ComPort->RunSetupDialog();
+  // Saved whether the dialog was confirmed or not.
+  ComPort->SaveSettings(SettingsPath());
 }
 
 void TParvexForm::acClearLogExecute() {

@@ -2,11 +2,13 @@
 
 #include <QMainWindow>
 
+#include <exception>
 #include <functional>
 #include <memory>
 
 class ErrorList;
 class QCloseEvent;
+class QShowEvent;
 class ReaderLink;
 class TPortLinkHost;
 class TTerminalView;
@@ -102,6 +104,7 @@ class TParvexForm : public QMainWindow {
   // Action handlers.
   void acPortOpenExecute();
   void acPortCloseExecute();
+  void acPortSettingsExecute();
   void acClearLogExecute();
   void FileExit1Execute();
   void HelpAbout1Execute();
@@ -118,6 +121,7 @@ class TParvexForm : public QMainWindow {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   QMenu* createPopupMenu() override;
 
  private:
@@ -128,6 +132,7 @@ class TParvexForm : public QMainWindow {
   void FormCreate();
   void FormDestroy();
   void CreateComPort();
+  void RestorePortSettings();
   void ScheduleIdleUpdate();
   void IdleUpdate();
   bool ClaimsShortcut(const QKeySequence& key) const;
@@ -144,4 +149,6 @@ class TParvexForm : public QMainWindow {
   std::unique_ptr<ReaderLink> FLink;
   TTerminalView* FTerminal = nullptr;  // owned by memTerminal
   bool FIdlePending = false;
+  // A settings file that could not be read at start is told once the window is on screen.
+  std::exception_ptr FStartupError;
 };
