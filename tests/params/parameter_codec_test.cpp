@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ struct NormalizeRow {
   const char* expected;
 };
 
+void PrintTo(const NormalizeRow& r, std::ostream* os) { *os << '"' << r.text << "\" " << r.length; }
+
 class Normalize : public ::testing::TestWithParam<NormalizeRow> {};
 
 TEST_P(Normalize, GivesHexDigitsPaddedOnTheRight) {
@@ -50,6 +53,8 @@ struct DateRow {
   Bytes wire;
   std::optional<TCalendarDate> date;
 };
+
+void PrintTo(const DateRow& r, std::ostream* os) { *os << HexText(r.wire); }
 
 class WireDates : public ::testing::TestWithParam<DateRow> {};
 
@@ -92,6 +97,8 @@ struct EntryRow {
   const char* cell;
   Bytes bytes;
 };
+
+void PrintTo(const EntryRow& r, std::ostream* os) { *os << '"' << r.cell << '"'; }
 
 class BlackListEntry : public ::testing::TestWithParam<EntryRow> {};
 

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -192,6 +193,8 @@ struct ModeRow {
   std::vector<std::uint8_t> head;  // codes before the ten black-list rows
 };
 
+void PrintTo(const ModeRow& r, std::ostream* os) { *os << "mode " << r.mode; }
+
 class WriteInMode : public Sequences, public ::testing::WithParamInterface<ModeRow> {};
 
 TEST_P(WriteInMode, SendsTheModesCommandsAndReadsBackWhatWasWritten) {
@@ -248,6 +251,8 @@ struct SilentRow {
   std::size_t lines;
 };
 
+void PrintTo(const SilentRow& r, std::ostream* os) { *os << "mode " << r.mode; }
+
 class SilentWrite : public Sequences, public ::testing::WithParamInterface<SilentRow> {};
 
 // Every command before the black list is sent whatever became of the one before it.
@@ -290,6 +295,8 @@ TWriteValues With(TWriteValues v, void (*change)(TWriteValues&)) {
   change(v);
   return v;
 }
+
+void PrintTo(const RefusalRow& r, std::ostream* os) { *os << r.name; }
 
 class WriteRefused : public Sequences, public ::testing::WithParamInterface<RefusalRow> {};
 
@@ -353,6 +360,8 @@ struct KeyRow {
   std::uint8_t code;
   Bytes data;
 };
+
+void PrintTo(const KeyRow& r, std::ostream* os) { *os << "mode " << r.mode << ' ' << r.oldKeyType; }
 
 class KeyChange : public Sequences, public ::testing::WithParamInterface<KeyRow> {};
 

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -90,6 +91,8 @@ struct LayoutRow {
   const char* panel;
 };
 
+void PrintTo(const LayoutRow& r, std::ostream* os) { *os << "mode " << int{r.mode}; }
+
 class KeyDialogLayout : public KeyDialog, public ::testing::WithParamInterface<LayoutRow> {};
 
 TEST_P(KeyDialogLayout, ShowsExactlyOneKeyPanelAboveTheButtons) {
@@ -123,6 +126,8 @@ struct TypingRow {
   const char* typed;
   const char* key;
 };
+
+void PrintTo(const TypingRow& r, std::ostream* os) { *os << '"' << r.typed << '"'; }
 
 class KeyTyping : public KeyDialog, public ::testing::WithParamInterface<TypingRow> {};
 
