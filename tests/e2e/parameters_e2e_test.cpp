@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -409,6 +410,33 @@ TEST_F(Parameters, SilentReaderKeepsTheKeyDialogOpenAndOkRepeatsTheSequence) {
   EXPECT_FALSE(QApplication::overrideCursor());
   // Twice the mode command, three sendings each; never a key.
   EXPECT_EQ(HeardCodes(), std::vector<std::uint8_t>(6, cmd::WriteMode));
+}
+
+// While the sequence waits for a slow reader, a second OK, Enter, Escape, Cancel and the close
+// button start nothing and close nothing; the dialog closes once the sequence has succeeded.
+TEST_F(Parameters, KeyDialogHoldsWhileItsSequenceWaits) {
+  AddDemoReader().faults.delay = std::chrono::milliseconds(60);
+  Connect();
+  SelectMode(1);
+  bool openDuringWait = false;
+  bool closedAtEnd = false;
+  WithKeyDialog([&](TfrmWriteKeys& dialog) {
+    QTimer::singleShot(20, &dialog, [&] {
+      QTest::keyClick(dialog.eKeyA, Qt::Key_Return);
+      QTest::keyClick(dialog.eKeyA, Qt::Key_Escape);
+      dialog.btnOK->click();
+      dialog.btnCancel->click();
+      dialog.close();
+      openDuringWait = dialog.isVisible();
+    });
+    dialog.btnOK->click();
+    closedAtEnd = !dialog.isVisible() && dialog.result() == QDialog::Accepted;
+  });
+  form->acWriteKeys->trigger();
+  EXPECT_TRUE(openDuringWait);
+  EXPECT_TRUE(closedAtEnd);
+  EXPECT_TRUE(shown.empty());
+  EXPECT_EQ(HeardCodes(), (std::vector<std::uint8_t>{cmd::WriteMode, cmd::ChangeKey}));
 }
 
 TEST_F(Parameters, KeyChangeIsRefusedWithoutAModeThatHasAKey) {
