@@ -94,8 +94,15 @@ class Parameters : public ::testing::Test {
     form->ActionList1Update();
     form->EnableParameterPanel(true);
   }
-  // What the readers heard; the line stops to be looked at.
+  // What the readers heard, each request once: a sending repeated because a busy machine
+  // let an answer miss its deadline is the same frame again. The line stops to be looked at.
   std::vector<Bytes> Heard() {
+    std::vector<Bytes> frames;
+    for (Bytes& frame : HeardSendings())
+      if (frames.empty() || frames.back() != frame) frames.push_back(std::move(frame));
+    return frames;
+  }
+  std::vector<Bytes> HeardSendings() {
     line.Stop();
     return line.Requests();
   }
@@ -409,19 +416,21 @@ TEST_F(Parameters, SilentReaderKeepsTheKeyDialogOpenAndOkRepeatsTheSequence) {
   EXPECT_EQ(TextsUnder(kKeys), (QStringList{message, message}));
   EXPECT_FALSE(QApplication::overrideCursor());
   // Twice the mode command, three sendings each; never a key.
-  EXPECT_EQ(HeardCodes(), std::vector<std::uint8_t>(6, cmd::WriteMode));
+  const std::vector<Bytes> sendings = HeardSendings();
+  EXPECT_EQ(sendings.size(), 6u);
+  for (const Bytes& frame : sendings) EXPECT_EQ(frame[2], cmd::WriteMode);
 }
 
 // While the sequence waits for a slow reader, a second OK, Enter, Escape, Cancel and the close
 // button start nothing and close nothing; the dialog closes once the sequence has succeeded.
 TEST_F(Parameters, KeyDialogHoldsWhileItsSequenceWaits) {
-  AddDemoReader().faults.delay = std::chrono::milliseconds(60);
+  AddDemoReader().faults.delay = std::chrono::milliseconds(30);
   Connect();
   SelectMode(1);
   bool openDuringWait = false;
   bool closedAtEnd = false;
   WithKeyDialog([&](TfrmWriteKeys& dialog) {
-    QTimer::singleShot(20, &dialog, [&] {
+    QTimer::singleShot(10, &dialog, [&] {
       QTest::keyClick(dialog.eKeyA, Qt::Key_Return);
       QTest::keyClick(dialog.eKeyA, Qt::Key_Escape);
       dialog.btnOK->click();
