@@ -49,6 +49,16 @@ TEST_F(ReaderSearch, NobodyAnsweringSaysSoAndClosesThePortAgain) {
   EXPECT_FALSE(form->acReadParameters->isEnabled());
 }
 
+TEST_F(ReaderSearch, ALaterAnswerWithAFailureEndsTheListAndIsReported) {
+  StartSim({"--reader", "1:1234", "--reader", "2", "--status", "70=17", "--reader", "3:BEEF"});
+  Open();
+  EXPECT_EQ(ReaderEntries(), QStringList{"1 / 1234"});
+  EXPECT_EQ(MessagesUnder(kSearch),
+            QStringList{"Во время поиска считывателей произошли ошибки: \r\n"
+                        "Чтение серийного номера - доступ запрещен\r\n"});
+  EXPECT_TRUE(form->ComPort->Connected());
+}
+
 TEST_F(ReaderSearch, ASecondSearchEmptiesTheListFirst) {
   StartSim({"--reader", "1:1234", "--reader", "2:007F", "--reader", "3:BEEF"});
   Open();
