@@ -32,16 +32,14 @@ void TPortLinkHost::ReceiveFromPort(ReaderLink& link, int count) {
 }
 
 std::size_t TPortLinkHost::TakeStaleInput(ReaderLink& link) {
-  std::size_t taken = 0;
-  for (int queued = port_.QueuedInputCount(); queued > 0; queued = port_.QueuedInputCount()) {
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(queued));
-    const int got = port_.Read(bytes.data(), queued);
-    if (got <= 0) break;
-    bytes.resize(static_cast<std::size_t>(got));
-    link.ReceiveChunk(bytes);
-    taken += bytes.size();
-  }
-  return taken;
+  // Only what is queued now: a line that chatters on must not keep the open from finishing.
+  const int queued = port_.QueuedInputCount();
+  if (queued <= 0) return 0;
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(queued));
+  const int got = port_.Read(bytes.data(), queued);
+  bytes.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  if (!bytes.empty()) link.ReceiveChunk(bytes);
+  return bytes.size();
 }
 
 std::size_t TPortLinkHost::WriteLine(std::span<const std::uint8_t> bytes) {
