@@ -237,17 +237,28 @@ bool ReaderLink::ExchangeFrame(std::uint8_t address, std::uint8_t code, std::spa
     if (slot_.empty()) ProcessInput({}, true);
     if (!slot_.empty()) {
       response = slot_;
-      if (!broadcast && sendings > 1) {
-        // The accepted answer is taken as the one to the first sending; the answers to the
-        // others are then due as late after their sendings, plus one unicast wait of slack.
-        duplicates_ = {address, awaitedCode_, sendings - 1,
-                       host_.NowMs() + (lastSentMs - firstSentMs) + readerlink::kUnicastWaitMs};
-      }
+      if (!broadcast && sendings > 1) AwaitRepeatedAnswers(address, sendings - 1, firstSentMs, lastSentMs);
       return true;
     }
     if (!send) return false;
   }
   return false;
+}
+
+void ReaderLink::AwaitRepeatedAnswers(std::uint8_t address, int outstanding, std::int64_t firstSentMs,
+                                      std::int64_t lastSentMs) {
+  // The accepted answer is taken as the one to the first sending; the answers to the others
+  // are due as late after their own sendings, plus one unicast wait of slack. They are waited
+  // for and dropped here, before the next exchange can await the same code from the same
+  // reader (the black-list rows do): one that never comes as a frame (cut short by the final
+  // scan, not sent by a busy reader) then costs this wait, never the next exchange's answer.
+  const std::int64_t answerDelayMs = host_.NowMs() - firstSentMs;
+  duplicates_ = {address, awaitedCode_, outstanding, lastSentMs + answerDelayMs + readerlink::kUnicastWaitMs};
+  awaiting_ = false;
+  slot_.clear();
+  ProcessInput({}, false);  // what came behind the answer may hold them already
+  host_.Wait(duplicates_.untilMs, [this] { return duplicates_.outstanding == 0; });
+  duplicates_.outstanding = 0;
 }
 
 bool ReaderLink::ReadCommand(std::uint8_t address, std::uint8_t code, std::span<const std::uint8_t> data,

@@ -147,6 +147,9 @@ class ReaderLink {
   void NoteDrop(std::size_t count);
   bool IsAwaited(const std::uint8_t* frame) const;
   bool IsDuplicate(const std::uint8_t* frame);
+  // After a unicast exchange that needed several sendings: waits out the answers to the
+  // repeated sendings, dropping them, so that none is taken by the next exchange.
+  void AwaitRepeatedAnswers(std::uint8_t address, int outstanding, std::int64_t firstSentMs, std::int64_t lastSentMs);
   void KeepWithinBound();
   std::int64_t WireTimeMs(std::size_t bytes);
   // Tells the observer, if any, how a command ended; true when it was accepted.

@@ -143,6 +143,26 @@ TEST_F(Exchange, LateReaderWithAFailingRowReportsThatRow) {
             (std::vector<std::string>{"Изменение черного списка кассовых аппаратов - доступ запрещен"}));
 }
 
+// A late reader that does not answer a repeated request (busy with the first one), or whose
+// answer to it is cut short: the answer the link waits out never comes, and the next row's
+// own answer must not be dropped in its place.
+TEST_F(Exchange, LateReaderThatIgnoresRepeatsStillGivesEveryBlackListRowRight) {
+  Bytes last;
+  line.reader = [&](const Bytes& request) {
+    if (request == last) return;
+    last = request;
+    line.At(line.now + 150, Response(request[0], 0x9B, {request[3], 0xB0, 0xB1, 0xB2}));
+  };
+  for (std::uint8_t row = 0; row < 10; ++row) {
+    Bytes entry;
+    const Bytes index{row};
+    ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadBlackList, index, entry, 4, true)) << int(row);
+    EXPECT_EQ(entry, (Bytes{row, 0xB0, 0xB1, 0xB2})) << int(row);
+  }
+  EXPECT_TRUE(line.errors.empty());
+  EXPECT_EQ(line.written.size(), 20u);
+}
+
 // Once the outstanding answers are overdue the next exchange is not held up any more.
 TEST_F(Exchange, DuplicateWindowEndsWhenTheAnswersAreOverdue) {
   AnswerAfter(150);
