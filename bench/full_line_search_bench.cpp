@@ -1,6 +1,7 @@
 // 254 readers answering one broadcast, paced at 115200 baud: the window must list every one, in
 // the order of the answers, from that single broadcast.
 #include <benchmark/benchmark.h>
+#include "BenchFigure.h"
 
 #include <QAction>
 #include <QApplication>
@@ -59,6 +60,10 @@ void BM_FullLineSearch(benchmark::State& state) {
   std::printf("full line: %d of %d readers listed, %d in answer order, %d messages; answers take %.3f s on "
               "the wire at %u baud within the %.1f s broadcast wait; open with search took %.2f s\n",
               list->count(), kReaders, inOrder, messages, wire, kBaud, kBroadcastWaitS, seconds);
+  PrintFigure(BenchText("%d readers in one broadcast, listed in answer order", kReaders),
+              BenchText("%d (answers %.3f s on the wire)", inOrder, wire),
+              BenchText("%d within the %.1f s wait", kReaders, kBroadcastWaitS),
+              inOrder == kReaders && list->count() == kReaders && wire <= kBroadcastWaitS);
   if (list->count() != kReaders || inOrder != kReaders) state.SkipWithError("not every reader listed in order");
   SetMessageSink({});
 }

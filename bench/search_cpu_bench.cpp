@@ -1,6 +1,7 @@
 // CPU used by the whole program (UI thread, port event thread) while the search waits out its
 // three broadcasts on a line where nobody answers: the wait must sleep, not spin.
 #include <benchmark/benchmark.h>
+#include "BenchFigure.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,6 +47,8 @@ void BM_SearchWithNoReader(benchmark::State& state) {
   state.counters["wall_s"] = wall;
   std::printf("search with no reader: %.3f s CPU in %.2f s of waiting (limit %.1f s CPU, one core); port %s\n",
               cpu, wall, kCpuLimitS, form.ComPort->Connected() ? "open" : "closed again");
+  PrintFigure("CPU during a failed search", BenchText("%.3f s in %.1f s", cpu, wall),
+              BenchText("%.1f s, one core", kCpuLimitS), cpu <= kCpuLimitS);
   SetMessageSink({});
 }
 BENCHMARK(BM_SearchWithNoReader)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
