@@ -227,13 +227,8 @@ void TComThread::Run() {
       if (ready == -EINTR) continue;
       break;
     }
-    if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-      // The device is gone: tell the owner once and end instead of waking for ever.
-      TCustomComPort* port = &port_;
-      QMetaObject::invokeMethod(
-          port, [port, session = session_] { port->NotifyDeviceGone(session); }, Qt::QueuedConnection);
-      break;
-    }
+    // The device is gone: tell the owner once and end instead of waking for ever.
+    if (ReportIfGone(fds[1].revents)) break;
     if (fds[2].revents & POLLIN) {
       std::uint64_t drained;
       platform_.Read(rearmFd_, &drained, sizeof drained);
@@ -250,7 +245,15 @@ void TComThread::Run() {
     if (sampleCounters) flags |= CounterEvents(base);
     flags &= mask_;
     if (flags == 0) continue;
-    if (!Deliver(flags) || stop_) break;
+    if (!Deliver(flags) || stop_) {
+      // A handler that failed may have met a device that vanished meanwhile (its read or queue
+      // query failing before this thread saw the hang-up): the owner must hear of it all the same.
+      if (!stop_) {
+        pollfd device{fd_, 0, 0};
+        if (platform_.Poll(&device, 1, 0) > 0) ReportIfGone(device.revents);
+      }
+      break;
+    }
     if (!(flags & evflag::kRxChar)) continue;
     // Bytes stay watched level by level unless a handler refused to read them; then only more
     // bytes are news, so that such a handler is not called again and again for the same bytes.
@@ -258,6 +261,14 @@ void TComThread::Run() {
     else leftover = leftover_;
   }
   handOver_->MarkEnded();
+}
+
+bool TComThread::ReportIfGone(short revents) const {
+  if (!(revents & (POLLHUP | POLLERR | POLLNVAL))) return false;
+  TCustomComPort* port = &port_;
+  QMetaObject::invokeMethod(
+      port, [port, session = session_] { port->NotifyDeviceGone(session); }, Qt::QueuedConnection);
+  return true;
 }
 
 int TComThread::DispatchMeasured(TComEvents batch) {

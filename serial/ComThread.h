@@ -108,6 +108,8 @@ class TComThread {
   void Run();
   std::uint32_t CounterEvents(TComCounters& base) const;
   bool Deliver(std::uint32_t flags);  // false: the batch ended the thread
+  // Tells the owner, once, that the device has vanished; true when it has.
+  bool ReportIfGone(short revents) const;
   // Runs the actions of a batch and tells what a handler that read nothing left queued (0 when
   // it read, or when there was nothing to read): only growth beyond that is news.
   int DispatchMeasured(TComEvents batch);

@@ -181,6 +181,21 @@ TEST_F(EventDelivery, VanishedDeviceEndsTheThreadAndIsReportedOnce) {
   EXPECT_TRUE(afterClose);
 }
 
+// The handler meets the vanished device before the thread does (its read fails and throws):
+// the thread ends by the exception, and the owner must still hear that the device is gone.
+TEST_F(EventDelivery, VanishedDeviceIsReportedAlsoWhenTheHandlerFailsOnIt) {
+  QSignalSpy gone(&port, &TCustomComPort::deviceGone);
+  inHandler = [this] {
+    pty.CloseMaster();
+    throw EComPortExt(comerr::kRead, EIO, port.Port());
+  };
+  port.Open();
+  pty.Send({1});
+  ASSERT_TRUE(ServeUntil([&] { return gone.count() == 1; }));
+  ServeFor(100);
+  EXPECT_EQ(gone.count(), 1);
+}
+
 TEST_F(EventDelivery, DestroyingAnOpenPortClosesIt) {
   std::vector<std::string> log;
   {
