@@ -97,13 +97,12 @@ void TParvexForm::ComPortDeviceGone() {
   // A wait running now ends with the port's read error, which its operation's guard shows;
   // otherwise the same error is shown here. Either way the operator sees it once.
   const bool waiting = FLinkHost->Waiting();
-  Guard([this] { ComPort->SetConnected(false); });
-  if (!waiting) {
-    EnableParameterPanel(false);
-    EnablePortActions(!ComPort->Connected());
-    EnableReaderActions(ComPort->Connected());
-    ReportError(this, EComPortExt(comerr::kRead, ENODEV, ComPort->Port()));
+  if (waiting) {
+    Guard([this] { ComPort->SetConnected(false); });
+    return;
   }
+  CloseVanishedPort();
+  ReportError(this, EComPortExt(comerr::kRead, ENODEV, ComPort->Port()));
 }
 
 void TParvexForm::closeEvent(QCloseEvent* event) {

@@ -222,7 +222,29 @@ bool TParvexForm::StartOperation(const std::function<void()>& body) {
 }
 
 bool TParvexForm::Guard(const std::function<void()>& body) {
-  return Guarded(this, body);
+  return Guarded(this, [&] {
+    try {
+      body();
+    } catch (const EComPortExt& error) {
+      // An operation can meet a vanished device before the port's own news of it arrives (a
+      // request written between two frames): the port is closed now, so that the news finds it
+      // closed and the operator is told once, by this error.
+      if (DeviceVanished(error.SystemCode())) CloseVanishedPort();
+      throw;
+    }
+  });
+}
+
+void TParvexForm::CloseVanishedPort() {
+  try {
+    ComPort->SetConnected(false);
+  } catch (const EComPort&) {
+    // The error that brought us here is the one to report.
+  }
+  // As after Close: nothing on the panel is usable until the port is open again.
+  EnableParameterPanel(false);
+  EnablePortActions(!ComPort->Connected());
+  EnableReaderActions(ComPort->Connected());
 }
 
 void TParvexForm::FormCreate() {

@@ -139,6 +139,7 @@ class TParvexForm : public QMainWindow {
   void CreateLink();
   void TakeStaleInput();
   void ComPortDeviceGone();
+  void CloseVanishedPort();
   void CloseIfPending();
 
   std::unique_ptr<ErrorList> FErrorList;

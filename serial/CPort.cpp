@@ -49,8 +49,6 @@ TComExceptionDisplay& ExceptionDisplay() {
   return display;
 }
 
-// A device that has vanished answers every call with one of these.
-bool Vanished(int error) { return error == EIO || error == ENXIO || error == ENODEV; }
 // A device without modem lines or interrupt counters (a pty) answers with these: it has none.
 bool NotSupported(int error) { return error == ENOTTY || error == EINVAL; }
 
@@ -62,6 +60,9 @@ QString ComErrorText(int code) {
 }
 
 QString SystemErrorText(int systemCode) { return QString::fromLocal8Bit(std::strerror(systemCode)); }
+
+// A device that has vanished answers every call with one of these.
+bool DeviceVanished(int systemCode) { return systemCode == EIO || systemCode == ENXIO || systemCode == ENODEV; }
 
 EComPort::EComPort(int code, const QString& portName)
     : EComPort(code, TMessage{(portName + QStringLiteral(" Error: ") + ComErrorText(code)).toStdString()}) {}
@@ -386,7 +387,7 @@ void TCustomComPort::Close() {
 
 void TCustomComPort::AbortPendingIo() {
   const int rc = platform_->Flush(handle_, TCIOFLUSH);
-  if (rc < 0 && !Vanished(-rc)) FailExt(comerr::kPurge, -rc);
+  if (rc < 0 && !DeviceVanished(-rc)) FailExt(comerr::kPurge, -rc);
 }
 
 void TCustomComPort::StopEventThread() {
@@ -576,7 +577,7 @@ int TCustomComPort::Read(void* buffer, int count) {
 void TCustomComPort::DiscardOutput() {
   if (handle_ < 0) return;
   const int rc = platform_->Flush(handle_, TCOFLUSH);
-  if (rc < 0 && !Vanished(-rc)) FailExt(comerr::kPurge, -rc);
+  if (rc < 0 && !DeviceVanished(-rc)) FailExt(comerr::kPurge, -rc);
 }
 
 int TCustomComPort::QueuedInputCount() {

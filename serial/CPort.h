@@ -37,6 +37,7 @@ inline constexpr int kRegistry = 23;
 
 QString ComErrorText(int code);           // the fixed English text, else "Unknown Error #N"
 QString SystemErrorText(int systemCode);  // the system's own text for an errno value
+bool DeviceVanished(int systemCode);      // the errno values of a device that has gone away
 
 class EComPort : public std::runtime_error {  // what(): the message, UTF-8
  public:

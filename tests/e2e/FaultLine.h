@@ -25,10 +25,13 @@
 
 class FaultLine {
  public:
+  // What becomes of a request: heard and answered, or the line hung up (as a pulled-out adapter
+  // does) instead of it or right after its answer has gone out.
+  enum class Fate { Serve, HangUp, HangUpAfterAnswer };
   // Called on the line's thread for each request before the readers hear it, with its index
-  // on this line. False hangs the line up instead, as a pulled-out adapter does.
+  // on this line.
   using RequestHook =
-      std::function<bool(std::size_t index, const std::vector<std::uint8_t>& request, sim::ReaderSimulator&)>;
+      std::function<Fate(std::size_t index, const std::vector<std::uint8_t>& request, sim::ReaderSimulator&)>;
 
   explicit FaultLine(sim::LineSettings settings = {}) : simulator(settings) {
     if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) throw std::runtime_error("openpty");
@@ -95,6 +98,10 @@ class FaultLine {
     std::vector<std::uint8_t> chunk(256);
     while (!stop_) {
       for (const std::uint8_t b : simulator.TakeDue(now())) WriteAll(&b, 1);
+      if (hangUpWhenSent_ && !simulator.NextDue()) {
+        HangUp();
+        return;
+      }
       if (!noise_.empty() && !simulator.NextDue()) SendNoise();
 
       int timeout = -1;
@@ -109,11 +116,13 @@ class FaultLine {
       const ssize_t n = read(master_, chunk.data(), chunk.size());
       if (n <= 0) continue;
       for (const auto& request : scanner_.Feed({chunk.data(), static_cast<std::size_t>(n)})) {
-        if (hook_ && !hook_(heard_++, request, simulator)) {
+        const Fate fate = hook_ ? hook_(heard_++, request, simulator) : Fate::Serve;
+        if (fate == Fate::HangUp) {
           HangUp();
           return;
         }
         simulator.Receive(request, now());
+        hangUpWhenSent_ = hangUpWhenSent_ || fate == Fate::HangUpAfterAnswer;
       }
     }
   }
@@ -153,6 +162,7 @@ class FaultLine {
   std::string noise_;
   sim::FrameScanner scanner_;
   std::size_t heard_ = 0;
+  bool hangUpWhenSent_ = false;
   std::atomic<bool> stop_{false};
   std::atomic<bool> hungUp_{false};
   std::atomic<std::size_t> noiseSent_{0};

@@ -57,7 +57,7 @@ TEST_F(SilentReader, FallingSilentMidReadLosesOnlyTheRestAndTheNextReadIsWhole) 
   line->OnRequest([&](std::size_t index, const auto&, sim::ReaderSimulator& readers) {
     if (index == 4) silent = true;
     readers.FindReader(1)->faults.silent = silent;
-    return true;
+    return FaultLine::Fate::Serve;
   });
   Connect();
   form->acReadParameters->trigger();
@@ -178,7 +178,7 @@ class VanishingDevice : public FaultWindowTest {
 };
 
 TEST_F(VanishingDevice, DuringTheSearch) {
-  NewLine().OnRequest([](std::size_t, const auto&, auto&) { return false; });  // gone at the broadcast
+  NewLine().OnRequest([](std::size_t, const auto&, auto&) { return FaultLine::Fate::HangUp; });  // at the broadcast
   line->Start();
   Open();
   EXPECT_TRUE(line->HungUp());
@@ -187,9 +187,19 @@ TEST_F(VanishingDevice, DuringTheSearch) {
   ExpectTheDeviceCanBeOpenedAgain();
 }
 
-TEST_F(VanishingDevice, DuringAWriteKeepsWhatTheOperatorEntered) {
-  // Gone at the sixth request of the write (the relay time), while the window waits for it.
-  NewLine().OnRequest([](std::size_t index, const auto&, auto&) { return index != 5; });
+struct VanishRow {
+  const char* name;
+  FaultLine::Fate fate;
+};
+
+class VanishingDuringWrite : public VanishingDevice, public ::testing::WithParamInterface<VanishRow> {};
+
+TEST_P(VanishingDuringWrite, KeepsWhatTheOperatorEntered) {
+  // At the sixth request of the write (the relay time): while the window waits for its answer,
+  // or between two frames, when the next request meets a line that is gone.
+  NewLine().OnRequest([fate = GetParam().fate](std::size_t index, const auto&, auto&) {
+    return index == 5 ? fate : FaultLine::Fate::Serve;
+  });
   Connect();
   EnterNewValues(panel());
   form->acWriteParameters->trigger();
@@ -201,5 +211,10 @@ TEST_F(VanishingDevice, DuringAWriteKeepsWhatTheOperatorEntered) {
   EXPECT_EQ(Cell(9), "C0FFEE19");
   ExpectTheDeviceCanBeOpenedAgain();
 }
+
+INSTANTIATE_TEST_SUITE_P(Faults, VanishingDuringWrite,
+                         ::testing::Values(VanishRow{"WhileAwaitingAnAnswer", FaultLine::Fate::HangUp},
+                                           VanishRow{"BetweenFrames", FaultLine::Fate::HangUpAfterAnswer}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
