@@ -9,7 +9,9 @@
 #include <QTimer>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 
 namespace {
 
@@ -164,8 +166,17 @@ class VanishingDevice : public FaultWindowTest {
     EXPECT_FALSE(form->acPortClose->isEnabled());
     EXPECT_FALSE(form->acWriteParameters->isEnabled());
   }
-  // The adapter is plugged in again: a new device at the same name, found by a new search.
+  // Open pressed while the adapter is still out is told and changes nothing; plugged in again,
+  // it is a new device at the same name, found by a new search.
   void ExpectTheDeviceCanBeOpenedAgain() {
+    messages.clear();
+    line.reset();
+    ::unlink(linkPath.toLocal8Bit().constData());
+    Open();
+    ASSERT_EQ(Texts(), QStringList{QStringLiteral("COM Port Error: Unable to open com port on ") + linkPath});
+    EXPECT_EQ(messages[0].detail, QString::fromLocal8Bit(std::strerror(ENOENT)));
+    EXPECT_FALSE(form->ComPort->Connected());
+    EXPECT_TRUE(form->acPortOpen->isEnabled());
     messages.clear();
     NewLine().Start();
     Open();
