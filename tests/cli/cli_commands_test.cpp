@@ -1,5 +1,6 @@
 // Each command of parvex-cli run in-process against simulated readers on a pseudo-terminal:
 // what the readers end up holding, what is printed, and the exit status.
+#include "TestApplication.h"
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -20,20 +21,7 @@
 
 namespace {
 
-class QtCoreApp : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (!QCoreApplication::instance()) app_ = new QCoreApplication(argc_, argv_);
-  }
-  void TearDown() override { delete app_; }
-
- private:
-  int argc_ = 1;
-  char name_[16] = "parvex-cli-test";
-  char* argv_[2] = {name_, nullptr};
-  QCoreApplication* app_ = nullptr;
-};
-::testing::Environment* const kApp = ::testing::AddGlobalTestEnvironment(new QtCoreApp);
+const bool kApp = UseQtTestApp<QCoreApplication>();
 
 sim::Reader DemoReader(std::uint8_t address) {
   for (sim::Reader& r : sim::DemoReaders())

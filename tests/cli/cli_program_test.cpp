@@ -1,5 +1,6 @@
 // The parvex-cli program as a script runs it, against the reader-sim program: exit statuses,
 // where the output goes, and the port settings taken from Parvex.ini in the current folder.
+#include "TestApplication.h"
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -11,20 +12,7 @@
 
 namespace {
 
-class QtCoreApp : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (!QCoreApplication::instance()) app_ = new QCoreApplication(argc_, argv_);
-  }
-  void TearDown() override { delete app_; }
-
- private:
-  int argc_ = 1;
-  char name_[16] = "parvex-cli-test";
-  char* argv_[2] = {name_, nullptr};
-  QCoreApplication* app_ = nullptr;
-};
-::testing::Environment* const kApp = ::testing::AddGlobalTestEnvironment(new QtCoreApp);
+const bool kApp = UseQtTestApp<QCoreApplication>();
 
 // reader-sim in its own process; the device is the first line it prints.
 class ReaderSim {

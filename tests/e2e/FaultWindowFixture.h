@@ -4,6 +4,7 @@
 // link, so that a line that has vanished can come back as a new device at the same name.
 // Message boxes are taken by a sink, with the window's state at the moment they were shown.
 
+#include "QtTestApp.h"
 #include "FaultLine.h"
 
 #include "CPort.h"
@@ -30,25 +31,6 @@
 #include <cstdio>
 #include <memory>
 #include <vector>
-
-class FaultsApp : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (!QApplication::instance()) app_ = new QApplication(argc_, argv_);
-  }
-  void TearDown() override {
-    delete app_;
-    app_ = nullptr;
-  }
-
- private:
-  int argc_ = 1;
-  char name_[16] = "parvex-faults";
-  char* argv_[2] = {name_, nullptr};
-  QApplication* app_ = nullptr;
-};
-
-inline ::testing::Environment* const kFaultsApp = ::testing::AddGlobalTestEnvironment(new FaultsApp);
 
 // The line at full pace, so that the cases spend their time on the faults, not on the wire.
 inline sim::LineSettings FastLine() {

@@ -4,6 +4,7 @@
 // pseudo-terminal, and the window opens that device. Message boxes are taken by a sink instead
 // of being shown, so nothing waits for an operator.
 
+#include "QtTestApp.h"
 #include "CPort.h"
 #include "MessageBoxes.h"
 #include "ParameterPanel.h"
@@ -21,26 +22,6 @@
 
 #include <memory>
 #include <vector>
-
-// One QApplication for every case of the executable.
-class E2eApp : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (!QApplication::instance()) app_ = new QApplication(argc_, argv_);
-  }
-  void TearDown() override {
-    delete app_;
-    app_ = nullptr;
-  }
-
- private:
-  int argc_ = 1;
-  char name_[16] = "parvex-e2e";
-  char* argv_[2] = {name_, nullptr};
-  QApplication* app_ = nullptr;
-};
-
-inline ::testing::Environment* const kE2eApp = ::testing::AddGlobalTestEnvironment(new E2eApp);
 
 // reader-sim with the given options; its first line of output is the device to open.
 class ReaderSimProcess {

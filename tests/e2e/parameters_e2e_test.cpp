@@ -1,4 +1,5 @@
 // The window reads, writes and changes keys on simulated readers served on a pseudo-terminal.
+#include "QtTestApp.h"
 #include "SimLineThread.h"
 
 #include "CPort.h"
@@ -37,25 +38,6 @@ const QString kKeys = QStringLiteral("Изменение ключей");
 const QString kReadErrors = QStringLiteral("Во время чтения параметров считывателя произошли ошибки: \r\n");
 const QString kWriteErrors = QStringLiteral("Во время записи параметров считывателя произошли ошибки: \r\n");
 const QString kKeyErrors = QStringLiteral("Во время изменения ключей произошли ошибки: \r\n");
-
-class QtApp : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (!QApplication::instance()) app_ = new QApplication(argc_, argv_);
-  }
-  void TearDown() override {
-    delete app_;
-    app_ = nullptr;
-  }
-
- private:
-  int argc_ = 1;
-  char name_[16] = "parvex-e2e";
-  char* argv_[2] = {name_, nullptr};
-  QApplication* app_ = nullptr;
-};
-
-::testing::Environment* const kQtApp = ::testing::AddGlobalTestEnvironment(new QtApp);
 
 // A message as shown, with the state of the window at that moment.
 struct Shown {

@@ -1,5 +1,6 @@
 // The link's host over a real port on a pseudo-terminal, with only a QCoreApplication: what the
 // window and the command-line tool both stand on.
+#include "TestApplication.h"
 #include "PortLinkHost.h"
 
 #include "ScriptedComPlatform.h"
@@ -23,18 +24,7 @@
 
 namespace {
 
-class CoreApp : public ::testing::Environment {
- public:
-  void SetUp() override { app_ = new QCoreApplication(argc_, argv_); }
-  void TearDown() override { delete app_; }
-
- private:
-  int argc_ = 1;
-  char name_[16] = "portlink-tests";
-  char* argv_[2] = {name_, nullptr};
-  QCoreApplication* app_ = nullptr;
-};
-::testing::Environment* const kApp = ::testing::AddGlobalTestEnvironment(new CoreApp);
+const bool kApp = UseQtTestApp<QCoreApplication>();
 
 using Bytes = std::vector<std::uint8_t>;
 constexpr std::int64_t kFarAway = 60000;  // a deadline no correct wait comes near

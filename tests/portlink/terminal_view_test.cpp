@@ -1,5 +1,6 @@
 // The terminal log on a real text view: the view shows what the log's lines say, however the
 // bytes were cut into chunks, and stays bounded.
+#include "QtTestApp.h"
 #include "TerminalView.h"
 
 #include "ErrorList.h"
@@ -16,19 +17,6 @@
 #include <string>
 
 namespace {
-
-class WidgetApp : public ::testing::Environment {
- public:
-  void SetUp() override { app_ = new QApplication(argc_, argv_); }
-  void TearDown() override { delete app_; }
-
- private:
-  int argc_ = 1;
-  char name_[16] = "terminal-tests";
-  char* argv_[2] = {name_, nullptr};
-  QApplication* app_ = nullptr;
-};
-::testing::Environment* const kApp = ::testing::AddGlobalTestEnvironment(new WidgetApp);
 
 // Only the log matters here: nothing is ever sent or awaited.
 class LogOnlyHost : public LinkHost {

@@ -1,6 +1,6 @@
 #include "CPort.h"
 #include "CPortSetup.h"
-#include "../app/QtTestApp.h"
+#include "QtTestApp.h"
 #include "../serial/PtyPair.h"
 
 #include <QApplication>
