@@ -3,6 +3,7 @@
 // loop as an exchange does.
 #include <benchmark/benchmark.h>
 #include "BenchFigure.h"
+#include "QtBenchMain.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -83,10 +84,4 @@ BENCHMARK(BM_ByteToRxCharInUiThread)->Iterations(1)->Unit(benchmark::kMillisecon
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks<QCoreApplication>(argc, argv); }

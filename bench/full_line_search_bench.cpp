@@ -2,6 +2,7 @@
 // the order of the answers, from that single broadcast.
 #include <benchmark/benchmark.h>
 #include "BenchFigure.h"
+#include "QtBenchMain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -71,10 +72,4 @@ BENCHMARK(BM_FullLineSearch)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTi
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks<QApplication>(argc, argv); }

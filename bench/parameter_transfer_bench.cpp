@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchFigure.h"
+#include "QtBenchMain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -90,10 +91,4 @@ BENCHMARK(BM_ParameterReadAndWrite)->Iterations(1)->Unit(benchmark::kSecond)->Us
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks<QApplication>(argc, argv); }

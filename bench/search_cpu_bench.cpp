@@ -2,6 +2,7 @@
 // three broadcasts on a line where nobody answers: the wait must sleep, not spin.
 #include <benchmark/benchmark.h>
 #include "BenchFigure.h"
+#include "QtBenchMain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -55,10 +56,4 @@ BENCHMARK(BM_SearchWithNoReader)->Iterations(1)->Unit(benchmark::kSecond)->UseRe
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks<QApplication>(argc, argv); }

@@ -2,6 +2,7 @@
 // without line breaks: the log must keep up with a fast line and stay bounded in memory.
 #include <benchmark/benchmark.h>
 #include "BenchFigure.h"
+#include "QtBenchMain.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -115,10 +116,4 @@ BENCHMARK(BM_NoiseIntoTerminalLog)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmar
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks<QApplication>(argc, argv); }

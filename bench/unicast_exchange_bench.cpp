@@ -6,6 +6,7 @@
 // measured by bench_event_latency.
 #include <benchmark/benchmark.h>
 #include "BenchFigure.h"
+#include "QtBenchMain.h"
 
 #include <QCoreApplication>
 
@@ -113,10 +114,4 @@ BENCHMARK(BM_UnicastExchange)->Iterations(1)->Unit(benchmark::kMillisecond)->Use
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks<QCoreApplication>(argc, argv); }
