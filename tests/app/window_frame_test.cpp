@@ -79,14 +79,15 @@ const ActionRow kActionTable[] = {
 
 class ActionTableTest : public WindowTest, public ::testing::WithParamInterface<ActionRow> {};
 
-// Nothing drawn at all would mean the SVG icon engine is missing.
-bool IconHasInk(const QIcon& icon) {
-  QImage image = icon.pixmap(QSize(16, 16)).toImage().convertToFormat(QImage::Format_ARGB32);
+// The summed opacity of an icon's pixels; none at all would mean the SVG icon engine is missing.
+long Ink(const QIcon& icon, QIcon::Mode mode = QIcon::Normal) {
+  QImage image = icon.pixmap(QSize(16, 16), mode).toImage().convertToFormat(QImage::Format_ARGB32);
+  long ink = 0;
   for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (qAlpha(image.pixel(x, y)) != 0) return true;
-  return false;
+    for (int x = 0; x < image.width(); ++x) ink += qAlpha(image.pixel(x, y));
+  return ink;
 }
+bool IconHasInk(const QIcon& icon) { return Ink(icon) > 0; }
 
 TEST_P(ActionTableTest, ActionCarriesItsCaptionHintShortcutAndIcon) {
   const ActionRow& row = GetParam();
@@ -97,6 +98,10 @@ TEST_P(ActionTableTest, ActionCarriesItsCaptionHintShortcutAndIcon) {
   EXPECT_EQ(action->statusTip(), QString::fromUtf8(row.hint));
   EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(row.shortcut)));
   EXPECT_EQ(row.icon, IconHasInk(action->icon()));
+  // A disabled action must look disabled; greying alone leaves the black cross of Close as it is.
+  if (row.icon) {
+    EXPECT_LT(2 * Ink(action->icon(), QIcon::Disabled), Ink(action->icon()));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, ActionTableTest, ::testing::ValuesIn(kActionTable),
