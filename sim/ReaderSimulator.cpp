@@ -112,4 +112,11 @@ std::optional<Nanos> ReaderSimulator::NextDue() const {
   return scheduled_.front().at;
 }
 
+std::vector<std::vector<std::uint8_t>> ReaderSimulator::Requests() const {
+  std::vector<std::vector<std::uint8_t>> frames;
+  for (const RecordEntry& entry : record_)
+    if (entry.direction == Direction::Request) frames.push_back(entry.frame);
+  return frames;
+}
+
 }  // namespace sim

@@ -83,6 +83,8 @@ class ReaderSimulator {
   const std::deque<ScheduledByte>& Scheduled() const { return scheduled_; }
 
   const std::vector<RecordEntry>& Record() const { return record_; }
+  // The request frames the readers heard, in order.
+  std::vector<std::vector<std::uint8_t>> Requests() const;
   const LineSettings& Settings() const { return settings_; }
   Nanos ByteTime() const;
 

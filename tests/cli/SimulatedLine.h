@@ -45,10 +45,7 @@ class SimulatedLine {
   // Every frame that reached the readers.
   std::size_t RequestsReceived() {
     Halt();
-    std::size_t requests = 0;
-    for (const sim::RecordEntry& entry : simulator_.Record())
-      if (entry.direction == sim::Direction::Request) ++requests;
-    return requests;
+    return simulator_.Requests().size();
   }
 
  private:

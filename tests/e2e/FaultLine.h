@@ -80,12 +80,7 @@ class FaultLine {
   std::size_t NoiseBytesSent() const { return noiseSent_; }
 
   // The requests the readers heard, in order.
-  std::vector<std::vector<std::uint8_t>> Requests() const {
-    std::vector<std::vector<std::uint8_t>> frames;
-    for (const sim::RecordEntry& entry : simulator.Record())
-      if (entry.direction == sim::Direction::Request) frames.push_back(entry.frame);
-    return frames;
-  }
+  std::vector<std::vector<std::uint8_t>> Requests() const { return simulator.Requests(); }
 
   sim::ReaderSimulator simulator;
 

@@ -48,12 +48,7 @@ class SimLineThread {
   const std::string& DevicePath() const { return line_.DevicePath(); }
 
   // The request frames the readers heard, in order.
-  std::vector<std::vector<std::uint8_t>> Requests() const {
-    std::vector<std::vector<std::uint8_t>> frames;
-    for (const sim::RecordEntry& entry : simulator.Record())
-      if (entry.direction == sim::Direction::Request) frames.push_back(entry.frame);
-    return frames;
-  }
+  std::vector<std::vector<std::uint8_t>> Requests() const { return simulator.Requests(); }
 
   sim::ReaderSimulator simulator;
 

@@ -21,6 +21,19 @@ class Exchange : public ::testing::Test {
       line.At(line.now + delayMs, Response(request[0], static_cast<std::uint8_t>(code + 1), data, status));
     };
   }
+  // All ten rows of a reader whose answer to row r is r B0 B1 B2, each taken on its second
+  // sending and none shifted onto the next row.
+  void ExpectEveryBlackListRowReadOnTheSecondSending() {
+    for (std::uint8_t row = 0; row < 10; ++row) {
+      Bytes entry;
+      const Bytes index{row};
+      ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadBlackList, index, entry, 4, true)) << int(row);
+      EXPECT_EQ(entry, (Bytes{row, 0xB0, 0xB1, 0xB2})) << int(row);
+    }
+    EXPECT_TRUE(line.errors.empty());
+    EXPECT_EQ(line.written.size(), 20u);
+  }
+
   FakeLine line;
 };
 
@@ -121,14 +134,7 @@ TEST_F(Exchange, ReadTakesTheRespondersAddressWriteKeepsTheExchangeAddress) {
 // exchange, which shares code and address (the black list rows do).
 TEST_F(Exchange, LateReaderGivesEveryBlackListRowRight) {
   AnswerAfter(150);
-  for (std::uint8_t row = 0; row < 10; ++row) {
-    Bytes entry;
-    const Bytes index{row};
-    ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadBlackList, index, entry, 4, true)) << int(row);
-    EXPECT_EQ(entry, (Bytes{row, 0xB0, 0xB1, 0xB2})) << int(row);
-  }
-  EXPECT_TRUE(line.errors.empty());
-  EXPECT_EQ(line.written.size(), 20u);
+  ExpectEveryBlackListRowReadOnTheSecondSending();
 }
 
 TEST_F(Exchange, LateReaderWithAFailingRowReportsThatRow) {
@@ -153,14 +159,7 @@ TEST_F(Exchange, LateReaderThatIgnoresRepeatsStillGivesEveryBlackListRowRight) {
     last = request;
     line.At(line.now + 150, Response(request[0], 0x9B, {request[3], 0xB0, 0xB1, 0xB2}));
   };
-  for (std::uint8_t row = 0; row < 10; ++row) {
-    Bytes entry;
-    const Bytes index{row};
-    ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadBlackList, index, entry, 4, true)) << int(row);
-    EXPECT_EQ(entry, (Bytes{row, 0xB0, 0xB1, 0xB2})) << int(row);
-  }
-  EXPECT_TRUE(line.errors.empty());
-  EXPECT_EQ(line.written.size(), 20u);
+  ExpectEveryBlackListRowReadOnTheSecondSending();
 }
 
 // Once the outstanding answers are overdue the next exchange is not held up any more.
