@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <vector>
@@ -27,12 +28,22 @@ void TPortLinkHost::ReceiveFromPort(ReaderLink& link, int count) {
   const int got = port_.Read(bytes.data(), count);
   // A short or empty read hands over only what really came from the line.
   bytes.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  received_ += bytes.size();
   link.ReceiveChunk(bytes);
   EndWaitIfDone();
 }
 
-std::size_t TPortLinkHost::TakeStaleInput(ReaderLink& link) {
-  // Only what is queued now: a line that chatters on must not keep the open from finishing.
+namespace {
+
+// Quiet time that ends the stale input: longer than a USB adapter's default latency timer
+// (16 ms), which is how long such an adapter may sit on bytes it already has.
+constexpr std::int64_t kStaleQuietMs = 20;
+// However much the line chatters, the open goes on after this.
+constexpr std::int64_t kStaleLimitMs = 200;
+
+}  // namespace
+
+std::size_t TPortLinkHost::TakeQueuedInput(ReaderLink& link) {
   const int queued = port_.QueuedInputCount();
   if (queued <= 0) return 0;
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(queued));
@@ -40,6 +51,22 @@ std::size_t TPortLinkHost::TakeStaleInput(ReaderLink& link) {
   bytes.resize(static_cast<std::size_t>(got > 0 ? got : 0));
   if (!bytes.empty()) link.ReceiveChunk(bytes);
   return bytes.size();
+}
+
+std::size_t TPortLinkHost::TakeStaleInput(ReaderLink& link) {
+  const std::size_t receivedBefore = received_;
+  std::size_t taken = TakeQueuedInput(link);
+  const std::int64_t limit = NowMs() + kStaleLimitMs;
+  for (;;) {
+    const std::size_t seen = taken + (received_ - receivedBefore);
+    const std::int64_t quietEnd = std::min(NowMs() + kStaleQuietMs, limit);
+    // Bytes that come up meanwhile reach the link through the received-characters events.
+    Wait(quietEnd, [] { return false; });
+    taken += TakeQueuedInput(link);
+    const bool quiet = taken + (received_ - receivedBefore) == seen;
+    if (quiet || NowMs() >= limit) break;
+  }
+  return taken + (received_ - receivedBefore);
 }
 
 std::size_t TPortLinkHost::WriteLine(std::span<const std::uint8_t> bytes) {

@@ -30,9 +30,11 @@ class TPortLinkHost : public QObject, public LinkHost {
   // The whole of a received-characters event: reads up to count bytes, hands the link exactly
   // the bytes the read returned, then ends a running wait whose condition now holds.
   void ReceiveFromPort(ReaderLink& link, int count);
-  // Bytes queued in the device before the port was opened: read and handed to the link before
+  // Bytes left in the device from before the port was opened: read and handed to the link before
   // any request goes out, so that a stale answer is dropped as unawaited, never taken for a
-  // reader's answer, and stale text reaches the log. Returns how many bytes there were.
+  // reader's answer, and stale text reaches the log. The driver and USB adapters hand over held
+  // bytes a little after the open, so the line is given a short quiet time to bring them up.
+  // Returns how many bytes there were.
   std::size_t TakeStaleInput(ReaderLink& link);
 
   // True while an exchange waits in this host.
@@ -52,9 +54,11 @@ class TPortLinkHost : public QObject, public LinkHost {
   struct TWait;
   void EndWaitIfDone();
   void DeviceGone();
+  std::size_t TakeQueuedInput(ReaderLink& link);
 
   TComPort& port_;
   TLogSink logSink_;
   QElapsedTimer clock_;  // monotonic
   TWait* wait_ = nullptr;  // the innermost running wait
+  std::size_t received_ = 0;  // bytes handed to the link by received-characters events
 };

@@ -126,6 +126,19 @@ TEST_F(PortLinkHost, StaleInputIsTakenBeforeAnyRequestSoAnOldAnswerIsDropped) {
   EXPECT_EQ(link.Tally().echoed, 5u);
 }
 
+// An adapter hands over bytes it held a few milliseconds after the open; they are stale too.
+TEST_F(PortLinkHost, StaleInputArrivingJustAfterTheOpenIsTakenBeforeAnyRequest) {
+  const Bytes old = Answer(5, 0x71, {0x00, 0x7F, 0xFF});
+  port.SetConnected(true);
+  QTimer::singleShot(5, [&] { FromLine(old); });
+  EXPECT_EQ(host.TakeStaleInput(link), old.size());
+  EXPECT_EQ(link.Tally().droppedInFrames, old.size());
+
+  // The search's broadcast that follows finds no answer among them.
+  Bytes serial;
+  EXPECT_FALSE(link.ExchangeFrame(0xFF, 0x70, {}, serial, false));
+}
+
 TEST_F(PortLinkHost, AVanishedDeviceEndsTheWaitWithThePortsReadError) {
   port.SetConnected(true);
   QTimer::singleShot(20, [this] {
