@@ -228,6 +228,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     out << HelpText(options.command);
     return exitstatus::kSuccess;
   }
+  if (options.version) {
+    out << "parvex-cli " << PARVEX_VERSION << "\n";
+    return exitstatus::kSuccess;
+  }
   try {
     return Run(options, out, err);
   } catch (const TFileError& e) {

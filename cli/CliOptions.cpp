@@ -73,9 +73,10 @@ struct TOptionRule {
   TSetter set;
 };
 
-const std::array<TOptionRule, 14>& OptionRules() {
-  static const std::array<TOptionRule, 14> rules{{
+const std::array<TOptionRule, 15>& OptionRules() {
+  static const std::array<TOptionRule, 15> rules{{
       {"--help", false, kAllCommands, [](TCliOptions& o, auto, auto) { o.help = true; }},
+      {"--version", false, Bit(TCliCommand::None), [](TCliOptions& o, auto, auto) { o.version = true; }},
       {"--port", true, kLineCommands,
        [](TCliOptions& o, auto option, auto value) {
          if (value.empty()) Fail(option, "needs a port name");
@@ -211,7 +212,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
       Fail(g.name, "is not an option of " + CommandName(options.command));
     g.rule->set(options, g.name, g.value);
   }
-  if (options.help) return options;
+  if (options.help || options.version) return options;
   if (options.command == TCliCommand::Write && !positional.empty()) {
     options.file = positional.front();
     positional.erase(positional.begin());
@@ -235,6 +236,9 @@ Line options:
                 attempt, round-trip time and outcome; and the text lines the line
                 carries between frames
 )";
+
+constexpr std::string_view kVersionHelp = R"(
+  --version     print the version of the program)";
 
 constexpr std::string_view kExitHelp = R"(
   -h, --help    print the help of the program or of a command
@@ -322,7 +326,7 @@ or dashes between them are allowed).
 std::string HelpText(TCliCommand command) {
   switch (command) {
     case TCliCommand::None:
-      return std::string(kProgramHelp) + std::string(kLineHelp) + std::string(kExitHelp);
+      return std::string(kProgramHelp) + std::string(kLineHelp) + std::string(kVersionHelp) + std::string(kExitHelp);
     case TCliCommand::Ports:
       return std::string(kPortsHelp) + std::string(kExitHelp);
     case TCliCommand::Search:

@@ -27,6 +27,7 @@ struct TKeyOptions {
 struct TCliOptions {
   TCliCommand command = TCliCommand::None;
   bool help = false;
+  bool version = false;
   // The line: without --port and --baud the settings file and the defaults decide.
   std::optional<std::string> port;
   std::optional<std::uint32_t> baud;

@@ -88,6 +88,7 @@ SimOptions ParseOptions(const std::vector<std::string>& args) {
   for (; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--help" || a == "-h") options.help = true;
+    else if (a == "--version") options.version = true;
     else if (a == "--trace") options.trace = true;
     else if (a == "--echo") options.line.echo = true;
     else if (a == "--link") options.link = value(a);
@@ -128,6 +129,7 @@ Line:
   --echo             send every request back onto the line, as a half-duplex line does
   --link PATH        make a symbolic link PATH to the device (removed on exit)
   --trace            print every frame in (<-) and out (->) decoded, with a time stamp
+  --version          print the version of the program
   -h, --help         print this text
 
 Readers (without any, the demo line: readers 1, 2 and 3):

@@ -14,6 +14,7 @@ struct SimOptions {
   std::optional<std::string> link;
   bool trace = false;
   bool help = false;
+  bool version = false;
 };
 
 // Parses the command line (without the program name). Throws std::invalid_argument with a

@@ -89,6 +89,10 @@ int main(int argc, char** argv) {
     std::fputs(sim::HelpText().c_str(), stdout);
     return 0;
   }
+  if (options.version) {
+    std::printf("reader-sim %s\n", PARVEX_VERSION);
+    return 0;
+  }
 
   try {
     sim::ReaderSimulator simulator(options.line);

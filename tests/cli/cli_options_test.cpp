@@ -124,6 +124,6 @@ INSTANTIATE_TEST_SUITE_P(
                                                          "abonementTimeout", "relayTime", "blackList"})},
                       HelpCase{TCliCommand::Keys, With({"--address", "--mode", "--key-a", "--key-b", "--init-key",
                                                         "--type"})},
-                      HelpCase{TCliCommand::None, With({"ports", "search", "read", "write", "keys"})}));
+                      HelpCase{TCliCommand::None, With({"ports", "search", "read", "write", "keys", "--version"})}));
 
 }  // namespace

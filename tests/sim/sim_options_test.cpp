@@ -94,9 +94,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SimOptionsTest, HelpNamesEveryOption) {
   const std::string help = sim::HelpText();
   for (const char* option : {"--baud", "--turnaround", "--echo", "--link", "--trace", "--help", "--demo", "--reader",
-                             "--silent", "--delay", "--bad-crc", "--bad-length", "--status", "--noise"})
+                             "--silent", "--delay", "--bad-crc", "--bad-length", "--status", "--noise", "--version"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
   EXPECT_TRUE(Parse({"--help"}).help);
+  EXPECT_TRUE(Parse({"--version"}).version);
 }
 
 }  // namespace
