@@ -74,6 +74,9 @@ bool TParvexForm::SearchReaders() {
   std::vector<ReaderAnswer> answers;
   {
     TBusyLock lock(*this);
+    // Under the lock from the open on: the quiet time runs the event loop, and a shortcut or a
+    // click then must neither close the port before the broadcast nor start a read.
+    TakeStaleInput();
     TBatchUpdate batch(*list);
     list->clear();
     answers = FLink->CollectReaderAnswers();
@@ -94,13 +97,9 @@ bool TParvexForm::SearchReaders() {
 }
 
 void TParvexForm::ComPortDeviceGone() {
-  // A wait running now ends with the port's read error, which its operation's guard shows;
-  // otherwise the same error is shown here. Either way the operator sees it once.
-  const bool waiting = FLinkHost->Waiting();
-  if (waiting) {
-    Guard([this] { ComPort->SetConnected(false); });
-    return;
-  }
+  // A wait running now ends with the port's read error, and its operation's guard closes the
+  // port and shows it; otherwise the same is done here. Either way the operator sees it once.
+  if (FLinkHost->Waiting()) return;
   CloseVanishedPort();
   ReportError(this, EComPortExt(comerr::kRead, ENODEV, ComPort->Port()));
 }

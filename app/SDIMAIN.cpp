@@ -249,8 +249,10 @@ bool TParvexForm::Guard(const std::function<void()>& body) {
     } catch (const EComPortExt& error) {
       // An operation can meet a vanished device before the port's own news of it arrives (a
       // request written between two frames): the port is closed now, so that the news finds it
-      // closed and the operator is told once, by this error.
-      if (DeviceVanished(error.SystemCode())) CloseVanishedPort();
+      // closed and the operator is told once, by this error. Only a port that is open can have
+      // vanished: a device that cannot be opened (a COM port without its chip answers EIO)
+      // leaves the panel as it was.
+      if (DeviceVanished(error.SystemCode()) && ComPort->Connected()) CloseVanishedPort();
       throw;
     }
   });
@@ -353,7 +355,6 @@ void TParvexForm::ActionList1Update() {
 
 void TParvexForm::acPortOpenExecute() {
   ComPort->SetConnected(true);
-  TakeStaleInput();
   if (!SearchReaders()) ComPort->SetConnected(false);
   EnablePortActions(!ComPort->Connected());
   EnableReaderActions(ComPort->Connected());
