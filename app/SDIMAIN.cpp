@@ -209,7 +209,7 @@ void TParvexForm::CreateBars() {
 
 // Every action connection, in the order of the action list.
 void TParvexForm::ConnectActions() {
-  OnExecute(FileExit1, &TParvexForm::FileExit1Execute);
+  OnExecuteWhileBusy(FileExit1, &TParvexForm::FileExit1Execute);
   OnExecute(acWriteKeys, &TParvexForm::acWriteKeysExecute);
   OnExecute(HelpAbout1, &TParvexForm::HelpAbout1Execute);
   OnExecute(acPortOpen, &TParvexForm::acPortOpenExecute);
@@ -223,6 +223,12 @@ void TParvexForm::ConnectActions() {
 void TParvexForm::OnExecute(QAction* action, THandler handler) {
   connect(action, &QAction::triggered, this,
           [this, action, handler] { StartOperation([&] { RunAction(action, handler); }); });
+}
+
+// Not an operation: never refused. Closing the window waits for a running operation's end.
+void TParvexForm::OnExecuteWhileBusy(QAction* action, THandler handler) {
+  connect(action, &QAction::triggered, this,
+          [this, action, handler] { Guard([&] { RunAction(action, handler); }); });
 }
 
 bool TParvexForm::RunAction(QAction* action, THandler handler) {
@@ -379,7 +385,7 @@ void TParvexForm::acClearLogExecute() {
 }
 
 void TParvexForm::FileExit1Execute() {
-  close();
+  close();  // as the close box: while an operation runs, the window closes at its end
 }
 
 void TParvexForm::HelpAbout1Execute() {

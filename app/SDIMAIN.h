@@ -130,6 +130,7 @@ class TParvexForm : public QMainWindow {
   void CreateBars();
   void ConnectActions();
   void OnExecute(QAction* action, THandler handler);
+  void OnExecuteWhileBusy(QAction* action, THandler handler);
   void FormCreate();
   void FormDestroy();
   void CreateComPort();
