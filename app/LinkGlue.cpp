@@ -51,6 +51,7 @@ void TParvexForm::CreateLink() {
   FLink = std::make_unique<ReaderLink>(*FLinkHost, *FErrorList);
   FTerminal = new TTerminalView(*Panel1->memTerminal);
   FLinkHost->SetLogSink([this](std::string_view raw) { FTerminal->Show(raw); });
+  FLinkHost->SetIdleTimer(Timer1);  // Timer1 runs only while received bytes may need the flush
   // An exception from here ends the port's event thread, as the port intends.
   ComPort->SetOnRxChar([this](QObject* sender, int count) { ComPortRxChar(sender, count); });
   connect(Timer1, &QTimer::timeout, this, [this] { Guard([this] { Timer1Timer(); }); });
@@ -62,7 +63,7 @@ void TParvexForm::ComPortRxChar(QObject*, int count) {
 }
 
 void TParvexForm::Timer1Timer() {
-  FLink->IdleFlush();
+  FLinkHost->IdleTick(*FLink);
 }
 
 void TParvexForm::TakeStaleInput() {

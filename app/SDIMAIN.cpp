@@ -131,7 +131,6 @@ TParvexForm::TParvexForm(QWidget* parent) : QMainWindow(parent) {
 
   ConnectActions();
   Guard([this] { FormCreate(); });
-  Timer1->start();
 
   setMinimumSize(kClientSize);
   resize(kClientSize);
