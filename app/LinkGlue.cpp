@@ -51,6 +51,7 @@ void TParvexForm::CreateLink() {
   FLink = std::make_unique<ReaderLink>(*FLinkHost, *FErrorList);
   FTerminal = new TTerminalView(*Panel1->memTerminal);
   FLinkHost->SetLogSink([this](std::string_view raw) { FTerminal->Show(raw); });
+  FLinkHost->SetIdleTimer(Timer1);  // Timer1 runs only while received bytes may need the flush
   // An exception from here ends the port's event thread, as the port intends.
   ComPort->SetOnRxChar([this](QObject* sender, int count) { ComPortRxChar(sender, count); });
   connect(Timer1, &QTimer::timeout, this, [this] { Guard([this] { Timer1Timer(); }); });
@@ -62,7 +63,7 @@ void TParvexForm::ComPortRxChar(QObject*, int count) {
 }
 
 void TParvexForm::Timer1Timer() {
-  FLink->IdleFlush();
+  FLinkHost->IdleTick(*FLink);
 }
 
 void TParvexForm::TakeStaleInput() {
@@ -74,6 +75,9 @@ bool TParvexForm::SearchReaders() {
   std::vector<ReaderAnswer> answers;
   {
     TBusyLock lock(*this);
+    // Under the lock from the open on: the quiet time runs the event loop, and a shortcut or a
+    // click then must neither close the port before the broadcast nor start a read.
+    TakeStaleInput();
     TBatchUpdate batch(*list);
     list->clear();
     answers = FLink->CollectReaderAnswers();
@@ -94,13 +98,9 @@ bool TParvexForm::SearchReaders() {
 }
 
 void TParvexForm::ComPortDeviceGone() {
-  // A wait running now ends with the port's read error, which its operation's guard shows;
-  // otherwise the same error is shown here. Either way the operator sees it once.
-  const bool waiting = FLinkHost->Waiting();
-  if (waiting) {
-    Guard([this] { ComPort->SetConnected(false); });
-    return;
-  }
+  // A wait running now ends with the port's read error, and its operation's guard closes the
+  // port and shows it; otherwise the same is done here. Either way the operator sees it once.
+  if (FLinkHost->Waiting()) return;
   CloseVanishedPort();
   ReportError(this, EComPortExt(comerr::kRead, ENODEV, ComPort->Port()));
 }

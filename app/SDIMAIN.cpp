@@ -131,7 +131,6 @@ TParvexForm::TParvexForm(QWidget* parent) : QMainWindow(parent) {
 
   ConnectActions();
   Guard([this] { FormCreate(); });
-  Timer1->start();
 
   setMinimumSize(kClientSize);
   resize(kClientSize);
@@ -209,7 +208,7 @@ void TParvexForm::CreateBars() {
 
 // Every action connection, in the order of the action list.
 void TParvexForm::ConnectActions() {
-  OnExecute(FileExit1, &TParvexForm::FileExit1Execute);
+  OnExecuteWhileBusy(FileExit1, &TParvexForm::FileExit1Execute);
   OnExecute(acWriteKeys, &TParvexForm::acWriteKeysExecute);
   OnExecute(HelpAbout1, &TParvexForm::HelpAbout1Execute);
   OnExecute(acPortOpen, &TParvexForm::acPortOpenExecute);
@@ -223,6 +222,12 @@ void TParvexForm::ConnectActions() {
 void TParvexForm::OnExecute(QAction* action, THandler handler) {
   connect(action, &QAction::triggered, this,
           [this, action, handler] { StartOperation([&] { RunAction(action, handler); }); });
+}
+
+// Not an operation: never refused. Closing the window waits for a running operation's end.
+void TParvexForm::OnExecuteWhileBusy(QAction* action, THandler handler) {
+  connect(action, &QAction::triggered, this,
+          [this, action, handler] { Guard([&] { RunAction(action, handler); }); });
 }
 
 bool TParvexForm::RunAction(QAction* action, THandler handler) {
@@ -249,8 +254,10 @@ bool TParvexForm::Guard(const std::function<void()>& body) {
     } catch (const EComPortExt& error) {
       // An operation can meet a vanished device before the port's own news of it arrives (a
       // request written between two frames): the port is closed now, so that the news finds it
-      // closed and the operator is told once, by this error.
-      if (DeviceVanished(error.SystemCode())) CloseVanishedPort();
+      // closed and the operator is told once, by this error. Only a port that is open can have
+      // vanished: a device that cannot be opened (a COM port without its chip answers EIO)
+      // leaves the panel as it was.
+      if (DeviceVanished(error.SystemCode()) && ComPort->Connected()) CloseVanishedPort();
       throw;
     }
   });
@@ -353,7 +360,6 @@ void TParvexForm::ActionList1Update() {
 
 void TParvexForm::acPortOpenExecute() {
   ComPort->SetConnected(true);
-  TakeStaleInput();
   if (!SearchReaders()) ComPort->SetConnected(false);
   EnablePortActions(!ComPort->Connected());
   EnableReaderActions(ComPort->Connected());
@@ -378,7 +384,7 @@ void TParvexForm::acClearLogExecute() {
 }
 
 void TParvexForm::FileExit1Execute() {
-  close();
+  close();  // as the close box: while an operation runs, the window closes at its end
 }
 
 void TParvexForm::HelpAbout1Execute() {

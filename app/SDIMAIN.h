@@ -77,8 +77,9 @@ class TParvexForm : public QMainWindow {
   // The reader link's glue (LinkGlue.cpp).
   void ComPortRxChar(QObject* sender, int count);
   void Timer1Timer();
-  // Broadcasts the search, lists the readers that answered in cbReader and, when there are
-  // any, selects the first and runs acReadParameters. True when at least one reader answered.
+  // Takes what the line held from before the open, broadcasts the search, lists the readers
+  // that answered in cbReader and, when there are any, selects the first and runs
+  // acReadParameters. True when at least one reader answered.
   bool SearchReaders();
 
   // Components, named as their objectName.
@@ -129,6 +130,7 @@ class TParvexForm : public QMainWindow {
   void CreateBars();
   void ConnectActions();
   void OnExecute(QAction* action, THandler handler);
+  void OnExecuteWhileBusy(QAction* action, THandler handler);
   void FormCreate();
   void FormDestroy();
   void CreateComPort();

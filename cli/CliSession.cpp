@@ -58,6 +58,9 @@ std::string PortFailureText(const EComPort& error, const QString& devicePath) {
 TCliSession::TCliSession(const TCliOptions& options, std::ostream& err) : host_(port_), link_(host_, errors_) {
   ConfigurePort(port_, options);
   port_.SetOnRxChar([this](QObject*, int count) { host_.ReceiveFromPort(link_, count); });
+  idleTimer_.setInterval(kIdleFlushPeriodMs);
+  QObject::connect(&idleTimer_, &QTimer::timeout, [this] { host_.IdleTick(link_); });
+  host_.SetIdleTimer(&idleTimer_);
   try {
     port_.SetConnected(true);
   } catch (const EComPort& e) {
@@ -75,9 +78,6 @@ TCliSession::TCliSession(const TCliOptions& options, std::ostream& err) : host_(
     port_.ClearEventHandlers();
     throw;
   }
-  idleTimer_.setInterval(kIdleFlushPeriodMs);
-  QObject::connect(&idleTimer_, &QTimer::timeout, [this] { link_.IdleFlush(); });
-  idleTimer_.start();
 }
 
 TCliSession::~TCliSession() {

@@ -177,7 +177,7 @@ void ReaderLink::NoteDrop(std::size_t count) {
 }
 
 void ReaderLink::IdleFlush() {
-  if (awaiting_ || Buffered() == 0) return;
+  if (exchanging_ || Buffered() == 0) return;
   if (host_.NowMs() - lastReceiveMs_ > readerlink::kIdleFlushMs) ConsumeInput(Buffered(), true);
 }
 
@@ -208,6 +208,7 @@ bool ReaderLink::ExchangeFrame(std::uint8_t address, std::uint8_t code, std::spa
   exchangeAddress_ = address;
   awaitedCode_ = static_cast<std::uint8_t>(code + 1);
   awaiting_ = true;
+  exchanging_ = true;
   // Every exchange ends with nobody awaiting and the slot empty, however it ends: a flag
   // left set would stop the idle flush, and a late frame in the slot would hold back every
   // later byte until some other exchange happened to run.
@@ -215,6 +216,7 @@ bool ReaderLink::ExchangeFrame(std::uint8_t address, std::uint8_t code, std::spa
     ReaderLink& link;
     ~EndOfExchange() {
       link.awaiting_ = false;
+      link.exchanging_ = false;
       link.slot_.clear();
     }
   } endOfExchange{*this};

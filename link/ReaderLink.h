@@ -97,7 +97,7 @@ class ReaderLink {
   void ReceiveChunk(std::span<const std::uint8_t> bytes);
   // Frame assembler; final = true is the scan at the end of a wait.
   void ProcessInput(std::span<const std::uint8_t> bytes, bool final);
-  // The 10 ms timer: echoes the whole buffer once the line is quiet and nobody awaits.
+  // The 10 ms timer: echoes the whole buffer once the line is quiet and no exchange runs.
   void IdleFlush();
 
   bool ExchangeFrame(std::uint8_t address, std::uint8_t code, std::span<const std::uint8_t> data,
@@ -161,6 +161,10 @@ class ReaderLink {
   std::size_t head_ = 0;
   std::vector<std::uint8_t> slot_;
   bool awaiting_ = false;
+  // From the start of an exchange to its end, also while it waits out the answers to its
+  // repeated sendings, when nothing is awaited any more: a duplicate answer arriving in two
+  // chunks must not be cut in half by the idle flush and shown as noise.
+  bool exchanging_ = false;
   std::uint8_t awaitedCode_ = 0;
   std::uint8_t exchangeAddress_ = 0;
   std::int64_t lastReceiveMs_ = 0;

@@ -17,6 +17,11 @@ bool IsEnter(const QKeyEvent* event) {
   return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
 }
 
+bool IsTab(const QKeyEvent* event) {
+  return (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
+         !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+}
+
 }  // namespace
 
 // The cell editor: a masked line edit that reports each change of its text and hands the
@@ -59,9 +64,20 @@ class TBlackListCellDelegate : public QStyledItemDelegate {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    // Enter normalises first; the delegate then closes the editor with the normalised text.
-    if (event->type() == QEvent::KeyPress && IsEnter(static_cast<QKeyEvent*>(event)))
-      owner_->sgBlackListKeyPress(kCarriageReturn);
+    if (event->type() == QEvent::KeyPress) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      // Enter normalises first; the delegate then closes the editor with the normalised text.
+      if (IsEnter(key)) owner_->sgBlackListKeyPress(kCarriageReturn);
+      // Tab leaves the grid instead of opening the next row: the cell takes the editor's text,
+      // and leaving the grid normalises it.
+      if (IsTab(key)) {
+        auto* editor = static_cast<QWidget*>(watched);
+        emit commitData(editor);
+        emit closeEditor(editor, NoHint);
+        owner_->PassFocusOn(*key);
+        return true;
+      }
+    }
     return QStyledItemDelegate::eventFilter(watched, event);
   }
 
@@ -70,6 +86,8 @@ class TBlackListCellDelegate : public QStyledItemDelegate {
 };
 
 TBlackListEditor::TBlackListEditor(QTableWidget* grid) : QObject(grid), grid_(grid) {
+  // Tab and Shift+Tab go on to the next control, not to the next cell.
+  grid_->setTabKeyNavigation(false);
   grid_->setItemDelegate(new TBlackListCellDelegate(this));
   grid_->installEventFilter(this);
   connect(grid_, &QTableWidget::currentCellChanged, this,
@@ -135,6 +153,12 @@ void TBlackListEditor::ClearSelectedRows() {
   const QTableWidgetSelectionRange& range = ranges.front();
   for (int row = range.topRow(); row <= range.bottomRow(); ++row)
     grid_->item(row, 0)->setText(QStringLiteral("00000000"));
+}
+
+void TBlackListEditor::PassFocusOn(const QKeyEvent& tab) {
+  // The grid, without tab navigation of its own, hands the focus on as any control does.
+  QKeyEvent again(QEvent::KeyPress, tab.key(), tab.modifiers(), tab.text());
+  QCoreApplication::sendEvent(grid_, &again);
 }
 
 bool TBlackListEditor::InGrid(const QWidget* widget) const {

@@ -4,14 +4,15 @@
 #include <QPointer>
 #include <QString>
 
+class QKeyEvent;
 class QLineEdit;
 class QTableWidget;
 class QWidget;
 
 // How the black-list grid is edited: cells take up to eight letters or digits, upper case as
 // typed, and the row last typed into (FEditRow) is brought to eight hexadecimal digits when
-// Enter is pressed, another cell is chosen or the grid loses the focus. Delete outside the cell
-// editor clears the selected rows. Installed on the grid, whose child it becomes.
+// Enter is pressed, another cell is chosen or the grid loses the focus. Tab and Shift+Tab leave
+// the grid, also from the cell editor. Delete outside the cell editor clears the selected rows. Installed on the grid, whose child it becomes.
 class TBlackListEditor : public QObject {
   Q_OBJECT
 
@@ -46,6 +47,8 @@ class TBlackListEditor : public QObject {
   void EditorClosed();
   void NormalizeEditRow();
   void ClearSelectedRows();
+  // Tab or Shift+Tab from the cell editor, once it has closed: the focus leaves the grid.
+  void PassFocusOn(const QKeyEvent& tab);
   bool InGrid(const QWidget* widget) const;
 
   QTableWidget* grid_;

@@ -14,6 +14,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <initializer_list>
 #include <span>
 
@@ -114,6 +115,49 @@ void FillList(QComboBox* combo, std::span<const TValueName> items) {
   combo->setCurrentIndex(-1);
 }
 
+// Room a caption keeps to its right-hand neighbour, so that two captions never read as one.
+constexpr int kCaptionGap = 6;
+// How far a caption may be narrowed before it is made smaller instead.
+constexpr int kNarrowestStretch = QFont::SemiCondensed;
+constexpr int kStretchStep = 5;
+constexpr qreal kSmallestPointSize = 6;
+constexpr qreal kPointSizeStep = 0.5;
+
+// How wide a caption may be where it stands: up to the nearest control or caption to its right
+// that shares its lines, less the gap, or up to the panel's edge.
+int CaptionRoom(const QLabel* label) {
+  const QWidget* panel = label->parentWidget();
+  const int top = label->y();
+  const int bottom = top + label->sizeHint().height();
+  int right = panel->width() + kCaptionGap;
+  for (const QObject* child : panel->children()) {
+    const auto* widget = qobject_cast<const QWidget*>(child);
+    if (!widget || widget == label || widget->x() <= label->x()) continue;
+    const QRect place = widget->geometry();
+    if (place.top() < bottom && place.bottom() >= top) right = std::min(right, place.left());
+  }
+  return right - kCaptionGap - label->x();
+}
+
+// The layout was drawn for a face narrower than the desktop's own (DejaVu Sans on Debian): a
+// caption that would be cut by its neighbour is narrowed a little, and only if that is not
+// enough made smaller, until it reads whole.
+void FitCaption(QLabel* label) {
+  const int room = CaptionRoom(label);
+  QFont face = label->font();
+  int stretch = face.stretch() == QFont::AnyStretch ? int{QFont::Unstretched} : face.stretch();
+  while (label->sizeHint().width() > room && stretch - kStretchStep >= kNarrowestStretch) {
+    stretch -= kStretchStep;
+    face.setStretch(stretch);
+    label->setFont(face);
+  }
+  while (label->sizeHint().width() > room && face.pointSizeF() - kPointSizeStep >= kSmallestPointSize) {
+    face.setPointSizeF(face.pointSizeF() - kPointSizeStep);
+    label->setFont(face);
+  }
+  label->adjustSize();
+}
+
 void SetEnabled(std::initializer_list<QWidget*> widgets, bool value) {
   for (QWidget* widget : widgets) widget->setEnabled(value);
 }
@@ -172,6 +216,9 @@ TParameterPanel::TParameterPanel(QWidget* parent) : QWidget(parent) {
 
   Label2 = LabelAbove(this, "Label2", "Журнал", 440, 16);
   memTerminal = TerminalLog(this);
+
+  // Every control stands in its place now, so each caption knows its room.
+  for (QLabel* caption : findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) FitCaption(caption);
 
   const QWidget* tabOrder[] = {cbMode,       cbCardType, dtpCurrentDate, dtpEndDate,
                                seCardSector, seAbonementTimeout, seRelayTime, seRecharging,

@@ -30,7 +30,17 @@ void TPortLinkHost::ReceiveFromPort(ReaderLink& link, int count) {
   bytes.resize(static_cast<std::size_t>(got > 0 ? got : 0));
   received_ += bytes.size();
   link.ReceiveChunk(bytes);
+  StartIdleTimerIfHeld(link);
   EndWaitIfDone();
+}
+
+void TPortLinkHost::StartIdleTimerIfHeld(const ReaderLink& link) {
+  if (idleTimer_ && !idleTimer_->isActive() && !link.ReceiveBuffer().empty()) idleTimer_->start();
+}
+
+void TPortLinkHost::IdleTick(ReaderLink& link) {
+  link.IdleFlush();
+  if (idleTimer_ && link.ReceiveBuffer().empty()) idleTimer_->stop();
 }
 
 namespace {
@@ -50,6 +60,7 @@ std::size_t TPortLinkHost::TakeQueuedInput(ReaderLink& link) {
   const int got = port_.Read(bytes.data(), queued);
   bytes.resize(static_cast<std::size_t>(got > 0 ? got : 0));
   if (!bytes.empty()) link.ReceiveChunk(bytes);
+  StartIdleTimerIfHeld(link);
   return bytes.size();
 }
 

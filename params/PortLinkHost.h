@@ -10,6 +10,7 @@
 
 #include "ReaderLink.h"
 
+class QTimer;
 class TComPort;
 
 // The reader link's host over a serial port: the line is the port, the clock is monotonic, and
@@ -26,6 +27,13 @@ class TPortLinkHost : public QObject, public LinkHost {
 
   // Where the terminal log's last line goes; without a sink the log text is dropped.
   void SetLogSink(TLogSink sink) { logSink_ = std::move(sink); }
+
+  // The idle flush's timer runs only while the link holds received bytes: an open port on which
+  // nothing arrives must not wake the program a hundred times a second. A chunk that leaves
+  // bytes in the receive buffer starts it; IdleTick, its handler, flushes and stops it once
+  // the buffer is empty. Set before the port opens.
+  void SetIdleTimer(QTimer* timer) { idleTimer_ = timer; }
+  void IdleTick(ReaderLink& link);
 
   // The whole of a received-characters event: reads up to count bytes, hands the link exactly
   // the bytes the read returned, then ends a running wait whose condition now holds.
@@ -55,9 +63,11 @@ class TPortLinkHost : public QObject, public LinkHost {
   void EndWaitIfDone();
   void DeviceGone();
   std::size_t TakeQueuedInput(ReaderLink& link);
+  void StartIdleTimerIfHeld(const ReaderLink& link);
 
   TComPort& port_;
   TLogSink logSink_;
+  QTimer* idleTimer_ = nullptr;
   QElapsedTimer clock_;  // monotonic
   TWait* wait_ = nullptr;  // the innermost running wait
   std::size_t received_ = 0;  // bytes handed to the link by received-characters events

@@ -96,9 +96,11 @@ TfrmWriteKeys::TfrmWriteKeys(TChangeKeys changeKeys, TRunOperation runOperation,
   btnOK->setGeometry(kWidth / 2 - kMargin / 2 - kButtonWidth, kButtonTop, kButtonWidth,
                      kButtonHeight);
   btnCancel->setGeometry(kWidth / 2 + kMargin / 2, kButtonTop, kButtonWidth, kButtonHeight);
+  // OK takes Enter unless a button has the focus: then that button does, so that Enter on
+  // "Отмена" cancels instead of changing the key.
   btnOK->setDefault(true);
   btnOK->setAutoDefault(true);
-  btnCancel->setAutoDefault(false);
+  btnCancel->setAutoDefault(true);
 
   // Stacked from the top; a hidden panel takes no room and the dialog fits what is shown.
   auto* stack = new QVBoxLayout(this);

@@ -10,7 +10,13 @@
 #include <QTableWidget>
 #include <QPlainTextEdit>
 #include <QSpinBox>
+#include <QTemporaryDir>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -113,6 +119,32 @@ TEST_F(EnablingTest, MissingDeviceShowsThePortErrorAndKeepsThePortActions) {
   EXPECT_FALSE(form->ComPort->Connected());
   Settle();
   EXPECT_EQ(State(), (GroupState{true, false, false}));
+}
+
+// A serial device without its hardware fails the open with EIO or ENXIO, as a socket does
+// with ENXIO: the port was never open, so nothing vanished and the panel stays as it was.
+TEST_F(EnablingTest, DeviceThatCannotBeOpenedLeavesThePanelAsItWas) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QByteArray path = dir.filePath(QStringLiteral("ttyS1")).toLocal8Bit();
+  const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(socket, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(static_cast<std::size_t>(path.size()), sizeof address.sun_path);
+  std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+  ASSERT_EQ(::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+
+  form->EnableParameterPanel(true);  // as an open that found no reader leaves it
+  form->ComPort->SetPort(QString::fromLocal8Bit(path));
+  form->acPortOpen->trigger();
+  ::close(socket);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].detail.contains(QStringLiteral("No such device or address")))
+      << messages[0].detail.toStdString();
+  EXPECT_EQ(State(), (GroupState{true, false, true}));
+  Settle();
+  EXPECT_EQ(State(), (GroupState{true, false, true}));
 }
 
 TEST_F(EnablingTest, OpenWithNoReaderClosesAgainWithThePanelEnabled) {

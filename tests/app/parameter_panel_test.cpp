@@ -72,6 +72,25 @@ TEST_P(PlacementTest, ControlAndItsLabelStandWhereTheScreenPutsThem) {
 INSTANTIATE_TEST_SUITE_P(Panel, PlacementTest, ::testing::ValuesIn(kPlacements),
                          [](const auto& info) { return std::string(info.param.control); });
 
+// With the desktop's own face (DejaVu Sans on Debian, wider than the one the layout was drawn
+// for) every caption reads whole where it stands: not cut, not running into its neighbour.
+TEST_F(ParameterPanelTest, EveryCaptionReadsWholeBesideItsNeighbours) {
+  constexpr int kApart = 4;
+  const auto children = panel->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+  for (const QLabel* label : panel->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
+    const std::string name = label->objectName().toStdString();
+    const QRect text(label->pos(), label->sizeHint());
+    EXPECT_GE(label->width(), text.width()) << name;
+    EXPECT_LE(text.height(), 16) << name;  // above its control, not on it
+    EXPECT_LE(text.right(), panel->width() - 1) << name;
+    for (const QWidget* other : children) {
+      if (other == label) continue;
+      EXPECT_FALSE(text.adjusted(0, 0, kApart, 0).intersects(other->geometry()))
+          << name << " runs into " << other->objectName().toStdString();
+    }
+  }
+}
+
 TEST_F(ParameterPanelTest, SectorCaptionBeginsWithLatinC) {
   EXPECT_EQ(panel->Label5->text().at(0), QChar(u'C'));
 }

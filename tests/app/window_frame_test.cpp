@@ -31,7 +31,15 @@ TEST_F(FrameTest, ClientAreaStartsAt690x387WithBarsAndPanelInPlace) {
   EXPECT_EQ(QRect(panel->mapTo(form.get(), QPoint(0, 0)), panel->size()), QRect(8, 64, 665, 298));
   EXPECT_EQ(form->StatusBar->geometry(), QRect(0, 368, 690, 19));
   EXPECT_EQ(form->Timer1->interval(), 10);
-  EXPECT_TRUE(form->Timer1->isActive());
+  EXPECT_FALSE(form->Timer1->isActive());  // nothing received, nothing to flush
+}
+
+// An open port on which nothing arrives does not wake the window every 10 ms.
+TEST_F(FrameTest, Timer1RestsWhileAnOpenPortIsIdle) {
+  OpenPort();
+  QTest::qWait(50);
+  EXPECT_TRUE(form->ComPort->Connected());
+  EXPECT_FALSE(form->Timer1->isActive());
 }
 
 TEST_F(FrameTest, RefusesToShrinkAndGrowsOnlyTheLog) {

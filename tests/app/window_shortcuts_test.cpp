@@ -145,6 +145,24 @@ TEST_F(ShortcutTest, ShortcutDuringALockedOperationStartsNothing) {
   EXPECT_FALSE(form->acPortClose->isEnabled());
 }
 
+// Open first waits for a quiet line; a key pressed then (which brings the idle update) and
+// Ctrl+C must not close the port before the broadcast.
+TEST_F(ShortcutTest, ShortcutDuringTheQuietTimeAfterTheOpenStartsNothing) {
+  form->ComPort->SetPort(QString::fromStdString(line.DevicePath()));
+  bool pressed = false;
+  QTimer::singleShot(0, form.get(), [&] {
+    QTest::keyClick(form.get(), Qt::Key_Shift);
+    Settle();
+    Press(form.get(), Qt::Key_C);
+    pressed = true;
+  });
+  form->acPortOpen->trigger();
+  EXPECT_TRUE(pressed);
+  EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
+  EXPECT_TRUE(form->ComPort->Connected());
+  EXPECT_EQ(panel->cbReader->count(), 1);
+}
+
 // The key dialog's sequence holds only the busy flag; the actions stay enabled, yet nothing runs.
 TEST_F(ShortcutTest, BusyFlagAloneHoldsOffAnEnabledAction) {
   OpenPort();

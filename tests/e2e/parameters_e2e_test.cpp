@@ -169,6 +169,40 @@ TEST_F(Parameters, SilentReaderGivesTenLinesInOneMessageAfterTheLockIsReleased) 
   EXPECT_EQ(Cell(0), "");
 }
 
+// Reader A read, then reader B silent: nothing of A may stay on screen, or the next write
+// would send A's values to B.
+TEST_F(Parameters, SilentSecondReaderLeavesNoValueOfTheFirstOnScreen) {
+  AddDemoReader();
+  sim::Reader silent = sim::DemoReaders().front();
+  silent.address = 2;
+  silent.faults.silent = true;
+  line.simulator.AddReader(silent);
+  Connect();
+  panel().cbReader->addItem(QStringLiteral("2 / 1234"), 2);
+  form->acReadParameters->trigger();
+  ASSERT_TRUE(shown.empty()) << shown.front().text.toStdString();
+  ASSERT_EQ(panel().leCacheNumber->text(), "0000012A");
+
+  panel().cbReader->setCurrentIndex(1);
+  form->acReadParameters->trigger();
+  ASSERT_EQ(TextsUnder(kRead).size(), 1);
+  EXPECT_EQ(panel().leCacheNumber->text(), "");
+  EXPECT_EQ(panel().seRecharging->value(), 0);
+  EXPECT_EQ(panel().cbMode->currentIndex(), -1);
+  EXPECT_EQ(panel().cbCardType->currentIndex(), -1);
+  EXPECT_EQ(panel().dtpCurrentDate->date(), QDate(1899, 12, 30));
+  EXPECT_EQ(panel().dtpEndDate->date(), QDate(1899, 12, 30));
+  EXPECT_EQ(panel().seCardSector->value(), 1);  // the cleared 0, clamped
+  EXPECT_EQ(panel().seAbonementTimeout->value(), 0);
+  EXPECT_EQ(panel().seRelayTime->value(), 0);
+  for (int row = 0; row < 10; ++row) EXPECT_EQ(Cell(row), "") << "row " << row;
+  // With no mode on screen a write is refused before anything reaches B.
+  const std::size_t heard = HeardSendings().size();
+  line.Start();
+  form->acWriteParameters->trigger();
+  EXPECT_EQ(HeardSendings().size(), heard);
+}
+
 TEST_F(Parameters, BrokenDateShowsTheZeroDateAndItsLine) {
   AddDemoReader().state.endDate = {0x31, 0x12, 0x09};
   Connect();

@@ -9,6 +9,9 @@
 
 #include <unistd.h>
 
+#include <functional>
+#include <string>
+
 namespace {
 
 const QString kSearch = QStringLiteral("Поиск считывателей");
@@ -125,11 +128,21 @@ TEST_F(LineTrouble, ADeviceVanishingDuringTheSearchEndsItWithOneMessage) {
   EXPECT_FALSE(form->acPortClose->isEnabled());
 }
 
-TEST_F(LineTrouble, ClosingTheWindowDuringTheSearchWaitsForItsEnd) {
+// The close box and "Выход" alike.
+struct CloseRequest {
+  const char* name;
+  std::function<void(TParvexForm&)> ask;
+};
+
+void PrintTo(const CloseRequest& request, std::ostream* os) { *os << request.name; }
+
+class ClosingDuringTheSearch : public SimWindowTest, public ::testing::WithParamInterface<CloseRequest> {};
+
+TEST_P(ClosingDuringTheSearch, ClosesTheWindowWhenTheSearchHasEnded) {
   StartSim({"--reader", "5:007F"});
   form->show();
   // Asked for while the broadcast waits for its answers.
-  QTimer::singleShot(300, form.get(), [this] { form->close(); });
+  QTimer::singleShot(300, form.get(), [this] { GetParam().ask(*form); });
   bool visibleDuringTheWait = false;
   QTimer::singleShot(600, form.get(), [&] { visibleDuringTheWait = form->isVisible(); });
   Open();
@@ -137,5 +150,11 @@ TEST_F(LineTrouble, ClosingTheWindowDuringTheSearchWaitsForItsEnd) {
   EXPECT_EQ(ReaderEntries(), QStringList{"5 / 007F"});
   EXPECT_FALSE(form->isVisible());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    LineTrouble, ClosingDuringTheSearch,
+    ::testing::Values(CloseRequest{"CloseBox", [](TParvexForm& form) { form.close(); }},
+                      CloseRequest{"ExitAction", [](TParvexForm& form) { form.FileExit1->trigger(); }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

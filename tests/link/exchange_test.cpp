@@ -162,6 +162,23 @@ TEST_F(Exchange, LateReaderThatIgnoresRepeatsStillGivesEveryBlackListRowRight) {
   ExpectEveryBlackListRowReadOnTheSecondSending();
 }
 
+// The answer to the repeated sending comes in two chunks further apart than the idle flush's
+// quiet time, while the exchange waits it out: no half of it may reach the log as noise.
+TEST_F(Exchange, DuplicateAnswerInTwoChunksIsNotFlushedAsNoise) {
+  line.reader = [this](const Bytes& request) {
+    const Bytes answer = Response(request[0], 0x7F, {0x02});
+    line.At(line.now + 150, Bytes(answer.begin(), answer.begin() + 3));
+    line.At(line.now + 180, Bytes(answer.begin() + 3, answer.end()));
+  };
+  Bytes mode;
+  ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, true));
+  ASSERT_EQ(line.written.size(), 2u);
+  line.reader = nullptr;
+  line.RunUntil(line.now + 500);
+  EXPECT_EQ(line.LogText(), "");
+  EXPECT_EQ(line.link.Tally().echoed, 0u);
+}
+
 // Once the outstanding answers are overdue the next exchange is not held up any more.
 TEST_F(Exchange, DuplicateWindowEndsWhenTheAnswersAreOverdue) {
   AnswerAfter(150);

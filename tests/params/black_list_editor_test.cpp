@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTest>
 
@@ -100,6 +101,33 @@ TEST_F(BlackListEditing, DisablingThePanelWhileTypingNormalisesFirst) {
   Type("7f");
   panel.EnableControls(false);
   EXPECT_EQ(Cell(4), "7F000000");
+}
+
+// Tab goes on to the log and Shift+Tab back to the cash-desk number, from the grid and from an
+// open cell alike; the cell is committed and normalised first, and no other row is opened.
+TEST_F(BlackListEditing, TabAndShiftTabLeaveTheGridWithTheCellNormalised) {
+  grid->setCurrentCell(4, 0);
+  Type("7f");
+  ASSERT_TRUE(editor->Editing());
+  Press(Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(panel.memTerminal));
+  EXPECT_FALSE(editor->Editing());
+  EXPECT_EQ(Cell(4), "7F000000");
+  EXPECT_EQ(Cell(5), "");
+
+  grid->setFocus();
+  grid->setCurrentCell(6, 0);
+  Type("c");
+  ASSERT_TRUE(editor->Editing());
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+  QApplication::processEvents();
+  EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(panel.leCacheNumber));
+  EXPECT_FALSE(editor->Editing());
+  EXPECT_EQ(Cell(6), "C0000000");
+
+  grid->setFocus();
+  Press(Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(panel.memTerminal));
 }
 
 TEST_F(BlackListEditing, DeleteClearsExactlyTheSelectedRows) {

@@ -188,6 +188,23 @@ TEST_F(KeyDialog, EscapeAndCancelCloseWithoutAKeyChange) {
   EXPECT_TRUE(calls.empty());
 }
 
+// Enter presses the button that has the focus; with the focus elsewhere it presses OK.
+TEST_F(KeyDialog, EnterPressesTheFocusedButtonAndOkOtherwise) {
+  Show(1);
+  dialog.btnCancel->setFocus();
+  QTest::keyClick(dialog.btnCancel, Qt::Key_Return);
+  EXPECT_TRUE(calls.empty());
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
+
+  Show(1);
+  dialog.btnCancel->setFocus();
+  dialog.eKeyA->setFocus();
+  QTest::keyClick(dialog.eKeyA, Qt::Key_Return);
+  EXPECT_EQ(calls.size(), 1u);
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
 // While the key change waits for the reader nothing in the dialog starts another one or
 // closes it behind the operator's back.
 TEST_F(KeyDialog, NothingStartsOrClosesWhileTheKeyChangeWaits) {

@@ -154,6 +154,28 @@ TEST_F(PortLinkHost, AVanishedDeviceEndsTheWaitWithThePortsReadError) {
   EXPECT_FALSE(host.Waiting());
 }
 
+// The idle flush's timer runs only while received bytes wait in the link: not on an idle open
+// port, from a chunk that stays in the buffer, until the tick that flushed it once the line
+// had been quiet.
+TEST_F(PortLinkHost, IdleTimerRunsOnlyWhileReceivedBytesWaitForTheFlush) {
+  QTimer idle;
+  idle.setInterval(10);
+  QObject::connect(&idle, &QTimer::timeout, [this] { host.IdleTick(link); });
+  host.SetIdleTimer(&idle);
+  port.SetConnected(true);
+  host.Wait(host.NowMs() + 50, [] { return false; });
+  EXPECT_FALSE(idle.isActive());
+
+  FromLine({'o', 'k'});  // shorter than any frame: it waits for the flush
+  host.Wait(host.NowMs() + kFarAway, [this] { return link.Tally().received == 2; });
+  EXPECT_TRUE(idle.isActive());
+  EXPECT_TRUE(logLine.empty());
+  for (int i = 0; i < 500 && logLine.empty(); ++i) host.Wait(host.NowMs() + 10, [] { return false; });
+  EXPECT_EQ(logLine, "ok");
+  EXPECT_TRUE(link.ReceiveBuffer().empty());
+  EXPECT_FALSE(idle.isActive());
+}
+
 TEST_F(PortLinkHost, TheWireTimeUsesTheRateTheLineRunsAt) {
   port.SetBaudRate(br1200);
   EXPECT_EQ(host.BaudRate(), 1200u);
