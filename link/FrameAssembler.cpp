@@ -32,11 +32,6 @@ FrameSearch FindFrame(std::span<const std::uint8_t> bytes, TScan scan) {
   return {p, 0};
 }
 
-void FrameAssembler::Append(std::span<const std::uint8_t> bytes) {
-  tally_.received += bytes.size();
-  buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
-}
-
 void FrameAssembler::KeepWithinBound() {
   const std::size_t held = Buffered();
   if (held <= readerlink::kReceiveBufferBound) return;

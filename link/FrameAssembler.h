@@ -50,7 +50,10 @@ class FrameAssembler {
  public:
   explicit FrameAssembler(LogLine& log) : log_(log) {}
 
-  void Append(std::span<const std::uint8_t> bytes);
+  void Append(std::span<const std::uint8_t> bytes) {
+    tally_.received += bytes.size();
+    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+  }
   // Drops what lies beyond the bound, noting the loss in the log where it sits in the stream.
   void KeepWithinBound();
   // Echoes and removes the bytes in front of the next valid frame and returns that frame, now
