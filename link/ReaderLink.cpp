@@ -48,20 +48,20 @@ void ReaderLink::ReceiveChunk(std::span<const std::uint8_t> bytes) {
 }
 
 void ReaderLink::ProcessInput(std::span<const std::uint8_t> bytes, TScan scan) {
-  receive_.Append(bytes);
+  assembler_.Append(bytes);
   // A full slot holds everything back until the exchange has taken its response.
   if (!slot_.empty()) {
-    receive_.KeepWithinBound();
+    assembler_.KeepWithinBound();
     return;
   }
-  while (const std::optional<FrameView> frame = receive_.NextFrame(scan)) {
+  while (const std::optional<FrameView> frame = assembler_.NextFrame(scan)) {
     if (!IsDuplicate(*frame) && IsAwaited(*frame)) {
       slot_.assign(frame->Bytes().begin(), frame->Bytes().end());
-      receive_.HandOverFrame(*frame);
-      receive_.KeepWithinBound();
+      assembler_.HandOverFrame(*frame);
+      assembler_.KeepWithinBound();
       return;
     }
-    receive_.DropFrame(*frame);
+    assembler_.DropFrame(*frame);
   }
 }
 
@@ -82,8 +82,8 @@ bool ReaderLink::IsAwaited(const FrameView& frame) const {
 }
 
 void ReaderLink::IdleFlush() {
-  if (exchanging_ || receive_.Buffered() == 0) return;
-  if (host_.NowMs() - lastReceiveMs_ > readerlink::kIdleFlushMs) receive_.FlushToLog();
+  if (exchanging_ || assembler_.Buffered() == 0) return;
+  if (host_.NowMs() - lastReceiveMs_ > readerlink::kIdleFlushMs) assembler_.FlushToLog();
 }
 
 // --- exchange ---

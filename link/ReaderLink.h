@@ -59,7 +59,10 @@ std::string ReaderEntryText(const ReaderAnswer& answer);
 // re-enters it only through ReceiveChunk, ProcessInput and IdleFlush.
 class ReaderLink {
  public:
-  ReaderLink(LinkHost& host, ErrorList& errors) : host_(host), errors_(errors), logLine_(host), receive_(logLine_) {}
+  ReaderLink(LinkHost& host, ErrorList& errors) : host_(host), errors_(errors), logLine_(host), assembler_(logLine_) {}
+  // The assembler echoes into this link's own log line.
+  ReaderLink(const ReaderLink&) = delete;
+  ReaderLink& operator=(const ReaderLink&) = delete;
 
   // A chunk from the line: stamps the last receive time and scans it in. Give it exactly
   // the bytes the port's read returned.
@@ -86,9 +89,9 @@ class ReaderLink {
   std::uint8_t ExchangeAddress() const { return exchangeAddress_; }
   bool Awaiting() const { return awaiting_; }
   std::span<const std::uint8_t> ResponseSlot() const { return slot_; }
-  std::span<const std::uint8_t> ReceiveBuffer() const { return receive_.Contents(); }
+  std::span<const std::uint8_t> ReceiveBuffer() const { return assembler_.Contents(); }
   std::string_view LogLineBuffer() const { return logLine_.Unfinished(); }
-  const LinkTally& Tally() const { return receive_.Tally(); }
+  const LinkTally& Tally() const { return assembler_.Tally(); }
 
  private:
   // After a unicast exchange that succeeded on a later sending, the answers to the other
@@ -113,7 +116,7 @@ class ReaderLink {
   LinkHost& host_;
   ErrorList& errors_;
   LogLine logLine_;
-  FrameAssembler receive_;
+  FrameAssembler assembler_;
   std::vector<std::uint8_t> slot_;
   bool awaiting_ = false;
   // From the start of an exchange to its end, also while it waits out the answers to its
