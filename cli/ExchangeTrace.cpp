@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "CodeTables.h"
+#include "crc16.h"
 
 std::string HexFrame(std::span<const std::uint8_t> frame) {
   std::string text;
@@ -24,8 +25,8 @@ std::string OutcomeText(TCommandOutcome outcome, std::span<const std::uint8_t> r
     case TCommandOutcome::WrongLength:
       return "wrong length";
     case TCommandOutcome::ReaderStatus: {
-      // Both a read response and an acknowledgement carry the status third from the end.
-      const std::uint8_t status = response.size() >= 3 ? response[response.size() - 3] : 0;
+      // The link reports a reader's status only with a response of the right length.
+      const std::uint8_t status = response.size() >= frame::ResponseLength(0) ? FrameView(response).Status() : 0;
       char code[8];
       std::snprintf(code, sizeof code, "%02X", status);
       return std::string("status ") + code + " " + std::string(StatusText(status));
@@ -46,7 +47,7 @@ std::string TExchangeTrace::Stamp() {
 void TExchangeTrace::FrameSent(std::span<const std::uint8_t> frame, int attempt) {
   lastSentMs_ = clock_();
   lastAttempt_ = attempt;
-  const std::uint8_t code = frame.size() > 2 ? frame[2] : 0;
+  const std::uint8_t code = frame.size() >= frame::kMinLength ? FrameView(frame).Code() : 0;
   out_ << Stamp() << "  -> attempt " << attempt << "  " << HexFrame(frame) << "  " << CommandText(code) << "\n";
   out_.flush();
 }

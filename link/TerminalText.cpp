@@ -25,8 +25,8 @@ constexpr std::array<char16_t, 128> kCp866High = {
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x2116, 0x00A4, 0x25A0, 0x00A0,
 };
 
-constexpr char kLf = '\n';
-constexpr char kCr = '\r';
+using terminal::kCr;
+using terminal::kLf;
 constexpr char16_t kControlPictures = 0x2400;
 constexpr char16_t kDeletePicture = 0x2421;
 

@@ -7,6 +7,9 @@
 
 // How raw line bytes look in the terminal log, and the log's bounds.
 namespace terminal {
+// A line feed breaks the line; a carriage return directly before it is part of that break.
+inline constexpr char kLf = '\n';
+inline constexpr char kCr = '\r';
 // The log drops its oldest lines beyond this many: a line that chatters for hours must not
 // grow the window's memory without end, and ten thousand lines is far more than anyone scrolls.
 inline constexpr std::size_t kMaxLogLines = 10000;

@@ -20,7 +20,7 @@ void ReadByteParameter(ReaderLink& link, std::uint8_t address, std::uint8_t code
                        const TParameterShown& shown) {
   shown(values, parameter, -1);
   std::vector<std::uint8_t> data;
-  if (!link.ReadCommand(address, code, {}, data, 1, true)) return;
+  if (!link.ReadCommand(address, code, {}, data, 1, TSending::SendRequest)) return;
   field(values, data[0]);
   MarkRead(values, parameter);
   shown(values, parameter, -1);
@@ -32,7 +32,7 @@ void ReadDate(ReaderLink& link, ErrorList& errors, std::uint8_t address, std::ui
               const TParameterShown& shown) {
   date = kZeroDate;
   std::vector<std::uint8_t> data;
-  if (link.ReadCommand(address, code, {}, data, 3, true)) {
+  if (link.ReadCommand(address, code, {}, data, 3, TSending::SendRequest)) {
     if (const auto decoded = DecodeDate(data)) {
       date = *decoded;
       MarkRead(values, parameter);
@@ -61,7 +61,7 @@ TReadOutcome ReadParameters(ReaderLink& link, ErrorList& errors,
   TReaderParameters& values = outcome.values;
   std::vector<std::uint8_t> data;
 
-  if (link.ReadCommand(to, cmd::ReadCashDeskNumber, {}, data, 4, true)) {
+  if (link.ReadCommand(to, cmd::ReadCashDeskNumber, {}, data, 4, TSending::SendRequest)) {
     values.cashDeskNumber = HexText(data);
     MarkRead(values, TParameter::CashDeskNumber);
   }
@@ -87,7 +87,7 @@ TReadOutcome ReadParameters(ReaderLink& link, ErrorList& errors,
   shown(values, TParameter::BlackList, -1);
   for (std::size_t row = 0; row < kBlackListRows; ++row) {
     const std::uint8_t index[] = {static_cast<std::uint8_t>(row)};
-    if (!link.ReadCommand(to, cmd::ReadBlackList, index, data, 4, true)) break;
+    if (!link.ReadCommand(to, cmd::ReadBlackList, index, data, 4, TSending::SendRequest)) break;
     values.blackList[row] = HexText(data);
     values.blackListRowsRead = row + 1;
     MarkRead(values, TParameter::BlackList);

@@ -4,12 +4,12 @@
 #include <span>
 #include <vector>
 
+#include "FrameAssembler.h"
+
 namespace sim {
 
-// Finds frames in a byte stream with the tool's own rule: a candidate is the byte after the
-// address giving a length of 5..12 and a CRC over all but the last two bytes that matches them.
-// Bytes that start no valid frame are dropped one at a time; an incomplete candidate waits for
-// more bytes. Fewer than five bytes are never examined.
+// Finds frames in a byte stream with the tool's own rule (FindFrame). Bytes that start no
+// valid frame are dropped; an incomplete candidate waits for more bytes.
 class FrameScanner {
  public:
   // Appends the chunk and returns every complete valid frame now found, in order.
@@ -22,7 +22,7 @@ class FrameScanner {
   std::size_t Pending() const { return buffer_.size(); }
 
  private:
-  std::vector<std::vector<std::uint8_t>> Scan(bool final);
+  std::vector<std::vector<std::uint8_t>> Scan(TScan scan);
 
   std::vector<std::uint8_t> buffer_;
 };

@@ -1,6 +1,7 @@
 #include "FrameTrace.h"
 
 #include <cstdio>
+#include <span>
 
 #include "CodeTables.h"
 #include "crc16.h"
@@ -8,10 +9,10 @@
 namespace sim {
 namespace {
 
-std::string Hex(const std::uint8_t* bytes, std::size_t count) {
+std::string Hex(std::span<const std::uint8_t> bytes) {
   std::string out;
   char buf[4];
-  for (std::size_t i = 0; i < count; ++i) {
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
     std::snprintf(buf, sizeof buf, i ? " %02X" : "%02X", bytes[i]);
     out += buf;
   }
@@ -21,26 +22,26 @@ std::string Hex(const std::uint8_t* bytes, std::size_t count) {
 }  // namespace
 
 std::string TraceLine(const RecordEntry& entry) {
-  const auto& f = entry.frame;
   const bool request = entry.direction == Direction::Request;
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, "%12.6f %s ", std::chrono::duration<double>(entry.at).count(),
                 request ? "<-" : "->");
-  std::string line = stamp + Hex(f.data(), f.size());
-  if (f.size() < frame::kMinLength) return line;
+  std::string line = stamp + Hex(entry.frame);
+  if (entry.frame.size() < (request ? frame::RequestLength(0) : frame::ResponseLength(0))) return line;
 
-  const std::uint8_t code = request ? f[2] : static_cast<std::uint8_t>(f[2] - 1);
-  const std::size_t dataEnd = f.size() - (request ? 2 : 3);
+  const FrameView f(entry.frame);
+  const std::uint8_t code = request ? f.Code() : static_cast<std::uint8_t>(f.Code() - 1);
+  const std::span<const std::uint8_t> data = request ? f.RequestData() : f.ResponseData();
   line += request ? "  to " : "  from ";
   line += entry.reader == frame::kBroadcastAddress ? std::string("all") : std::to_string(entry.reader);
   line += ": ";
   line += CommandText(code);
-  if (dataEnd > 3) line += ", data " + Hex(f.data() + 3, dataEnd - 3);
+  if (!data.empty()) line += ", data " + Hex(data);
   if (!request) {
-    const std::uint8_t status = f[f.size() - 3];
-    line += status == frame::kSuccessStatus ? std::string(", ok") : ", status " + Hex(&status, 1) + " " + std::string(StatusText(status));
+    const std::uint8_t status = f.Status();
+    line += status == frame::kSuccessStatus ? std::string(", ok") : ", status " + Hex({&status, 1}) + " " + std::string(StatusText(status));
   }
-  if (!FrameCrcMatches(f.data(), f.size())) line += ", bad CRC";
+  if (!f.CrcMatches()) line += ", bad CRC";
   return line;
 }
 

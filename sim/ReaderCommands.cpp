@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <stdexcept>
 #include <type_traits>
 
 #include "CodeTables.h"
@@ -157,22 +156,6 @@ Answer Execute(ReaderState& state, std::uint8_t code, std::span<const std::uint8
   answer.status = rule->handle(state, data.data(), answer.data.data());
   if (answer.status != kOk) std::fill(answer.data.begin(), answer.data.end(), 0);
   return answer;
-}
-
-std::vector<std::uint8_t> BuildResponse(std::uint8_t address, std::uint8_t responseCode,
-                                        std::span<const std::uint8_t> data, std::uint8_t status) {
-  if (data.size() + 6 > frame::kMaxLength) throw std::invalid_argument("response data longer than 6 bytes");
-  const std::size_t length = data.size() + 6;
-  std::vector<std::uint8_t> out(length);
-  out[0] = address;
-  out[1] = static_cast<std::uint8_t>(length);
-  out[2] = responseCode;
-  std::copy(data.begin(), data.end(), out.begin() + 3);
-  out[length - 3] = status;
-  const std::uint16_t crc = FrameCrc(out.data(), length - 2);
-  out[length - 2] = static_cast<std::uint8_t>(crc >> 8);
-  out[length - 1] = static_cast<std::uint8_t>(crc & 0xFF);
-  return out;
 }
 
 }  // namespace sim

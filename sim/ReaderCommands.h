@@ -34,8 +34,4 @@ std::optional<std::size_t> AnswerDataSize(std::uint8_t code);
 // status, not the length, is what the tool reports. An unknown code is answered without data.
 Answer Execute(ReaderState& state, std::uint8_t code, std::span<const std::uint8_t> data);
 
-// address, N + 6, response code, N data bytes, status, CRC high, CRC low.
-std::vector<std::uint8_t> BuildResponse(std::uint8_t address, std::uint8_t responseCode,
-                                        std::span<const std::uint8_t> data, std::uint8_t status);
-
 }  // namespace sim

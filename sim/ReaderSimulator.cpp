@@ -49,14 +49,14 @@ void ReaderSimulator::Idle(Nanos now) {
 
 void ReaderSimulator::Serve(const std::vector<std::vector<std::uint8_t>>& requests, Nanos now) {
   for (const auto& request : requests) {
-    record_.push_back({now, Direction::Request, request[0], request});
+    record_.push_back({now, Direction::Request, FrameView(request).Address(), request});
     if (settings_.echo) Transmit(request, now);
     Answer(request, now);
   }
 }
 
 void ReaderSimulator::Answer(const std::vector<std::uint8_t>& request, Nanos now) {
-  const std::uint8_t address = request[0];
+  const std::uint8_t address = FrameView(request).Address();
   for (Reader& reader : readers_) {
     if (address != frame::kBroadcastAddress && address != reader.address) continue;
     if (reader.faults.silent) continue;
@@ -70,8 +70,9 @@ void ReaderSimulator::Answer(const std::vector<std::uint8_t>& request, Nanos now
 }
 
 std::vector<std::uint8_t> ReaderSimulator::AnswerOf(Reader& reader, const std::vector<std::uint8_t>& request) {
-  const std::uint8_t code = request[2];
-  const std::span<const std::uint8_t> data(request.data() + 3, request.size() - 5);
+  const FrameView heard(request);
+  const std::uint8_t code = heard.Code();
+  const std::span<const std::uint8_t> data = heard.RequestData();
   sim::Answer answer;
   if (const auto forced = reader.faults.statusFor.find(code); forced != reader.faults.statusFor.end())
     answer = {forced->second, std::vector<std::uint8_t>(AnswerDataSize(code).value_or(0), 0)};

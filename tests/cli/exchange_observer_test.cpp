@@ -23,7 +23,7 @@ struct Event {
 class Recorder : public ExchangeObserver {
  public:
   void FrameSent(std::span<const std::uint8_t> frame, int attempt) override {
-    events.push_back({"sent", frame[2], attempt, TCommandOutcome::Accepted, Bytes(frame.begin(), frame.end())});
+    events.push_back({"sent", FrameView(frame).Code(), attempt, TCommandOutcome::Accepted, Bytes(frame.begin(), frame.end())});
   }
   void CommandEnded(std::uint8_t code, TCommandOutcome outcome, std::span<const std::uint8_t> response) override {
     events.push_back({"ended", code, 0, outcome, Bytes(response.begin(), response.end())});
@@ -36,7 +36,8 @@ class ExchangeObserverTest : public ::testing::Test {
   ExchangeObserverTest() { line.link.SetObserver(&recorder); }
   void Answer(std::int64_t delayMs, Bytes data, std::uint8_t status = 0xFF) {
     line.reader = [=, this](const Bytes& request) {
-      line.At(line.now + delayMs, Response(request[0], static_cast<std::uint8_t>(request[2] + 1), data, status));
+      const FrameView sent(request);
+      line.At(line.now + delayMs, Response(sent.Address(), static_cast<std::uint8_t>(sent.Code() + 1), data, status));
     };
   }
   FakeLine line;
@@ -51,7 +52,7 @@ Event Ended(std::uint8_t code, TCommandOutcome outcome, Bytes frame) { return {"
 TEST_F(ExchangeObserverTest, AcceptedReadIsOneSendingAndItsAnswer) {
   Answer(20, {0x02});
   Bytes mode;
-  ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, true));
+  ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, TSending::SendRequest));
   EXPECT_EQ(recorder.events, (std::vector<Event>{Sent(kReader, cmd::ReadMode, 1),
                                                  Ended(cmd::ReadMode, TCommandOutcome::Accepted,
                                                        Response(kReader, cmd::ReadMode + 1, {0x02}))}));
@@ -68,7 +69,7 @@ TEST_F(ExchangeObserverTest, SilentReaderShowsEveryAttemptThenTheTimeout) {
 TEST_F(ExchangeObserverTest, RefusalsAreToldApartFromTimeouts) {
   Bytes result;
   Answer(10, {0x01});  // one data byte where four are expected
-  EXPECT_FALSE(line.link.ReadCommand(kReader, cmd::ReadCashDeskNumber, {}, result, 4, true));
+  EXPECT_FALSE(line.link.ReadCommand(kReader, cmd::ReadCashDeskNumber, {}, result, 4, TSending::SendRequest));
   EXPECT_EQ(recorder.events.back().outcome, TCommandOutcome::WrongLength);
   Answer(10, {}, 0x17);
   EXPECT_FALSE(line.link.WriteByteCommand(kReader, cmd::WriteMode, 1));

@@ -64,15 +64,12 @@ class FuzzLine : public LinkHost {
         break;
       }
       case 1: {  // a valid frame, often the one an exchange awaits
+        // Frames of 5 to 12 bytes; the response codes make most of them look like answers.
         const std::uint8_t address = Next() % 4 == 0 ? 0xFF : Next() % 4;
-        std::vector<std::uint8_t> f{address, 0, static_cast<std::uint8_t>(0x71 + 2 * (Next() % 4))};
-        const std::size_t n = Next() % 8;
-        for (std::size_t i = 0; i < n; ++i) f.push_back(Next());
-        f[1] = static_cast<std::uint8_t>(f.size() + 2);
-        const std::uint16_t crc = FrameCrc(f);
-        f.push_back(static_cast<std::uint8_t>(crc >> 8));
-        f.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-        Receive(f);
+        const auto code = static_cast<std::uint8_t>(0x71 + 2 * (Next() % 4));
+        std::vector<std::uint8_t> data(Next() % 8);
+        for (auto& b : data) b = Next();
+        Receive(BuildRequest(address, code, data));
         break;
       }
       case 2: {  // time passes, the 10 ms timer ticks
@@ -107,10 +104,10 @@ class FuzzLine : public LinkHost {
     const std::uint8_t address = Next() % 4 == 0 ? 0xFF : Next() % 4;
     const std::uint8_t code = static_cast<std::uint8_t>(0x70 + 2 * (Next() % 4));
     const std::size_t expected = Next() % 5;
-    const bool send = Next() % 4 != 0;
+    const TSending sending = Next() % 4 != 0 ? TSending::SendRequest : TSending::TakeNextAnswer;
     std::vector<std::uint8_t> result;
     try {
-      if (link_.ReadCommand(address, code, {}, result, expected, send)) {
+      if (link_.ReadCommand(address, code, {}, result, expected, sending)) {
         Require(result.size() == expected, "result has the expected size");
       }
     } catch (const WriteFailure&) {

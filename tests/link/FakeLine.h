@@ -23,15 +23,9 @@ inline Bytes operator+(Bytes a, const Bytes& b) {
   return a;
 }
 
-// A reader's response frame: address, length, code, data, status, CRC.
+// A reader's response frame, with its data written as a list in place.
 inline Bytes Response(std::uint8_t address, std::uint8_t code, const Bytes& data, std::uint8_t status = 0xFF) {
-  Bytes f{address, static_cast<std::uint8_t>(data.size() + 6), code};
-  f.insert(f.end(), data.begin(), data.end());
-  f.push_back(status);
-  const std::uint16_t crc = FrameCrc(f);
-  f.push_back(static_cast<std::uint8_t>(crc >> 8));
-  f.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-  return f;
+  return BuildResponse(address, code, data, status);
 }
 
 struct TestWriteError : std::runtime_error {

@@ -14,11 +14,11 @@ class Exchange : public ::testing::Test {
  protected:
   void AnswerAfter(std::int64_t delayMs, std::uint8_t status = 0xFF) {
     line.reader = [this, delayMs, status](const Bytes& request) {
-      const std::uint8_t code = request[2];
+      const FrameView sent(request);
       Bytes data;
-      if (code == cmd::ReadBlackList) data = {request[3], 0xB0, 0xB1, 0xB2};
-      if (code == cmd::ReadMode) data = {0x02};
-      line.At(line.now + delayMs, Response(request[0], static_cast<std::uint8_t>(code + 1), data, status));
+      if (sent.Code() == cmd::ReadBlackList) data = {sent.RequestData()[0], 0xB0, 0xB1, 0xB2};
+      if (sent.Code() == cmd::ReadMode) data = {0x02};
+      line.At(line.now + delayMs, Response(sent.Address(), static_cast<std::uint8_t>(sent.Code() + 1), data, status));
     };
   }
   // All ten rows of a reader whose answer to row r is r B0 B1 B2, each taken on its second
@@ -27,7 +27,7 @@ class Exchange : public ::testing::Test {
     for (std::uint8_t row = 0; row < 10; ++row) {
       Bytes entry;
       const Bytes index{row};
-      ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadBlackList, index, entry, 4, true)) << int(row);
+      ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadBlackList, index, entry, 4, TSending::SendRequest)) << int(row);
       EXPECT_EQ(entry, (Bytes{row, 0xB0, 0xB1, 0xB2})) << int(row);
     }
     EXPECT_TRUE(line.errors.empty());
@@ -40,7 +40,7 @@ class Exchange : public ::testing::Test {
 TEST_F(Exchange, PromptAnswerTakesOneSendingAndNoErrorLine) {
   AnswerAfter(20);
   Bytes mode;
-  EXPECT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, true));
+  EXPECT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, TSending::SendRequest));
   EXPECT_EQ(mode, Bytes{0x02});
   EXPECT_EQ(line.written, (std::vector<Bytes>{BuildRequest(kReader, cmd::ReadMode)}));
   EXPECT_TRUE(line.errors.empty());
@@ -49,7 +49,7 @@ TEST_F(Exchange, PromptAnswerTakesOneSendingAndNoErrorLine) {
 
 TEST_F(Exchange, NoReaderMeansThreeSendingsAndOneTimeoutLine) {
   Bytes mode;
-  EXPECT_FALSE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, true));
+  EXPECT_FALSE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, TSending::SendRequest));
   EXPECT_EQ(line.written.size(), 3u);
   EXPECT_EQ(line.writeTimes, (std::vector<std::int64_t>{0, 100, 200}));
   EXPECT_EQ(line.errors.lines(), (std::vector<std::string>{"Чтение режима работы - таймаут"}));
@@ -59,7 +59,7 @@ TEST_F(Exchange, NoReaderMeansThreeSendingsAndOneTimeoutLine) {
 
 TEST_F(Exchange, BroadcastWaitsItsWholeDeadlineThreeTimes) {
   Bytes response;
-  EXPECT_FALSE(line.link.ExchangeFrame(0xFF, cmd::ReadSerialNumber, {}, response, true));
+  EXPECT_FALSE(line.link.ExchangeFrame(0xFF, cmd::ReadSerialNumber, {}, response, TSending::SendRequest));
   EXPECT_EQ(line.writeTimes, (std::vector<std::int64_t>{0, 3200, 6400}));
   EXPECT_EQ(line.now, 9600);
 }
@@ -92,7 +92,7 @@ TEST_P(FailedRead, RecordsItsLineAndReturnsFalse) {
   FakeLine line;
   line.At(10, GetParam().answer);
   Bytes result;
-  EXPECT_FALSE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, result, GetParam().expected, true));
+  EXPECT_FALSE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, result, GetParam().expected, TSending::SendRequest));
   EXPECT_EQ(line.errors.lines(), (std::vector<std::string>{GetParam().line}));
   EXPECT_EQ(line.written.size(), 1u);
 }
@@ -122,7 +122,7 @@ TEST_F(Exchange, WriteChecksTheAcknowledgementLengthAndStatus) {
 TEST_F(Exchange, ReadTakesTheRespondersAddressWriteKeepsTheExchangeAddress) {
   line.At(10, Response(0x07, 0x71, {0x00, 0x7F}));
   Bytes serial;
-  ASSERT_TRUE(line.link.ReadCommand(0xFF, cmd::ReadSerialNumber, {}, serial, 2, true));
+  ASSERT_TRUE(line.link.ReadCommand(0xFF, cmd::ReadSerialNumber, {}, serial, 2, TSending::SendRequest));
   EXPECT_EQ(line.link.ExchangeAddress(), 0x07);
   line.At(line.now + 10, Response(kReader, 0x7D, {}));
   ASSERT_TRUE(line.link.WriteByteCommand(kReader, cmd::WriteMode, 2));
@@ -157,7 +157,8 @@ TEST_F(Exchange, LateReaderThatIgnoresRepeatsStillGivesEveryBlackListRowRight) {
   line.reader = [&](const Bytes& request) {
     if (request == last) return;
     last = request;
-    line.At(line.now + 150, Response(request[0], 0x9B, {request[3], 0xB0, 0xB1, 0xB2}));
+    const FrameView sent(request);
+    line.At(line.now + 150, Response(sent.Address(), 0x9B, {sent.RequestData()[0], 0xB0, 0xB1, 0xB2}));
   };
   ExpectEveryBlackListRowReadOnTheSecondSending();
 }
@@ -166,12 +167,12 @@ TEST_F(Exchange, LateReaderThatIgnoresRepeatsStillGivesEveryBlackListRowRight) {
 // quiet time, while the exchange waits it out: no half of it may reach the log as noise.
 TEST_F(Exchange, DuplicateAnswerInTwoChunksIsNotFlushedAsNoise) {
   line.reader = [this](const Bytes& request) {
-    const Bytes answer = Response(request[0], 0x7F, {0x02});
+    const Bytes answer = Response(FrameView(request).Address(), 0x7F, {0x02});
     line.At(line.now + 150, Bytes(answer.begin(), answer.begin() + 3));
     line.At(line.now + 180, Bytes(answer.begin() + 3, answer.end()));
   };
   Bytes mode;
-  ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, true));
+  ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, TSending::SendRequest));
   ASSERT_EQ(line.written.size(), 2u);
   line.reader = nullptr;
   line.RunUntil(line.now + 500);
@@ -183,11 +184,11 @@ TEST_F(Exchange, DuplicateAnswerInTwoChunksIsNotFlushedAsNoise) {
 TEST_F(Exchange, DuplicateWindowEndsWhenTheAnswersAreOverdue) {
   AnswerAfter(150);
   Bytes mode;
-  ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, true));
+  ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, TSending::SendRequest));
   line.reader = nullptr;
   line.RunUntil(line.now + 1000);  // the duplicate came and went
   AnswerAfter(10);
-  ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, true));
+  ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, TSending::SendRequest));
   EXPECT_EQ(line.written.size(), 3u);
 }
 
@@ -195,7 +196,7 @@ TEST_F(Exchange, DuplicateWindowEndsWhenTheAnswersAreOverdue) {
 // any other stray frame, the idle flush works on and later text reaches the log.
 TEST_F(Exchange, FailedExchangeLeavesTheLinkIdle) {
   Bytes mode;
-  EXPECT_FALSE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, true));
+  EXPECT_FALSE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, TSending::SendRequest));
   EXPECT_FALSE(line.link.Awaiting());
   line.At(line.now + 5, Response(kReader, 0x7F, {0x02}));
   line.At(line.now + 50, Text("still here"));
@@ -207,7 +208,7 @@ TEST_F(Exchange, FailedExchangeLeavesTheLinkIdle) {
 TEST_F(Exchange, ShortWriteIsAPortFailureAndLeavesTheLinkIdle) {
   line.writeLimit = 3;
   Bytes mode;
-  EXPECT_THROW(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, true), TestWriteError);
+  EXPECT_THROW(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, TSending::SendRequest), TestWriteError);
   EXPECT_EQ(line.discards, 1);
   EXPECT_EQ(line.written.size(), 1u);
   EXPECT_FALSE(line.link.Awaiting());

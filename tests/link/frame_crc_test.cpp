@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -90,4 +91,44 @@ TEST(BuildRequest, SevenDataBytesMakeTheLongestFrameAndEightAreRefused) {
 
   const Bytes eight{1, 2, 3, 4, 5, 6, 7, 8};
   EXPECT_THROW(BuildRequest(0x03, 0x74, eight), std::invalid_argument);
+}
+
+TEST(BuildResponse, ProducesTheWorkedResponsesByteForByte) {
+  const Bytes serial{0x12, 0x34};
+  EXPECT_EQ(BuildResponse(0x01, 0x71, serial), (Bytes{0x01, 0x08, 0x71, 0x12, 0x34, 0xFF, 0x89, 0xEE}));
+  EXPECT_EQ(BuildResponse(0x01, 0x7D, {}, 0x23), (Bytes{0x01, 0x06, 0x7D, 0x23, 0xAE, 0x10}));
+  const Bytes seven{1, 2, 3, 4, 5, 6, 7};
+  EXPECT_THROW(BuildResponse(0x01, 0x71, seven), std::invalid_argument);
+}
+
+static Bytes Copy(std::span<const std::uint8_t> bytes) { return Bytes(bytes.begin(), bytes.end()); }
+
+// Each field of the worked frames, read where it lies; a response's data ends at its status.
+TEST(FrameView, ReadsEveryFieldOfRequestsAndResponses) {
+  const Bytes request{0x01, 0x06, 0x7C, 0x02, 0xA9, 0x62};
+  const FrameView sent(request);
+  EXPECT_EQ(sent.Address(), 0x01);
+  EXPECT_EQ(sent.Length(), 6u);
+  EXPECT_EQ(sent.Code(), 0x7C);
+  EXPECT_EQ(Copy(sent.RequestData()), Bytes{0x02});
+  EXPECT_TRUE(sent.CrcMatches());
+
+  const Bytes answer{0x01, 0x08, 0x71, 0x12, 0x34, 0xFF, 0x89, 0xEE};
+  const FrameView read(answer);
+  EXPECT_EQ(Copy(read.ResponseData()), (Bytes{0x12, 0x34}));
+  EXPECT_EQ(read.Status(), 0xFF);
+  EXPECT_TRUE(read.IsResponseWith(2));
+  EXPECT_FALSE(read.IsResponseWith(1));
+
+  const Bytes refusal{0x01, 0x06, 0x7D, 0x23, 0xAE, 0x10};
+  const FrameView ack(refusal);
+  EXPECT_TRUE(ack.ResponseData().empty());
+  EXPECT_EQ(ack.Status(), 0x23);
+  EXPECT_TRUE(ack.IsResponseWith(0));
+
+  // Five bytes are too short for any response: no data, and no response length.
+  const Bytes shortest = BuildRequest(0x01, 0x71);
+  EXPECT_TRUE(FrameView(shortest).ResponseData().empty());
+  EXPECT_FALSE(FrameView(shortest).IsResponseWith(0));
+  EXPECT_TRUE(FrameView(shortest).RequestData().empty());
 }

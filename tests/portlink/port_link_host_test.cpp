@@ -87,7 +87,7 @@ TEST_F(PortLinkHost, AUnicastExchangeReturnsWithTheAnswerDeliveredDuringItsWait)
     FromLine(Answer(5, 0x71, {0x00, 0x7F, 0xFF}));
   });
   Bytes serial;
-  ASSERT_TRUE(link.ReadCommand(5, 0x70, {}, serial, 2, true));
+  ASSERT_TRUE(link.ReadCommand(5, 0x70, {}, serial, 2, TSending::SendRequest));
   EXPECT_EQ(serial, (Bytes{0x00, 0x7F}));
   EXPECT_TRUE(errors.empty());
 }
@@ -136,7 +136,7 @@ TEST_F(PortLinkHost, StaleInputArrivingJustAfterTheOpenIsTakenBeforeAnyRequest) 
 
   // The search's broadcast that follows finds no answer among them.
   Bytes serial;
-  EXPECT_FALSE(link.ExchangeFrame(0xFF, 0x70, {}, serial, false));
+  EXPECT_FALSE(link.ExchangeFrame(0xFF, 0x70, {}, serial, TSending::TakeNextAnswer));
 }
 
 TEST_F(PortLinkHost, AVanishedDeviceEndsTheWaitWithThePortsReadError) {

@@ -33,7 +33,7 @@ class LineTest : public ::testing::Test {
   }
   sim::Reader& R(std::uint8_t a) { return *line.FindReader(a); }
   static Bytes Serial(std::uint8_t a, std::uint8_t h, std::uint8_t l) {
-    return sim::BuildResponse(a, 0x71, Bytes{h, l}, 0xFF);
+    return BuildResponse(a, 0x71, Bytes{h, l}, 0xFF);
   }
   static Bytes Cat(const std::vector<Bytes>& parts) {
     Bytes out;
@@ -73,7 +73,7 @@ TEST_F(LineTest, EachByteArrivesOneByteTimeAfterThePrevious) {
 }
 
 TEST_F(LineTest, OnlyTheAddressedReaderAnswersAndOthersStayQuiet) {
-  EXPECT_EQ(Exchange(line, Request(9, cmd::WriteMode, {2})), sim::BuildResponse(9, 0x7D, {}, 0xFF));
+  EXPECT_EQ(Exchange(line, Request(9, cmd::WriteMode, {2})), BuildResponse(9, 0x7D, {}, 0xFF));
   EXPECT_EQ(R(9).state.mode, 2);
   EXPECT_EQ(R(1).state.mode, 1);
   EXPECT_TRUE(Exchange(line, Request(7, cmd::ReadMode)).empty());
@@ -107,21 +107,21 @@ TEST_F(LineTest, SpoiledAnswersAreWhatTheFaultSays) {
   R(1).faults.wrongCrc = false;
   R(1).faults.wrongLength = true;
   const Bytes longer = Exchange(line, Request(1, cmd::ReadMode));
-  EXPECT_EQ(longer, sim::BuildResponse(1, 0x7F, Bytes{1, 0}, 0xFF));  // valid frame, 8 instead of 7
+  EXPECT_EQ(longer, BuildResponse(1, 0x7F, Bytes{1, 0}, 0xFF));  // valid frame, 8 instead of 7
 
   R(1).faults.wrongLength = false;
   R(1).faults.statusFor[cmd::ReadMode] = 0x17;
   R(1).faults.statusFor[cmd::WriteMode] = 0x23;
-  EXPECT_EQ(Exchange(line, Request(1, cmd::ReadMode)), sim::BuildResponse(1, 0x7F, Bytes{0}, 0x17));
-  EXPECT_EQ(Exchange(line, Request(1, cmd::WriteMode, {3})), sim::BuildResponse(1, 0x7D, {}, 0x23));
+  EXPECT_EQ(Exchange(line, Request(1, cmd::ReadMode)), BuildResponse(1, 0x7F, Bytes{0}, 0x17));
+  EXPECT_EQ(Exchange(line, Request(1, cmd::WriteMode, {3})), BuildResponse(1, 0x7D, {}, 0x23));
   EXPECT_EQ(R(1).state.mode, 1);  // a forced refusal stores nothing
-  EXPECT_EQ(Exchange(line, Request(1, cmd::ReadSector)), sim::BuildResponse(1, 0x8F, Bytes{1}, 0xFF));
+  EXPECT_EQ(Exchange(line, Request(1, cmd::ReadSector)), BuildResponse(1, 0x8F, Bytes{1}, 0xFF));
 }
 
 TEST_F(LineTest, NoiseComesBeforeEachAnswerAndEchoBeforeEverything) {
   R(1).faults.noise = "OK\r\n";
   const Bytes answer = Exchange(line, Request(1, cmd::ReadMode));
-  EXPECT_EQ(answer, Cat({{'O', 'K', '\r', '\n'}, sim::BuildResponse(1, 0x7F, Bytes{1}, 0xFF)}));
+  EXPECT_EQ(answer, Cat({{'O', 'K', '\r', '\n'}, BuildResponse(1, 0x7F, Bytes{1}, 0xFF)}));
 
   sim::LineSettings echoing;
   echoing.echo = true;
@@ -134,7 +134,7 @@ TEST_F(LineTest, NoiseComesBeforeEachAnswerAndEchoBeforeEverything) {
 
 TEST_F(LineTest, QuietLineGivesUpPartialInputAndAnswersTheRequestBehindIt) {
   const Bytes request = Request(1, cmd::ReadMode);
-  const Bytes answer = sim::BuildResponse(1, 0x7F, Bytes{1}, 0xFF);
+  const Bytes answer = BuildResponse(1, 0x7F, Bytes{1}, 0xFF);
   line.Receive(Bytes{0x01, 0x0C, 0x7E}, Nanos(0));  // garbage that looks like a 12-byte frame
   line.Receive(request, Nanos(5ms));                 // same burst: still waiting for 12 bytes
   EXPECT_FALSE(line.NextDue());

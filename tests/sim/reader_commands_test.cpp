@@ -23,7 +23,7 @@ class ReaderCommandsTest : public ::testing::Test {
   ReaderState& State() { return line.FindReader(1)->state; }
   Bytes Ask(std::uint8_t code, Bytes data = {}) { return Exchange(line, Request(1, code, data)); }
   static Bytes Answer(std::uint8_t code, Bytes data, std::uint8_t status) {
-    return sim::BuildResponse(1, static_cast<std::uint8_t>(code + 1), data, status);
+    return BuildResponse(1, static_cast<std::uint8_t>(code + 1), data, status);
   }
   sim::ReaderSimulator line;
 };

@@ -113,7 +113,7 @@ TEST(ReaderSimProcessTest, DemoLineAnswersThroughTheDeviceAcrossReopens) {
   again.Write(Bytes{0x01, 0x06, 0x7C, 0x02, 0xA9, 0x62});
   EXPECT_EQ(again.Read(6), (Bytes{0x01, 0x06, 0x7D, 0xFF, 0xA4, 0xE1}));
   again.Write(Request(1, cmd::ReadCashDeskNumber));
-  EXPECT_EQ(again.Read(10), sim::BuildResponse(1, 0x73, Bytes{0x00, 0x00, 0x01, 0x2A}, 0xFF));
+  EXPECT_EQ(again.Read(10), BuildResponse(1, 0x73, Bytes{0x00, 0x00, 0x01, 0x2A}, 0xFF));
   const int status = simulator.Stop();
   EXPECT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
@@ -132,10 +132,10 @@ TEST(ReaderSimProcessTest, ReadersAndFaultsFromTheCommandLineAndTheLinkIsRemoved
     Device device(link);
     ASSERT_TRUE(device.IsOpen());
     device.Write(Request(0xFF, cmd::ReadSerialNumber));
-    EXPECT_EQ(device.Read(8), sim::BuildResponse(5, 0x71, Bytes{0x00, 0x7F}, 0xFF));
+    EXPECT_EQ(device.Read(8), BuildResponse(5, 0x71, Bytes{0x00, 0x7F}, 0xFF));
     device.Write(Bytes{'n', 'o', 'i', 's', 'e', 0x05, 0x0C});  // garbage first, then a request
     device.Write(Request(5, cmd::ReadMode));
-    EXPECT_EQ(device.Read(7), sim::BuildResponse(5, 0x7F, Bytes{0}, 0x17));
+    EXPECT_EQ(device.Read(7), BuildResponse(5, 0x7F, Bytes{0}, 0x17));
     EXPECT_EQ(WEXITSTATUS(simulator.Stop()), 0);
   }
   struct stat st {};
