@@ -25,8 +25,8 @@ inline Bytes operator+(Bytes a, const Bytes& b) {
 
 // A reader's response frame: address, length, code, data, status, CRC.
 inline Bytes Response(std::uint8_t address, std::uint8_t code, const Bytes& data, std::uint8_t status = 0xFF) {
-  Bytes f{address, static_cast<std::uint8_t>(data.size() + 6), code};
-  f.insert(f.end(), data.begin(), data.end());
+  Bytes f = data;
+  f.insert(f.begin(), {address, static_cast<std::uint8_t>(data.size() + 6), code});
   f.push_back(status);
   const std::uint16_t crc = FrameCrc(f);
   f.push_back(static_cast<std::uint8_t>(crc >> 8));
