@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -381,10 +382,10 @@ TEST(ExclusiveUse, EndsWithThePortOnEveryPath) {
   TestApp();
   struct {
     const char* path;
-    TCall failing;
+    std::optional<TCall> failing;
     int error;
     bool touched;
-  } rows[] = {{"close", TCall::OpenDevice, 0, true},
+  } rows[] = {{"close", std::nullopt, 0, true},
               {"line locked by another program", TCall::Lock, EWOULDBLOCK, false},
               {"settings refused", TCall::SetAttributes, EINVAL, true},
               {"event thread cannot start", TCall::CreateEvent, EMFILE, true},
@@ -393,8 +394,8 @@ TEST(ExclusiveUse, EndsWithThePortOnEveryPath) {
     auto device = std::make_shared<TScriptedComPlatform>();
     TComPort port(device);
     port.SetEvents({evRxChar});
-    if (row.error) {
-      device->FailCall(row.failing, row.error);
+    if (row.failing) {
+      device->FailCall(*row.failing, row.error);
       EXPECT_THROW(port.Open(), EComPortExt) << row.path;
     } else {
       port.Open();
