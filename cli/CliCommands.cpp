@@ -25,11 +25,12 @@ namespace {
 constexpr std::string_view kProgram = "parvex-cli: ";
 
 // The window's message text with its line ends made those of a terminal.
-std::string TerminalLines(std::string text) {
-  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
-    text.replace(at, 2, "\n");
-  if (!text.empty() && text.back() != '\n') text += '\n';
-  return text;
+std::string TerminalLines(std::string_view text) {
+  std::string lines;
+  for (std::size_t at = 0; at < text.size(); ++at)
+    if (text.substr(at, 2) != "\r\n") lines += text[at];
+  if (!lines.empty() && lines.back() != '\n') lines += '\n';
+  return lines;
 }
 
 // The error-list message of the window, under a label saying which reader it concerns.
@@ -78,7 +79,7 @@ std::string Or(const std::optional<std::string>& text) { return text ? *text : "
 std::optional<std::string> NamedText(std::optional<std::uint8_t> value, std::span<const TValueName> names) {
   if (!value) return std::nullopt;
   const auto name = NameOfValue(names, *value);
-  return std::to_string(*value) + (name ? " " + std::string(*name) : " (unknown)");
+  return std::to_string(*value) + " " + (name ? std::string(*name) : "(unknown)");
 }
 
 void PrintTable(std::ostream& out, std::uint8_t address, const TReaderParameters& v) {

@@ -27,6 +27,9 @@ constexpr TCommandName kCommands[] = {
     {TCliCommand::Write, "write"}, {TCliCommand::Keys, "keys"},
 };
 
+// What the user typed, in quotes.
+std::string Quoted(std::string_view text) { return std::string("'").append(text).append("'"); }
+
 [[noreturn]] void Fail(std::string_view option, std::string_view why) {
   throw TUsageError(std::string(option) + ": " + std::string(why));
 }
@@ -35,7 +38,7 @@ unsigned long Number(std::string_view option, std::string_view text, unsigned lo
   unsigned long value = 0;
   const auto [end, rc] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (text.empty() || rc != std::errc() || end != text.data() + text.size() || value < min || value > max)
-    Fail(option, "'" + std::string(text) + "' is not a number from " + std::to_string(min) + " to " +
+    Fail(option, Quoted(text) + " is not a number from " + std::to_string(min) + " to " +
                      std::to_string(max));
   return value;
 }
@@ -47,10 +50,10 @@ std::string KeyText(std::string_view option, std::string_view text) {
   for (const char c : text) {
     if (c == ' ' || c == ':' || c == '-') continue;
     if (!std::isxdigit(static_cast<unsigned char>(c)))
-      Fail(option, "'" + std::string(text) + "' is not a key of 12 hex digits");
+      Fail(option, Quoted(text) + " is not a key of 12 hex digits");
     digits += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   }
-  if (digits.size() != 12) Fail(option, "'" + std::string(text) + "' is not a key of 12 hex digits");
+  if (digits.size() != 12) Fail(option, Quoted(text) + " is not a key of 12 hex digits");
   return digits;
 }
 
@@ -101,7 +104,7 @@ const std::array<TOptionRule, 15>& OptionRules() {
        [](TCliOptions& o, auto option, auto value) { o.keys.initKey = KeyText(option, value); }},
       {"--type", true, kKeys,
        [](TCliOptions& o, auto option, auto value) {
-         if (value != "A" && value != "B") Fail(option, "'" + std::string(value) + "' is not A or B");
+         if (value != "A" && value != "B") Fail(option, Quoted(value) + " is not A or B");
          o.keys.keyType = std::string(value);
        }},
       {"-h", false, kAllCommands, [](TCliOptions& o, auto, auto) { o.help = true; }},

@@ -45,7 +45,7 @@ QJsonValue IfRead(const TReaderParameters& values, TParameter parameter, const T
 }
 
 std::string Shown(const QJsonValue& value) {
-  if (value.isString()) return "'" + value.toString().toStdString() + "'";
+  if (value.isString()) return (QLatin1Char('\'') + value.toString() + QLatin1Char('\'')).toStdString();
   if (value.isArray() || value.isObject())
     return (value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject()))
         .toJson(QJsonDocument::Compact)

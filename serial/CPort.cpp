@@ -288,28 +288,54 @@ void TCustomComPort::OpenDevice() {
     qDebug().noquote() << "open" << path;
     FailExt(comerr::kOpen, -fd);
   }
-  // Exclusive: refuse what is not a terminal, keep other openers off with TIOCEXCL, and take
-  // the lock, which is what stops a second program running as root.
+  // Exclusive: refuse what is not a terminal, take the lock, which is what stops a second
+  // program running as root, and only then keep other openers off with TIOCEXCL: a line another
+  // program holds keeps its flag as that program set it.
   int rc = platform_->IsTerminal(fd);
-  if (rc == 0) {
-    rc = platform_->SetExclusive(fd);
-    if (rc < 0 && NotSupported(-rc)) rc = 0;
-  }
   if (rc == 0) {
     rc = platform_->Lock(fd);
     if (rc == -EWOULDBLOCK) rc = -EBUSY;
+  }
+  if (rc == 0) {
+    rc = platform_->SetExclusive(fd);
+    if (rc < 0 && NotSupported(-rc)) rc = 0;
   }
   if (rc < 0) {
     platform_->Close(fd);
     FailExt(comerr::kOpen, -rc);
   }
   handle_ = fd;
+  LowerLinesHeldLow();
 }
 
+// The flag stays on the terminal as long as anyone keeps it open (a simulator, a getty, a modem
+// manager), and only root may open an exclusive terminal: left set, it would keep every later
+// open by an operator off the line. Whatever the clear answers, the device is closed.
 void TCustomComPort::CloseDevice() {
   if (handle_ < 0) return;
+  platform_->ClearExclusive(handle_);
   platform_->Close(handle_);
   handle_ = -1;
+}
+
+namespace {
+// DTR and RTS are held by hand unless the driver runs the RTS handshake.
+struct THeldLines {
+  int raise = 0, drop = 0;
+};
+THeldLines HeldLines(const TComFlowControl& flow) {
+  THeldLines lines;
+  (flow.ControlDTR() == dtrEnable ? lines.raise : lines.drop) |= TIOCM_DTR;
+  if (flow.ControlRTS() != rtsHandshake) (flow.ControlRTS() == rtsEnable ? lines.raise : lines.drop) |= TIOCM_RTS;
+  return lines;
+}
+}  // namespace
+
+// open(2) raises DTR and RTS; an RS-485 converter that switches on RTS drives the bus until they
+// drop. Those the settings hold low go low first, before any other setting. A failure shows in
+// ApplyLineSettings, which sets them again.
+void TCustomComPort::LowerLinesHeldLow() {
+  if (const int drop = HeldLines(flowControl_).drop) platform_->SetModemLines(handle_, drop, false);
 }
 
 void TCustomComPort::Open() {
@@ -466,11 +492,8 @@ void TCustomComPort::ApplyLineSettings() {
     if (rc < 0) platform_->SetAttributes(handle_, before);
   }
   if (rc < 0) FailExt(comerr::kLineSettings, -rc);
-  // DTR and RTS are held by hand unless the driver runs the RTS handshake.
-  int raise = 0, drop = 0;
-  (flowControl_.ControlDTR() == dtrEnable ? raise : drop) |= TIOCM_DTR;
-  if (flowControl_.ControlRTS() != rtsHandshake) (flowControl_.ControlRTS() == rtsEnable ? raise : drop) |= TIOCM_RTS;
-  for (const auto& [lines, on] : {std::pair{raise, true}, std::pair{drop, false}}) {
+  const THeldLines held = HeldLines(flowControl_);
+  for (const auto& [lines, on] : {std::pair{held.raise, true}, std::pair{held.drop, false}}) {
     if (lines == 0) continue;
     rc = platform_->SetModemLines(handle_, lines, on);
     if (rc < 0 && !NotSupported(-rc)) FailExt(comerr::kLineSettings, -rc);

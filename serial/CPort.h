@@ -365,6 +365,7 @@ class TCustomComPort : public QObject {
   void StopEventThread();
   void ReapRetiredThreads();
   void ReportLineSignals();
+  void LowerLinesHeldLow();
   void AbortPendingIo();
   void NotifyDeviceGone(std::uint64_t session);
 

@@ -26,6 +26,7 @@ class TComPlatform {
   virtual int Close(int fd) = 0;
   virtual int IsTerminal(int fd) = 0;                            // 0, or -ENOTTY
   virtual int SetExclusive(int fd) = 0;                          // TIOCEXCL
+  virtual int ClearExclusive(int fd) = 0;                        // TIOCNXCL
   virtual int Lock(int fd) = 0;                                  // flock(LOCK_EX | LOCK_NB)
   virtual int GetAttributes(int fd, termios& attributes) = 0;
   virtual int SetAttributes(int fd, const termios& attributes) = 0;

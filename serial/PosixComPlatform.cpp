@@ -25,6 +25,7 @@ class TPosixComPlatform final : public TComPlatform {
   int Close(int fd) override { return Result(::close(fd)); }
   int IsTerminal(int fd) override { return ::isatty(fd) ? 0 : -errno; }
   int SetExclusive(int fd) override { return Result(::ioctl(fd, TIOCEXCL)); }
+  int ClearExclusive(int fd) override { return Result(::ioctl(fd, TIOCNXCL)); }
   int Lock(int fd) override { return Result(::flock(fd, LOCK_EX | LOCK_NB)); }
   int GetAttributes(int fd, termios& attributes) override { return Result(::tcgetattr(fd, &attributes)); }
   int SetAttributes(int fd, const termios& attributes) override {

@@ -1,5 +1,6 @@
 // The parvex-cli program as a script runs it, against the reader-sim program: exit statuses,
 // where the output goes, and the port settings taken from Parvex.ini in the current folder.
+#include "BuiltProgram.h"
 #include "TestApplication.h"
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ const bool kApp = UseQtTestApp<QCoreApplication>();
 class ReaderSim {
  public:
   explicit ReaderSim(const QStringList& args) {
-    process_.start(QStringLiteral(READER_SIM_PATH), args);
+    process_.start(BuiltProgram(READER_SIM_PATH), args);
     if (process_.waitForStarted() && process_.waitForReadyRead())
       device_ = QString::fromUtf8(process_.readLine()).trimmed();
   }
@@ -43,7 +44,7 @@ struct Result {
 Result Cli(const QStringList& args, const QString& folder = {}) {
   QProcess cli;
   if (!folder.isEmpty()) cli.setWorkingDirectory(folder);
-  cli.start(QStringLiteral(PARVEX_CLI_PATH), args);
+  cli.start(BuiltProgram(PARVEX_CLI_PATH), args);
   // The longest command here waits three broadcasts.
   if (!cli.waitForFinished(60000)) return {};
   return {cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1, cli.readAllStandardOutput().toStdString(),
@@ -110,7 +111,7 @@ TEST(CliProgram, NoReaderOnTheLineIsStatusOneWithTheWindowsText) {
 
 TEST(CliProgram, WriteTakesTheParametersFromStandardInputForADash) {
   QProcess cli;
-  cli.start(QStringLiteral(PARVEX_CLI_PATH), {"write", "--address", "7", "--dry-run", "-"});
+  cli.start(BuiltProgram(PARVEX_CLI_PATH), {"write", "--address", "7", "--dry-run", "-"});
   ASSERT_TRUE(cli.waitForStarted());
   cli.write(R"({"mode": 2, "sector": 3, "abonementTimeout": 0, "relayTime": 0,
                 "blackList": ["", "", "", "", "", "", "", "", "", ""]})");
@@ -124,7 +125,7 @@ TEST(CliProgram, ADeviceThatVanishesDuringAReadEndsItWithStatusThree) {
   ReaderSim sim({"--reader", "5", "--silent"});
   QProcess cli;
   cli.setReadChannel(QProcess::StandardError);
-  cli.start(QStringLiteral(PARVEX_CLI_PATH), {"read", "--address", "5", "--port", sim.Device(), "--trace"});
+  cli.start(BuiltProgram(PARVEX_CLI_PATH), {"read", "--address", "5", "--port", sim.Device(), "--trace"});
   ASSERT_TRUE(cli.waitForStarted());
   // Gone while the first request goes unanswered; the read must stop, not send into nothing.
   QByteArray err;

@@ -122,10 +122,12 @@ class FaultLine {
     }
   }
 
+  // Noted first: the window sees the hang-up the moment the master closes, and may have ended
+  // its operation before this thread runs again.
   void HangUp() {
+    hungUp_ = true;
     close(master_);
     master_ = -1;
-    hungUp_ = true;
   }
 
   // Answers are never lost: the test's window always drains the device.

@@ -4,6 +4,7 @@
 // pseudo-terminal, and the window opens that device. Message boxes are taken by a sink instead
 // of being shown, so nothing waits for an operator.
 
+#include "BuiltProgram.h"
 #include "QtTestApp.h"
 #include "CPort.h"
 #include "MessageBoxes.h"
@@ -27,7 +28,7 @@
 class ReaderSimProcess {
  public:
   explicit ReaderSimProcess(const QStringList& options) {
-    process_.setProgram(QStringLiteral(READER_SIM_PATH));
+    process_.setProgram(BuiltProgram(READER_SIM_PATH));
     process_.setArguments(options);
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start();

@@ -39,6 +39,13 @@ const QString kReadErrors = QStringLiteral("Во время чтения пар�
 const QString kWriteErrors = QStringLiteral("Во время записи параметров считывателя произошли ошибки: \r\n");
 const QString kKeyErrors = QStringLiteral("Во время изменения ключей произошли ошибки: \r\n");
 
+// The request codes of a write: the mode's settings, then one per black-list row.
+Bytes WriteCodes(const Bytes& settings) {
+  Bytes codes(10, 0x98);
+  codes.insert(codes.begin(), settings.begin(), settings.end());
+  return codes;
+}
+
 // A message as shown, with the state of the window at that moment.
 struct Shown {
   QString caption;
@@ -273,9 +280,7 @@ TEST_F(Parameters, RechargeModeWriteReachesTheReaderAndReadsBack) {
   const std::vector<Bytes> frames = Heard();
   std::vector<std::uint8_t> codes;
   for (const Bytes& frame : frames) codes.push_back(frame[2]);
-  std::vector<std::uint8_t> expected{0x7C, 0x78, 0x80, 0x84, 0x88, 0x8C, 0x90, 0x94};
-  expected.insert(expected.end(), 10, 0x98);
-  EXPECT_EQ(codes, expected);
+  EXPECT_EQ(codes, WriteCodes({0x7C, 0x78, 0x80, 0x84, 0x88, 0x8C, 0x90, 0x94}));
   EXPECT_EQ(Bytes(frames[10].begin() + 3, frames[10].end() - 2), (Bytes{0x0A, 0x0B, 0x0C, 0x0D, 0x02}));
   EXPECT_EQ(Bytes(frames[13].begin() + 3, frames[13].end() - 2), (Bytes{0, 0, 0, 0, 0x05}));
   const sim::ReaderState& state = State();
@@ -308,9 +313,7 @@ TEST_F(Parameters, ReadingModeWritesNeitherDatesNorRechargeNorCardType) {
   panel().dtpCurrentDate->setDate(QDate(1899, 12, 30));  // not checked where not written
   form->acWriteParameters->trigger();
   EXPECT_TRUE(shown.empty());
-  std::vector<std::uint8_t> expected{0x7C, 0x8C, 0x90, 0x94};
-  expected.insert(expected.end(), 10, 0x98);
-  EXPECT_EQ(HeardCodes(), expected);
+  EXPECT_EQ(HeardCodes(), WriteCodes({0x7C, 0x8C, 0x90, 0x94}));
 }
 
 TEST_F(Parameters, SilentReaderGivesALinePerCommandOfTheMode) {

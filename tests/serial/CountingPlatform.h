@@ -13,6 +13,7 @@ class TCountingPlatform : public TComPlatform {
   int Close(int fd) override { return real_->Close(fd); }
   int IsTerminal(int fd) override { return real_->IsTerminal(fd); }
   int SetExclusive(int fd) override { return real_->SetExclusive(fd); }
+  int ClearExclusive(int fd) override { return real_->ClearExclusive(fd); }
   int Lock(int fd) override { return real_->Lock(fd); }
   int GetAttributes(int fd, termios& t) override { return real_->GetAttributes(fd, t); }
   int SetAttributes(int fd, const termios& t) override { return real_->SetAttributes(fd, t); }

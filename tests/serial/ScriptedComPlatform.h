@@ -15,13 +15,14 @@
 #include "ComPlatform.h"
 
 enum class TCall {
-  OpenDevice, Close, IsTerminal, SetExclusive, Lock, GetAttributes, SetAttributes, SetCustomSpeed,
+  OpenDevice, Close, IsTerminal, SetExclusive, ClearExclusive, Lock, GetAttributes, SetAttributes, SetCustomSpeed,
   GetModemLines, SetModemLines, InputQueued, GetCounters, Flush, Read, Write, Poll, CreateEvent,
   SignalEvent
 };
 
-// A device made of memory: it records every call, keeps the attributes it was given, and fails
-// the calls a test scripts (one kind, or the n-th call, or every call from the n-th on).
+// A device made of memory: it records every call, keeps the attributes, modem lines and exclusive
+// flag it was given, and fails the calls a test scripts (one kind, or the n-th call, or every call
+// from the n-th on). Like a terminal's, the exclusive flag outlives the descriptor that set it.
 // The stop event is a real eventfd, so that an event thread can wait on it.
 class TScriptedComPlatform : public TComPlatform {
  public:
@@ -38,6 +39,14 @@ class TScriptedComPlatform : public TComPlatform {
     std::lock_guard lock(mutex_);
     return static_cast<int>(calls_.size());
   }
+  std::vector<TCall> Calls() const {
+    std::lock_guard lock(mutex_);
+    return calls_;
+  }
+  int Failed(TCall call) const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(std::count(failed_.begin(), failed_.end(), call));
+  }
   int OpenHandles() const {
     std::lock_guard lock(mutex_);
     return static_cast<int>(devices_.size() + events_.size());
@@ -53,6 +62,8 @@ class TScriptedComPlatform : public TComPlatform {
   termios attributes{};
   int customSpeed = 0;
   int modemLines = 0;
+  std::vector<int> modemLineLevels;  // the lines after each write of them
+  bool exclusive = false;
   bool hasCounters = false;  // a pty has none
   TComCounters counters;
   std::size_t writeRoom = static_cast<std::size_t>(-1);  // bytes the device accepts in all
@@ -69,7 +80,8 @@ class TScriptedComPlatform : public TComPlatform {
     return failed;
   }
   int IsTerminal(int) override { return Step(TCall::IsTerminal, [] { return 0; }); }
-  int SetExclusive(int) override { return Step(TCall::SetExclusive, [] { return 0; }); }
+  int SetExclusive(int) override { return Step(TCall::SetExclusive, [&] { exclusive = true; return 0; }); }
+  int ClearExclusive(int) override { return Step(TCall::ClearExclusive, [&] { exclusive = false; return 0; }); }
   int Lock(int) override { return Step(TCall::Lock, [] { return 0; }); }
   int GetAttributes(int, termios& t) override {
     return Step(TCall::GetAttributes, [&] { t = attributes; return 0; });
@@ -86,6 +98,7 @@ class TScriptedComPlatform : public TComPlatform {
   int SetModemLines(int, int lines, bool on) override {
     return Step(TCall::SetModemLines, [&] {
       modemLines = on ? modemLines | lines : modemLines & ~lines;
+      modemLineLevels.push_back(modemLines);
       return 0;
     });
   }
@@ -167,10 +180,12 @@ class TScriptedComPlatform : public TComPlatform {
     std::lock_guard lock(mutex_);
     const int index = static_cast<int>(calls_.size());
     calls_.push_back(call);
+    int error = 0;
     for (const auto& f : kindFailures_)
-      if (f.call == call) return -f.error;
-    if (nth_ >= 0 && (index == nth_ || (from_ && index > nth_))) return -error_;
-    return 0;
+      if (f.call == call && !error) error = f.error;
+    if (!error && nth_ >= 0 && (index == nth_ || (from_ && index > nth_))) error = error_;
+    if (error) failed_.push_back(call);
+    return -error;
   }
   template <typename F>
   int Step(TCall call, F body) {
@@ -180,7 +195,7 @@ class TScriptedComPlatform : public TComPlatform {
   }
 
   mutable std::mutex mutex_;
-  std::vector<TCall> calls_;
+  std::vector<TCall> calls_, failed_;
   std::vector<TKindFailure> kindFailures_;
   int nth_ = -1;
   bool from_ = false;

@@ -39,6 +39,9 @@ class EventDelivery : public ::testing::Test {
       if (inHandler) inHandler();
     });
   }
+  // Closing serves a hand-over still pending, and the members the handler uses go before the
+  // port does: the handler goes first, as the window's own does.
+  void TearDown() override { port.ClearEventHandlers(); }
   TPtyPair pty;
   std::shared_ptr<TCountingPlatform> platform = std::make_shared<TCountingPlatform>();
   TComPort port{platform};

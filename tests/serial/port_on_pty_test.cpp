@@ -88,6 +88,8 @@ TEST_F(PortOnPty, ReceivedBytesArriveAsRxCharInTheUiThread) {
   for (int count : counts) EXPECT_GT(count, 0);
 }
 
+// The far end keeps the terminal open, as a simulator or a getty does: run unprivileged
+// (scripts/test-unprivileged), an exclusive flag left set refuses the second open.
 TEST_F(PortOnPty, ClosedPortOpensAgain) {
   port.Open();
   port.Close();

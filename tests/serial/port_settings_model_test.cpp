@@ -1,7 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -373,6 +375,74 @@ TEST_F(PortOnDouble, PortWrittenWhileOpenReopensAndKeepsANameThatFails) {
   EXPECT_EQ(device->Count(TCall::OpenDevice), 3);
 }
 
+// The exclusive flag outlives our descriptor while anyone else keeps the terminal open, and only
+// root opens past it: every way out of an open port clears it. A line another program locks keeps
+// its flag untouched.
+TEST(ExclusiveUse, EndsWithThePortOnEveryPath) {
+  TestApp();
+  struct {
+    const char* path;
+    std::optional<TCall> failing;
+    int error;
+    bool touched;
+  } rows[] = {{"close", std::nullopt, 0, true},
+              {"line locked by another program", TCall::Lock, EWOULDBLOCK, false},
+              {"settings refused", TCall::SetAttributes, EINVAL, true},
+              {"event thread cannot start", TCall::CreateEvent, EMFILE, true},
+              {"line signals cannot be read", TCall::GetModemLines, EIO, true}};
+  for (const auto& row : rows) {
+    auto device = std::make_shared<TScriptedComPlatform>();
+    TComPort port(device);
+    port.SetEvents({evRxChar});
+    if (row.failing) {
+      device->FailCall(*row.failing, row.error);
+      EXPECT_THROW(port.Open(), EComPortExt) << row.path;
+    } else {
+      port.Open();
+      EXPECT_TRUE(device->exclusive);
+      port.Close();
+    }
+    EXPECT_FALSE(device->exclusive) << row.path;
+    EXPECT_EQ(device->Count(TCall::SetExclusive), row.touched ? 1 : 0) << row.path;
+    EXPECT_EQ(device->Count(TCall::ClearExclusive), row.touched ? 1 : 0) << row.path;
+    EXPECT_EQ(device->OpenHandles(), 0) << row.path;
+  }
+}
+
+// open(2) raises DTR and RTS. Those the settings hold low drop before any other setting, those
+// held high never drop, and RTS under the driver's handshake is left to the driver.
+TEST(ModemLinesAtOpen, LinesHeldLowDropFirstAndNoOtherLineMoves) {
+  TestApp();
+  struct {
+    TDTRFlowControl dtr;
+    TFlowControl flow;
+    TRTSFlowControl rts;
+    int high;
+  } rows[] = {{dtrDisable, fcNone, rtsDisable, 0},
+              {dtrEnable, fcNone, rtsDisable, TIOCM_DTR},
+              {dtrDisable, fcNone, rtsEnable, TIOCM_RTS},
+              {dtrDisable, fcHardware, rtsHandshake, TIOCM_RTS}};
+  for (const auto& row : rows) {
+    auto device = std::make_shared<TScriptedComPlatform>();
+    device->modemLines = TIOCM_DTR | TIOCM_RTS;
+    TComPort port(device);
+    port.SetEvents({});
+    port.FlowControl()->SetFlowControl(row.flow);
+    port.FlowControl()->SetControlRTS(row.rts);
+    port.FlowControl()->SetControlDTR(row.dtr);
+    port.Open();
+    const std::vector<TCall> calls = device->Calls();
+    const auto position = [&calls](auto match) { return std::find_if(calls.begin(), calls.end(), match) - calls.begin(); };
+    EXPECT_LT(position([](TCall c) { return c == TCall::SetModemLines; }),
+              position([](TCall c) { return c == TCall::GetAttributes || c == TCall::SetAttributes; }))
+        << row.dtr << row.rts;
+    ASSERT_FALSE(device->modemLineLevels.empty());
+    EXPECT_EQ(device->modemLineLevels.front(), row.high) << row.dtr << row.rts;
+    for (int level : device->modemLineLevels) EXPECT_EQ(level & row.high, row.high) << row.dtr << row.rts;
+    EXPECT_EQ(device->modemLines, row.high);
+  }
+}
+
 TEST_F(PortOnDouble, ReadReturnsWhatWasReallyRead) {
   OpenPort();
   std::uint8_t buffer[8] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
@@ -500,6 +570,8 @@ TEST(PortCallFailures, EveryFailingCallLeavesNothingOpen) {
         EXPECT_FALSE(port.Connected()) << n;
       }
       EXPECT_EQ(device->OpenHandles(), 0) << "call " << n << (from ? " onwards" : "");
+      EXPECT_TRUE(!device->exclusive || device->Failed(TCall::ClearExclusive)) << "call " << n
+                                                                                << (from ? " onwards" : "");
     }
   }
 }
