@@ -3,18 +3,19 @@
 #include "Abort.h"
 #include "CPort.h"
 #include "MessageBoxes.h"
+#include "PermissionHint.h"
 
 #include <QApplication>
 
-#include <cerrno>
-
 namespace {
 
-QString PermissionHint(int systemCode) {
-  if (systemCode != EACCES && systemCode != EPERM) return {};
-  return QStringLiteral(
-      "\n\nThe user may need to be a member of the \"dialout\" group to use serial ports "
-      "(sudo usermod -aG dialout $USER, then log in again).");
+// The system's text, and below it, as a sentence of its own, what to do about a refused device.
+QString PortFailureDetail(const EComPortExt& error) {
+  QString detail = SystemErrorText(error.SystemCode());
+  QString hint = PermissionHint(error.SystemCode(), TCustomComPort::DevicePath(error.PortName()));
+  if (hint.isEmpty()) return detail;
+  hint[0] = hint[0].toUpper();
+  return detail + QStringLiteral("\n\n") + hint + QLatin1Char('.');
 }
 
 }  // namespace
@@ -22,8 +23,7 @@ QString PermissionHint(int systemCode) {
 std::optional<TErrorReport> DescribeError(const std::exception& error) {
   if (dynamic_cast<const EAbort*>(&error)) return std::nullopt;
   TErrorReport report{QString::fromUtf8(error.what()), {}};
-  if (const auto* port = dynamic_cast<const EComPortExt*>(&error))
-    report.detail = SystemErrorText(port->SystemCode()) + PermissionHint(port->SystemCode());
+  if (const auto* port = dynamic_cast<const EComPortExt*>(&error)) report.detail = PortFailureDetail(*port);
   return report;
 }
 

@@ -7,10 +7,11 @@
 #include "ExceptionGuard.h"
 #include "MessageBoxes.h"
 #include "ParameterPanel.h"
-#include "PortLinkHost.h"
+#include "PortSession.h"
 #include "ReaderMessages.h"
 #include "ReaderLink.h"
 #include "TerminalView.h"
+#include "Utf8Text.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -21,8 +22,6 @@
 #include <cerrno>
 
 namespace {
-
-QString Utf8Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // The texts every front end shows for the search.
 const QString kSearchCaption = Utf8Text(texts::kSearchReaders.caption);
@@ -46,12 +45,11 @@ class TBatchUpdate {
 
 }  // namespace
 
+// The session's link to the window: the log on memTerminal, and the port's and Timer1's events
+// through the window's handlers.
 void TParvexForm::CreateLink() {
-  FLinkHost = std::make_unique<TPortLinkHost>(*ComPort);
-  FLink = std::make_unique<ReaderLink>(*FLinkHost, *FErrorList);
   FTerminal = new TTerminalView(*Panel1->memTerminal);
-  FLinkHost->SetLogSink([this](std::string_view raw) { FTerminal->Show(raw); });
-  FLinkHost->SetIdleTimer(Timer1);  // Timer1 runs only while received bytes may need the flush
+  LinkHost().SetLogSink([this](std::string_view raw) { FTerminal->Show(raw); });
   // An exception from here ends the port's event thread, as the port intends.
   ComPort->SetOnRxChar([this](QObject* sender, int count) { ComPortRxChar(sender, count); });
   connect(Timer1, &QTimer::timeout, this, [this] { Guard([this] { Timer1Timer(); }); });
@@ -59,15 +57,11 @@ void TParvexForm::CreateLink() {
 }
 
 void TParvexForm::ComPortRxChar(QObject*, int count) {
-  FLinkHost->ReceiveFromPort(*FLink, count);
+  FSession->ReceiveFromPort(count);
 }
 
 void TParvexForm::Timer1Timer() {
-  FLinkHost->IdleTick(*FLink);
-}
-
-void TParvexForm::TakeStaleInput() {
-  FLinkHost->TakeStaleInput(*FLink);
+  FSession->IdleTick();
 }
 
 bool TParvexForm::SearchReaders() {
@@ -77,10 +71,10 @@ bool TParvexForm::SearchReaders() {
     TBusyLock lock(*this);
     // Under the lock from the open on: the quiet time runs the event loop, and a shortcut or a
     // click then must neither close the port before the broadcast nor start a read.
-    TakeStaleInput();
+    FSession->TakeStaleInput();
     TBatchUpdate batch(*list);
     list->clear();
-    answers = FLink->CollectReaderAnswers();
+    answers = Link().CollectReaderAnswers();
     for (const ReaderAnswer& answer : answers)
       list->addItem(QString::fromStdString(ReaderEntryText(answer)), int{answer.address});
   }
@@ -100,7 +94,7 @@ bool TParvexForm::SearchReaders() {
 void TParvexForm::ComPortDeviceGone() {
   // A wait running now ends with the port's read error, and its operation's guard closes the
   // port and shows it; otherwise the same is done here. Either way the operator sees it once.
-  if (FLinkHost->Waiting()) return;
+  if (LinkHost().Waiting()) return;
   CloseVanishedPort();
   ReportError(this, EComPortExt(comerr::kRead, ENODEV, ComPort->Port()));
 }

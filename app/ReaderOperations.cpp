@@ -9,6 +9,7 @@
 #include "ReaderLink.h"
 #include "ReaderMessages.h"
 #include "ReaderSequences.h"
+#include "Utf8Text.h"
 #include "WriteKeysForm.h"
 
 #include <QComboBox>
@@ -22,12 +23,8 @@
 
 namespace {
 
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 void ShowMessage(QWidget* parent, const TOperationTexts& operation, std::string_view text) {
-  ShowErrorMessage(parent, {Text(operation.caption), Text(text), {}});
+  ShowErrorMessage(parent, {Utf8Text(operation.caption), Utf8Text(text), {}});
 }
 
 // The error list under the operation's heading, when a command failed. True when shown.
@@ -115,7 +112,7 @@ void TParvexForm::acReadParametersExecute() {
   {
     TBusyLock lock(*this);
     const TReadOutcome outcome =
-        ReadParameters(*FLink, Errors(), SelectedReader(*Panel1),
+        ReadParameters(Link(), Errors(), SelectedReader(*Panel1),
                        [this](const TReaderParameters& values, TParameter parameter, int row) {
                          ShowReadValue(*Panel1, values, parameter, row);
                        });
@@ -134,7 +131,7 @@ void TParvexForm::acWriteParametersExecute() {
     // edited is normalised or clamped before its value is read below.
     TBusyLock lock(*this);
     const TWriteOutcome outcome =
-        WriteParameters(*FLink, Errors(), SelectedReader(*Panel1), PanelValues(*Panel1));
+        WriteParameters(Link(), Errors(), SelectedReader(*Panel1), PanelValues(*Panel1));
     if (!outcome.refusal.empty()) {
       ShowMessage(this, texts::kWriteParameters, outcome.refusal);
       return;
@@ -163,7 +160,7 @@ void TParvexForm::ChangeKeys(const QString& KeyA, const QString& KeyB, const QSt
     // The hourglass and the busy flag: the dialog's buttons start nothing while this waits.
     TBusyLock lock(*this, TBusyLock::Scope::CursorOnly);
     const TKeyChangeOutcome outcome = ChangeReaderKeys(
-        *FLink, Errors(), SelectedReader(*Panel1), Panel1->Mode(),
+        Link(), Errors(), SelectedReader(*Panel1), Panel1->Mode(),
         {KeyA.toStdString(), KeyB.toStdString(), OldKey.toStdString(), OldKeyType.toStdString()});
     if (!outcome.refusal.empty()) {
       ShowMessage(this, texts::kChangeKeys, outcome.refusal);

@@ -2,17 +2,14 @@
 
 #include "ABOUT.h"
 #include "CPort.h"
-#include "ErrorList.h"
+#include "CPortSetup.h"
 #include "ExceptionGuard.h"
 #include "ParameterPanel.h"
-#include "PortLinkHost.h"
-#include "ReaderLink.h"
+#include "PortSession.h"
 #include "TerminalView.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -34,7 +31,6 @@ constexpr QSize kClientSize{690, 387};
 constexpr int kMenuBarHeight = 26;
 constexpr int kToolBarHeight = 30;
 constexpr int kStatusBarHeight = 19;
-constexpr int kTimerInterval = 10;
 // Panel1 stands at 8, 64 in the window, 665 x 298; what is left around it stays fixed.
 constexpr QMargins kPanelMargins{8, 8, 17, 6};
 constexpr QSize kPanelSize{665, 298};
@@ -125,9 +121,8 @@ TParvexForm::TParvexForm(QWidget* parent) : QMainWindow(parent) {
   layout->addWidget(Panel1);
   setCentralWidget(client);
 
-  Timer1 = new QTimer(this);
+  Timer1 = new QTimer(this);  // its interval is the idle flush's, set by the port session
   Timer1->setObjectName(QStringLiteral("Timer1"));
-  Timer1->setInterval(kTimerInterval);
 
   ConnectActions();
   Guard([this] { FormCreate(); });
@@ -143,9 +138,6 @@ TParvexForm::TParvexForm(QWidget* parent) : QMainWindow(parent) {
 
 TParvexForm::~TParvexForm() {
   qApp->removeEventFilter(this);
-  // The port goes first: closing it may still hand received bytes to this window.
-  delete ComPort;
-  ComPort = nullptr;
   FormDestroy();
 }
 
@@ -278,7 +270,6 @@ void TParvexForm::CloseVanishedPort() {
 void TParvexForm::FormCreate() {
   Panel1->FillModeList();
   Panel1->FillCardTypeList();
-  FErrorList = std::make_unique<ErrorList>();
   EnableParameterPanel(false);
   EnablePortActions(true);
   EnableReaderActions(false);
@@ -287,20 +278,9 @@ void TParvexForm::FormCreate() {
   RestorePortSettings();
 }
 
-namespace {
-
-// The settings file follows the working directory, not the program's folder.
-QString SettingsPath() {
-  return QDir::currentPath() + QLatin1Char('/') + QStringLiteral("Parvex.ini");
-}
-
-}  // namespace
-
 void TParvexForm::RestorePortSettings() {
-  const QString path = SettingsPath();
-  if (!QFileInfo::exists(path)) return;
   try {
-    ComPort->RestoreSettings(path);
+    TPortSession::RestoreSettings(*ComPort);
   } catch (const EComPort&) {
     // An exception out of the window's construction would end the program: keep it for later.
     FStartupError = std::current_exception();
@@ -314,29 +294,26 @@ void TParvexForm::showEvent(QShowEvent* event) {
   QTimer::singleShot(0, this, [this, error] { ReportException(this, error); });
 }
 
+// The port and its session: the program's line, the link over it with its error list, the idle
+// flush on Timer1. The setup dialog is the window's to give the port.
 void TParvexForm::CreateComPort() {
   ComPort = new TComPort(this);
-  ComPort->setObjectName(QStringLiteral("ComPort"));
-  ComPort->SetBaudRate(br9600);
-  ComPort->SetPort(QStringLiteral("COM1"));
-  ComPort->Parity()->SetBits(prNone);
-  ComPort->SetStopBits(sbOneStopBit);
-  ComPort->SetDataBits(dbEight);
-  ComPort->SetEvents(TComEvents{evRxChar});
-  TComFlowControl* flow = ComPort->FlowControl();
-  flow->SetOutCTSFlow(false);
-  flow->SetOutDSRFlow(false);
-  flow->SetControlDTR(dtrDisable);
-  flow->SetControlRTS(rtsDisable);
-  flow->SetXonXoffOut(false);
-  flow->SetXonXoffIn(false);
+  FSession = std::make_unique<TPortSession>(*ComPort, *Timer1);
+  ComPort->SetSetupDialog(ExecuteSetupDialog);
   // A vanished device closes the port by itself; the groups follow at the next idle update.
   connect(ComPort, &TCustomComPort::deviceGone, this, &TParvexForm::ScheduleIdleUpdate);
 }
 
 void TParvexForm::FormDestroy() {
-  FErrorList.reset();
+  // The session lets go of the port first: closing the port then delivers nothing into the link.
+  FSession.reset();
+  delete ComPort;
+  ComPort = nullptr;
 }
+
+ErrorList& TParvexForm::Errors() { return FSession->Errors(); }
+ReaderLink& TParvexForm::Link() { return FSession->Link(); }
+TPortLinkHost& TParvexForm::LinkHost() { return FSession->Host(); }
 
 void TParvexForm::EnablePortActions(bool value) {
   acPortOpen->setEnabled(value);
@@ -376,7 +353,7 @@ void TParvexForm::acPortCloseExecute() {
 void TParvexForm::acPortSettingsExecute() {
   ComPort->RunSetupDialog();
   // Saved whether the dialog was confirmed or not.
-  ComPort->SaveSettings(SettingsPath());
+  TPortSession::SaveSettings(*ComPort);
 }
 
 void TParvexForm::acClearLogExecute() {

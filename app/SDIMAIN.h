@@ -11,6 +11,7 @@ class QCloseEvent;
 class QShowEvent;
 class ReaderLink;
 class TPortLinkHost;
+class TPortSession;
 class TTerminalView;
 class QAction;
 class QMenuBar;
@@ -21,8 +22,9 @@ class TAboutBox;
 class TComPort;
 class TParameterPanel;
 
-// The program's one main window. It owns the serial port, the error list and the parameter panel,
-// carries the nine actions and decides what can be used in each state of the port.
+// The program's one main window. It owns the serial port, its timer and the parameter panel, and
+// the port session over them (link, error list, idle flush, settings file); it carries the nine
+// actions and decides what can be used in each state of the port.
 class TParvexForm : public QMainWindow {
   Q_OBJECT
 
@@ -69,9 +71,9 @@ class TParvexForm : public QMainWindow {
     Scope scope_;
   };
 
-  ErrorList& Errors() { return *FErrorList; }
-  ReaderLink& Link() { return *FLink; }
-  TPortLinkHost& LinkHost() { return *FLinkHost; }
+  ErrorList& Errors();
+  ReaderLink& Link();
+  TPortLinkHost& LinkHost();
   TTerminalView& Terminal() { return *FTerminal; }
 
   // The reader link's glue (LinkGlue.cpp).
@@ -139,17 +141,14 @@ class TParvexForm : public QMainWindow {
   void IdleUpdate();
   bool ClaimsShortcut(const QKeySequence& key) const;
   void CreateLink();
-  void TakeStaleInput();
   void ComPortDeviceGone();
   void CloseVanishedPort();
   void CloseIfPending();
 
-  std::unique_ptr<ErrorList> FErrorList;
+  std::unique_ptr<TPortSession> FSession;
   int FBusyDepth = 0;
   int FOperationDepth = 0;     // operations started through StartOperation and still running
   bool FClosePending = false;  // a close asked for while an operation ran
-  std::unique_ptr<TPortLinkHost> FLinkHost;
-  std::unique_ptr<ReaderLink> FLink;
   TTerminalView* FTerminal = nullptr;  // owned by memTerminal
   bool FIdlePending = false;
   // A settings file that could not be read at start is told once the window is on screen.

@@ -8,10 +8,8 @@
 
 #include "CPort.h"
 #include "CliOptions.h"
-#include "ErrorList.h"
 #include "ExchangeTrace.h"
-#include "PortLinkHost.h"
-#include "ReaderLink.h"
+#include "PortSession.h"
 
 // The port cannot be opened (or its settings file read): exit status 3, or 2 for a bad file.
 struct TPortError : std::runtime_error {
@@ -19,16 +17,16 @@ struct TPortError : std::runtime_error {
   int exitStatus;
 };
 
-// The port settings a command uses: those of Parvex.ini in the current folder when it exists
-// (read by the port's own settings store), else the defaults; then --port and --baud.
+// The port settings a command uses: the program's line, with those of the settings file when it
+// exists (read by the port's own settings store), then --port and --baud.
 void ConfigurePort(TComPort& port, const TCliOptions& options);
 
 // The message for a port that failed: the port's own text, the system's reason, and what to do
 // about a busy device or a permission problem. devicePath may be empty.
 std::string PortFailureText(const EComPort& error, const QString& devicePath);
 
-// One open line for one command: the port, the link over it, the idle flush, and the trace on
-// err when asked for. Needs a Q(Core)Application. Closing happens on destruction.
+// One open line for one command: the port session with its events routed straight to it, and
+// the trace on err when asked for. Needs a Q(Core)Application. Closing happens on destruction.
 class TCliSession {
  public:
   TCliSession(const TCliOptions& options, std::ostream& err);  // throws TPortError
@@ -36,14 +34,12 @@ class TCliSession {
   TCliSession(const TCliSession&) = delete;
   TCliSession& operator=(const TCliSession&) = delete;
 
-  ReaderLink& Link() { return link_; }
-  ErrorList& Errors() { return errors_; }
+  ReaderLink& Link() { return session_.Link(); }
+  ErrorList& Errors() { return session_.Errors(); }
 
  private:
   TComPort port_;
-  TPortLinkHost host_;
-  ErrorList errors_;
-  ReaderLink link_;
   QTimer idleTimer_;
+  TPortSession session_;
   std::unique_ptr<TExchangeTrace> trace_;
 };

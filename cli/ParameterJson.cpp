@@ -15,11 +15,12 @@
 #include "CodeTables.h"
 #include "ParameterCodec.h"
 #include "ReaderMessages.h"
+#include "Utf8Text.h"
 #include "ValueLists.h"
 
 namespace {
 
-QString Key(std::string_view field) { return QString::fromUtf8(field.data(), static_cast<qsizetype>(field.size())); }
+QString Key(std::string_view field) { return Utf8Text(field); }
 
 std::string IsoDate(const TCalendarDate& date) {
   char text[32];

@@ -1,11 +1,6 @@
 #include "PortSurvey.h"
 
-#include <grp.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
 #include <QStringList>
@@ -14,8 +9,9 @@
 #include <vector>
 
 #include "CPort.h"
-#include "CPortCtl.h"
 #include "ComPlatform.h"
+#include "PermissionHint.h"
+#include "SerialPortList.h"
 
 namespace {
 
@@ -34,30 +30,7 @@ TPortAccess AccessOf(int systemCode) {
   }
 }
 
-bool InGroup(gid_t group) {
-  if (getegid() == group) return true;
-  const int count = getgroups(0, nullptr);
-  if (count <= 0) return false;
-  std::vector<gid_t> groups(static_cast<std::size_t>(count));
-  const int got = getgroups(count, groups.data());
-  for (int i = 0; i < got; ++i)
-    if (groups[static_cast<std::size_t>(i)] == group) return true;
-  return false;
-}
-
 }  // namespace
-
-QString GroupHint(const QString& path) {
-  struct stat st {};
-  constexpr mode_t kGroupReadWrite = S_IRGRP | S_IWGRP;
-  if (stat(QFile::encodeName(path).constData(), &st) != 0) return {};
-  if ((st.st_mode & kGroupReadWrite) != kGroupReadWrite || InGroup(st.st_gid)) return {};
-  const group* entry = getgrgid(st.st_gid);
-  if (!entry) return {};
-  const QString name = QString::fromLocal8Bit(entry->gr_name);
-  // A user just added to the group has it only in sessions started afterwards.
-  return QStringLiteral("the device belongs to the group %1: sudo usermod -aG %1 $USER, then log in again").arg(name);
-}
 
 TPortProbe ProbePort(TComPlatform& platform, const QString& path) {
   const int fd = platform.OpenDevice(path.toStdString());
@@ -116,12 +89,8 @@ QString AccessText(const TPortProbe& probe, const QString& path) {
   switch (probe.access) {
     case TPortAccess::Free:
       return {};
-    case TPortAccess::PermissionDenied: {
-      QString text = QStringLiteral("permission denied");
-      const QString hint = GroupHint(path);
-      if (!hint.isEmpty()) text += QStringLiteral("; ") + hint;
-      return text;
-    }
+    case TPortAccess::PermissionDenied:
+      return QStringLiteral("permission denied; ") + PermissionHint(probe.systemCode, path);
     case TPortAccess::Busy:
       return QStringLiteral("held by another program");
     case TPortAccess::Unusable:

@@ -42,7 +42,3 @@ QString PortLine(const TPortDescription& port);
 
 // The refusal in words, with the group hint for a permission problem; empty when free.
 QString AccessText(const TPortProbe& probe, const QString& path);
-
-// For a device this user may not open: which group owns it and how to join it; empty when the
-// group gives no access either.
-QString GroupHint(const QString& path);

@@ -1,6 +1,7 @@
 #include "ParameterPanel.h"
 
 #include "BlackListEditor.h"
+#include "Utf8Text.h"
 #include "ValueLists.h"
 
 #include <QComboBox>
@@ -111,7 +112,7 @@ void FillList(QComboBox* combo, std::span<const TValueName> items) {
   const QSignalBlocker blocker(combo);
   combo->clear();
   for (const TValueName& item : items)
-    combo->addItem(QString::fromUtf8(item.name.data(), static_cast<qsizetype>(item.name.size())), item.value);
+    combo->addItem(Utf8Text(item.name), item.value);
   combo->setCurrentIndex(-1);
 }
 

@@ -1,5 +1,7 @@
 #include "TerminalView.h"
 
+#include "Utf8Text.h"
+
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -27,7 +29,7 @@ TTerminalView::TTerminalView(QPlainTextEdit& view) : QObject(&view), view_(view)
 
 void TTerminalView::Show(std::string_view raw) {
   const LogEdit edit = log_.Show(raw);
-  const QString text = QString::fromUtf8(edit.text.data(), static_cast<qsizetype>(edit.text.size()));
+  const QString text = Utf8Text(edit.text);
   // On the last line one raw byte is one character, and every character of the rendering is a
   // single UTF-16 unit, so keep counts positions in the line.
   const qsizetype keep = static_cast<qsizetype>(edit.keep);

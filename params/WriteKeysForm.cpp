@@ -9,6 +9,7 @@
 #include "QtHexText.h"
 #include "ReaderMessages.h"
 #include "ReaderSequences.h"
+#include "Utf8Text.h"
 
 namespace {
 
@@ -58,8 +59,7 @@ QLineEdit* KeyField(QWidget* panel, const char* name, int left, int width) {
 TfrmWriteKeys::TfrmWriteKeys(TChangeKeys changeKeys, TRunOperation runOperation, QWidget* parent)
     : QDialog(parent), changeKeys_(std::move(changeKeys)), runOperation_(std::move(runOperation)) {
   setObjectName(QStringLiteral("frmWriteKeys"));
-  setWindowTitle(QString::fromUtf8(texts::kChangeKeys.caption.data(),
-                                   static_cast<qsizetype>(texts::kChangeKeys.caption.size())));
+  setWindowTitle(Utf8Text(texts::kChangeKeys.caption));
   // Laid out for the same 8 point face as the parameter panel.
   QFont face = font();
   face.setPointSize(8);

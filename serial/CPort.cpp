@@ -73,7 +73,8 @@ EComPortExt::EComPortExt(int code, int systemCode, const QString& portName)
     : EComPort(code, TMessage{(QStringLiteral("COM Port Error: ") + ComErrorText(code) + QStringLiteral(" on ") +
                                portName)
                                   .toStdString()}),
-      systemCode_(systemCode) {}
+      systemCode_(systemCode),
+      portName_(portName) {}
 
 void SetComExceptionDisplay(TComExceptionDisplay display) { ExceptionDisplay() = std::move(display); }
 
@@ -498,6 +499,12 @@ void TCustomComPort::ApplyLineSettings() {
     rc = platform_->SetModemLines(handle_, lines, on);
     if (rc < 0 && !NotSupported(-rc)) FailExt(comerr::kLineSettings, -rc);
   }
+}
+
+void TCustomComPort::RunSetupDialog() {
+  if (!setupDialog_)
+    throw std::logic_error("RunSetupDialog: no setup dialog is installed on this port (SetSetupDialog)");
+  setupDialog_(*this);
 }
 
 // ---- data ----------------------------------------------------------------------------------

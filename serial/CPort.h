@@ -58,9 +58,11 @@ class EComPortExt : public EComPort {
  public:
   EComPortExt(int code, int systemCode, const QString& portName);  // "COM Port Error: <text> on <port>"
   int SystemCode() const { return systemCode_; }
+  const QString& PortName() const { return portName_; }
 
  private:
   int systemCode_;
+  QString portName_;
 };
 
 // Where an exception raised by a handler delivered by smWindowSync goes: the application's
@@ -290,7 +292,11 @@ class TCustomComPort : public QObject {
   // port; failures are code 16 (save) and code 17 (restore).
   void SaveSettings(const QString& path);
   void RestoreSettings(const QString& path);
-  // The modal setup dialog (CPortSetup.cpp); the choices reach the port only after OK.
+  // The modal setup dialog; the choices reach the port only after OK. The dialog is a widget
+  // and lives in its own library, which only a program with a window links: that program
+  // installs it here. Without one, RunSetupDialog throws std::logic_error.
+  using TSetupDialog = std::function<void(TCustomComPort& port)>;
+  void SetSetupDialog(TSetupDialog dialog) { setupDialog_ = std::move(dialog); }
   void RunSetupDialog();
   virtual void SaveToRegistry(const QString& key);
   virtual void SaveToIniFile(TIniFile& file);
@@ -398,6 +404,8 @@ class TCustomComPort : public QObject {
   TComFlowControl flowControl_{this};
   TSyncMethod syncMethod_ = smThreadSync;
   TStoredGroups storedGroups_{sgBasic};
+
+  TSetupDialog setupDialog_;
 
   TRxCharEvent onRxChar_;
   TNotifyEvent onTxEmpty_, onBreak_, onRing_;

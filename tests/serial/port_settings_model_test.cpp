@@ -1,6 +1,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -9,8 +16,10 @@
 
 #include "CPort.h"
 #include "ComThread.h"
+#include "PermissionHint.h"
 #include "PtyPair.h"
 #include "ScriptedComPlatform.h"
+#include "SerialPortList.h"
 
 namespace {
 
@@ -77,6 +86,59 @@ INSTANTIATE_TEST_SUITE_P(Table, PortNames,
                                            TPathRow{"ttyUSB0", "/dev/ttyUSB0"}, TPathRow{"COM0", "/dev/COM0"},
                                            TPathRow{"COMX", "/dev/COMX"}, TPathRow{"COM+1", "/dev/COM+1"},
                                            TPathRow{"com1", "/dev/com1"}));
+
+// ---- the machine's serial devices and the setup dialog --------------------------------------
+
+TEST(SerialPortList, SortedWithoutRegardToCaseAndWithoutPseudoTerminals) {
+  QStringList names{"stale"};
+  ListSerialPorts(names);
+  EXPECT_FALSE(names.contains("stale"));
+  for (qsizetype i = 1; i < names.size(); ++i)
+    EXPECT_LE(names[i - 1].compare(names[i], Qt::CaseInsensitive), 0);
+  for (const QString& name : names) EXPECT_FALSE(name.startsWith("pts")) << name.toStdString();
+}
+
+// Only a refusal of access has a hint: the device's own group when joining it would let this
+// user in, else the group that serial devices usually belong to.
+TEST(PermissionHint, NamesTheGroupThatWouldLetTheUserIn) {
+  for (int code : {EBUSY, ENOENT, EIO}) EXPECT_TRUE(PermissionHint(code, "/no/such/device").isEmpty()) << code;
+  for (int code : {EACCES, EPERM})
+    EXPECT_TRUE(PermissionHint(code, "/no/such/device").contains("member of the group dialout")) << code;
+
+  if (getuid() != 0) GTEST_SKIP() << "only root can give a file a group it is not in";
+  QTemporaryDir dir;
+  const QString device = dir.filePath("ttyFAKE0");
+  QFile file(device);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  const group* other = getgrnam("nogroup");
+  ASSERT_NE(other, nullptr);
+  ASSERT_EQ(chown(QFile::encodeName(device).constData(), static_cast<uid_t>(-1), other->gr_gid), 0);
+  ASSERT_EQ(chmod(QFile::encodeName(device).constData(), 0660), 0);
+  EXPECT_EQ(PermissionHint(EACCES, device).toStdString(),
+            "the device belongs to the group nogroup: sudo usermod -aG nogroup $USER, then log in again");
+  // A group without read and write on the device would not help.
+  ASSERT_EQ(chmod(QFile::encodeName(device).constData(), 0640), 0);
+  EXPECT_TRUE(PermissionHint(EACCES, device).contains("member of the group dialout"));
+}
+
+// The dialog is a widget the serial component does not link; without one installed, running it
+// is a clear error rather than a crash.
+TEST(SetupDialogHook, RunsTheInstalledDialogOnThePortAndFailsClearlyWithoutOne) {
+  TComPort port;
+  try {
+    port.RunSetupDialog();
+    FAIL() << "no exception";
+  } catch (const std::logic_error& e) {
+    EXPECT_NE(std::string(e.what()).find("no setup dialog"), std::string::npos) << e.what();
+  }
+  int runs = 0;
+  port.SetSetupDialog([&](TCustomComPort& shown) {
+    EXPECT_EQ(&shown, &port);
+    ++runs;
+  });
+  port.RunSetupDialog();
+  EXPECT_EQ(runs, 1);
+}
 
 // ---- properties on a port over the scripted device ----------------------------------------
 

@@ -13,11 +13,6 @@ class TCustomComPort;
 
 enum TComProperty : std::uint8_t { cpNone, cpPort, cpBaudRate, cpDataBits, cpStopBits, cpParity, cpFlowControl };
 
-// Replaces the content of strings with the short names of the machine's serial devices (ttyS0,
-// ttyUSB0), sorted without regard to case. Pseudo-terminals are not listed. Throws EComPortExt
-// code 23 for "EnumComPorts" when the system's list of terminals cannot be read.
-void ListSerialPorts(QStringList& strings);
-
 // What fills the port list of the combo boxes: ListSerialPorts unless replaced (tests give the
 // list a machine does not have). An empty function restores ListSerialPorts.
 using TSerialPortLister = std::function<void(QStringList&)>;

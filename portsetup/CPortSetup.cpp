@@ -90,20 +90,20 @@ void TComSetupFrm::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-void TCustomComPort::RunSetupDialog() {
+void ExecuteSetupDialog(TCustomComPort& port) {
   TComSetupFrm form;
   const auto& combos = form.Combos();
-  for (TComComboBox* combo : combos) combo->SetComPort(this);
+  for (TComComboBox* combo : combos) combo->SetComPort(&port);
   for (TComComboBox* combo : combos) combo->ShowPortValue();
   if (form.exec() != TComSetupFrm::mrOk) return;
 
   // One bracket, so an open port is reconfigured once, with all choices.
-  BeginChanges();
+  port.BeginChanges();
   try {
     for (TComComboBox* combo : combos) combo->ApplyToPort();
   } catch (...) {
-    EndChangesAfterFailure(*this);
+    EndChangesAfterFailure(port);
     throw;
   }
-  EndChanges();
+  port.EndChanges();
 }

@@ -7,9 +7,10 @@
 #include <array>
 
 class QKeyEvent;
+class TCustomComPort;
 
 // The modal dialog in which the operator picks port name, baud rate, data bits, stop bits, parity
-// and flow control. Its choices reach the port only through RunSetupDialog, after OK.
+// and flow control. Its choices reach the port only through ExecuteSetupDialog, after OK.
 class TComSetupFrm : public QDialog {
   Q_OBJECT
 
@@ -32,3 +33,7 @@ class TComSetupFrm : public QDialog {
  private:
   std::array<TComComboBox*, 6> combos_{};
 };
+
+// The port's RunSetupDialog with this dialog: shows the port's values, and after OK applies every
+// choice in one bracket of changes. The window installs it on its port (SetSetupDialog).
+void ExecuteSetupDialog(TCustomComPort& port);

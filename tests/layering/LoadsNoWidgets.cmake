@@ -1,0 +1,10 @@
+# cmake -DPROGRAM=path -P LoadsNoWidgets.cmake: fails when the program loads Qt Widgets or Gui.
+execute_process(COMMAND ldd ${PROGRAM} OUTPUT_VARIABLE libraries ERROR_VARIABLE errors RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "ldd ${PROGRAM} failed: ${errors}")
+endif()
+string(REGEX MATCHALL "libQt6(Widgets|Gui)[^ \t\n]*" forbidden "${libraries}")
+if(forbidden)
+  message(FATAL_ERROR "${PROGRAM} loads ${forbidden}; it must not link the widgets")
+endif()
+message(STATUS "${PROGRAM}: no Qt Widgets or Gui among\n${libraries}")
