@@ -23,7 +23,7 @@ std::optional<TErrorReport> DescribeError(const std::exception& error) {
   if (dynamic_cast<const EAbort*>(&error)) return std::nullopt;
   TErrorReport report{QString::fromUtf8(error.what()), {}};
   if (const auto* port = dynamic_cast<const EComPortExt*>(&error))
-    report.detail = SystemErrorText(port->SystemCode()) + PermissionHint(port->SystemCode());
+    report.detail = port->Reason() + PermissionHint(port->SystemCode());
   return report;
 }
 
