@@ -47,7 +47,9 @@ class PortOnNetworkLine : public ::testing::Test {
   // The port's bytes at the far end, and the far end's bytes delivered as the program gets them.
   void ExpectBothWaysUnchanged(const Bytes& bytes) {
     EXPECT_EQ(port.Write(bytes.data(), static_cast<int>(bytes.size())), static_cast<int>(bytes.size()));
-    EXPECT_EQ(far.Receive(bytes.size() + 1), bytes);
+    EXPECT_EQ(far.Receive(bytes.size()), bytes);
+    pollfd more{far.Master(), POLLIN, 0};
+    EXPECT_EQ(poll(&more, 1, 50), 0) << "more bytes than were written reached the far line";
     received.clear();
     counts.clear();
     far.Send(bytes);
