@@ -551,8 +551,8 @@ class TNetworkComPlatform final : public TComPlatform {
     for (nfds_t i = 0; i < count; ++i) any |= (lines[i] = Find(fds[i].fd)) != nullptr;
     if (!any) return devices_->Poll(fds, count, timeoutMs);
 
-    const std::optional<TClock::time_point> deadline =
-        timeoutMs < 0 ? std::nullopt : std::optional(TClock::now() + std::chrono::milliseconds(timeoutMs));
+    const bool bounded = timeoutMs >= 0;
+    const TClock::time_point deadline = TClock::now() + std::chrono::milliseconds(bounded ? timeoutMs : 0);
     std::vector<pollfd> watched(fds, fds + count);
     for (;;) {
       bool readyNow = false;
@@ -561,7 +561,7 @@ class TNetworkComPlatform final : public TComPlatform {
         watched[i].events = lines[i]->Watch();
         readyNow |= lines[i]->Ready(fds[i].events) != 0;
       }
-      const int wait = readyNow ? 0 : deadline ? RemainingMs(*deadline) : -1;
+      const int wait = readyNow ? 0 : bounded ? RemainingMs(deadline) : -1;
       const int rc = devices_->Poll(watched.data(), count, wait);
       if (rc < 0) return rc;
       int ready = 0;
@@ -574,7 +574,7 @@ class TNetworkComPlatform final : public TComPlatform {
         }
         if (fds[i].revents) ++ready;
       }
-      if (ready > 0 || (deadline && TClock::now() >= *deadline)) return ready;
+      if (ready > 0 || (bounded && TClock::now() >= deadline)) return ready;
     }
   }
 
