@@ -11,7 +11,7 @@ namespace {
 
 // The system's text, and below it, as a sentence of its own, what to do about a refused device.
 QString PortFailureDetail(const EComPortExt& error) {
-  QString detail = SystemErrorText(error.SystemCode());
+  QString detail = error.Reason();
   QString hint = PermissionHint(error.SystemCode(), TCustomComPort::DevicePath(error.PortName()));
   if (hint.isEmpty()) return detail;
   hint[0] = hint[0].toUpper();

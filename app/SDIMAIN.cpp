@@ -336,7 +336,11 @@ void TParvexForm::ActionList1Update() {
 }
 
 void TParvexForm::acPortOpenExecute() {
-  ComPort->SetConnected(true);
+  {
+    // A network line may take its connection attempt, up to 3 s, before the port is open.
+    TBusyLock lock(*this, TBusyLock::Scope::CursorOnly);
+    ComPort->SetConnected(true);
+  }
   if (!SearchReaders()) ComPort->SetConnected(false);
   EnablePortActions(!ComPort->Connected());
   EnableReaderActions(ComPort->Connected());

@@ -231,7 +231,8 @@ namespace {
 constexpr std::string_view kLineHelp = R"(
 Line options:
   --port NAME   the serial port: a device path (/dev/ttyUSB0), COMn for /dev/ttyS(n-1),
-                or a short name (ttyUSB0) under /dev
+                or a short name (ttyUSB0) under /dev; or a line behind a network gateway,
+                rfc2217://HOST:PORT or tcp://HOST:PORT
   --baud N      the line rate in bit/s
                 Without them the settings of Parvex.ini in the current folder are used,
                 and the defaults (COM1, 9600 8N1) when there is no such file.

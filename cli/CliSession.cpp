@@ -38,7 +38,7 @@ std::string PortFailureText(const EComPort& error, const QString& devicePath) {
   const auto* ext = dynamic_cast<const EComPortExt*>(&error);
   if (!ext) return text;
   const std::string where = devicePath.isEmpty() ? "" : devicePath.toStdString() + ": ";
-  text += " (" + where + SystemErrorText(ext->SystemCode()).toStdString() + ")";
+  text += " (" + where + ext->Reason().toStdString() + ")";
   if (ext->SystemCode() == EBUSY) text += "; the port is held by another program";
   const QString hint = PermissionHint(ext->SystemCode(), devicePath);
   if (!hint.isEmpty()) text += "; " + hint.toStdString();

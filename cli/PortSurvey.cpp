@@ -33,7 +33,8 @@ TPortAccess AccessOf(int systemCode) {
 }  // namespace
 
 TPortProbe ProbePort(TComPlatform& platform, const QString& path) {
-  const int fd = platform.OpenDevice(path.toStdString());
+  std::string reason;  // only a network line has one, and the survey lists devices
+  const int fd = platform.OpenDevice(path.toStdString(), reason);
   if (fd < 0) return {AccessOf(-fd), -fd};
   // No TIOCEXCL here: the flag would outlive this probe on a device another program has open.
   int rc = platform.IsTerminal(fd);

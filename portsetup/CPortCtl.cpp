@@ -4,6 +4,8 @@
 #include "SerialPortList.h"
 #include "SettingsValues.h"
 
+#include <QLineEdit>
+
 namespace {
 
 TSerialPortLister& PortLister() {
@@ -164,6 +166,12 @@ void TComComboBox::SetComPort(TCustomComPort* port) {
 
 void TComComboBox::SetComProperty(TComProperty property) {
   select_.SetComProperty(property);
+  setEditable(property == cpPort);
+  if (QLineEdit* field = lineEdit()) {
+    setInsertPolicy(QComboBox::NoInsert);
+    connect(field, &QLineEdit::textEdited, this, &TComComboBox::Typing, Qt::UniqueConnection);
+    connect(field, &QLineEdit::editingFinished, this, &TComComboBox::Typed, Qt::UniqueConnection);
+  }
   select_.FillItems();
   if (count() == 0) return;
   if (select_.ComPort())
@@ -172,7 +180,7 @@ void TComComboBox::SetComProperty(TComProperty property) {
     setCurrentIndex(0);
 }
 
-QString TComComboBox::Text() const { return currentIndex() < 0 ? QString() : currentText(); }
+QString TComComboBox::Text() const { return currentIndex() < 0 && !isEditable() ? QString() : currentText(); }
 
 void TComComboBox::SetText(const QString& text) {
   int index = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -181,11 +189,24 @@ void TComComboBox::SetText(const QString& text) {
 
 void TComComboBox::ShowPortValue() {
   if (!select_.ComPort()) return;
-  setCurrentIndex(select_.ShowPortValue());
+  const int index = select_.ShowPortValue();
+  setCurrentIndex(index);
+  // A name the list does not show (a network line, a pty) stands in the field as it was given.
+  if (index < 0 && isEditable()) setEditText(select_.SelectedPort());
 }
 
 void TComComboBox::Picked(int index) {
   select_.TakeSelection(itemText(index));
+  emit Change();
+}
+
+void TComComboBox::Typing(const QString& text) { select_.TypePort(text); }
+
+// A typed name goes to the port only when the typing is done, not letter by letter.
+void TComComboBox::Typed() {
+  if (!lineEdit()->isModified()) return;
+  lineEdit()->setModified(false);
+  select_.TakeSelection(currentText());
   emit Change();
 }
 

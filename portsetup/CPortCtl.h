@@ -38,6 +38,8 @@ class TComSelect {
   int ShowPortValue();
   // Converts an entry's text by the reading rules of the settings file and stores it as selected.
   void TakeSelection(const QString& text);
+  // A port name the operator typed (a network line): the selected port, exactly as typed.
+  void TypePort(const QString& text) { port_ = text; }
   // Writes the selected value to the bound port.
   void ApplyToPort();
 
@@ -64,7 +66,8 @@ class TComSelect {
   bool autoApply_ = false;
 };
 
-// A drop-down list (no free text) bound to one port setting.
+// A drop-down list bound to one port setting. The port's list also takes a typed name (a network
+// line, rfc2217://HOST:PORT or tcp://HOST:PORT); the list itself stays the machine's devices.
 class TComComboBox : public QComboBox {
   Q_OBJECT
 
@@ -80,7 +83,7 @@ class TComComboBox : public QComboBox {
   bool AutoApply() const { return select_.AutoApply(); }
   void SetAutoApply(bool v) { select_.SetAutoApply(v); }
 
-  // The selected entry's text; empty when none is selected.
+  // The selected entry's text, or the port's typed name; empty when there is neither.
   QString Text() const;
   // Selects the entry equal to text; changes nothing when the list has none.
   void SetText(const QString& text);
@@ -95,6 +98,8 @@ class TComComboBox : public QComboBox {
 
  private:
   void Picked(int index);
+  void Typing(const QString& text);
+  void Typed();
   void PortDestroyed();
 
   TComSelect select_;

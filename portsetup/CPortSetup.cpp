@@ -68,6 +68,11 @@ TComSetupFrm::TComSetupFrm(QWidget* parent)
     previous = combo;
   }
 
+  combos_[0]->setToolTip(QStringLiteral(
+      "A serial device of this computer, or a line behind a network gateway typed in: "
+      "rfc2217://HOST:PORT (the gateway's port takes these settings) or tcp://HOST:PORT "
+      "(the line keeps the gateway's own settings; these are kept in the settings file but not sent)."));
+
   QPushButton* ok = AddButton(this, "Button1", "OK", 70);
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, [this] { done(mrOk); });

@@ -12,6 +12,7 @@
 
 #include "ComThread.h"
 #include "LineSettings.h"
+#include "NetworkLineName.h"
 
 // ---- error codes and exceptions ------------------------------------------------------------
 
@@ -69,12 +70,15 @@ EComPort::EComPort(int code, const QString& portName)
 
 EComPort::EComPort(int code, TMessage message) : std::runtime_error(message.text), code_(code) {}
 
-EComPortExt::EComPortExt(int code, int systemCode, const QString& portName)
+EComPortExt::EComPortExt(int code, int systemCode, const QString& portName, const QString& reason)
     : EComPort(code, TMessage{(QStringLiteral("COM Port Error: ") + ComErrorText(code) + QStringLiteral(" on ") +
                                portName)
                                   .toStdString()}),
       systemCode_(systemCode),
-      portName_(portName) {}
+      portName_(portName),
+      reason_(reason) {}
+
+QString EComPortExt::Reason() const { return reason_.isEmpty() ? SystemErrorText(systemCode_) : reason_; }
 
 void SetComExceptionDisplay(TComExceptionDisplay display) { ExceptionDisplay() = std::move(display); }
 
@@ -231,10 +235,12 @@ TCustomComPort::~TCustomComPort() {
   for (auto& thread : retiredThreads_) thread->Wait();
 }
 
-void TCustomComPort::FailExt(int code, int systemCode) const { throw EComPortExt(code, systemCode, port_); }
+void TCustomComPort::FailExt(int code, int systemCode, const QString& reason) const {
+  throw EComPortExt(code, systemCode, port_, reason);
+}
 
 QString TCustomComPort::DevicePath(const QString& portName) {
-  if (portName.startsWith(QLatin1Char('/'))) return portName;
+  if (portName.startsWith(QLatin1Char('/')) || IsNetworkLineName(portName.toStdString())) return portName;
   if (portName.startsWith(QLatin1String("COM"))) {
     bool ok = false;
     const int number = portName.mid(3).toInt(&ok);
@@ -284,10 +290,11 @@ void TCustomComPort::ClearEventHandlers() {
 
 void TCustomComPort::OpenDevice() {
   const QString path = DevicePath(port_);
-  const int fd = platform_->OpenDevice(path.toStdString());
+  std::string reason;
+  const int fd = platform_->OpenDevice(path.toStdString(), reason);
   if (fd < 0) {
     qDebug().noquote() << "open" << path;
-    FailExt(comerr::kOpen, -fd);
+    FailExt(comerr::kOpen, -fd, QString::fromStdString(reason));
   }
   // Exclusive: refuse what is not a terminal, take the lock, which is what stops a second
   // program running as root, and only then keep other openers off with TIOCEXCL: a line another
@@ -314,20 +321,23 @@ void TCustomComPort::OpenDevice() {
 // open by an operator off the line. Whatever the clear answers, the device is closed.
 void TCustomComPort::CloseDevice() {
   if (handle_ < 0) return;
+  if (rs485On_) PutDirectionControl(false);
+  rs485On_ = false;
   platform_->ClearExclusive(handle_);
   platform_->Close(handle_);
   handle_ = -1;
 }
 
 namespace {
-// DTR and RTS are held by hand unless the driver runs the RTS handshake.
+// DTR and RTS are held by hand unless the driver runs RTS: the handshake, or the RS-485 mode.
 struct THeldLines {
   int raise = 0, drop = 0;
 };
 THeldLines HeldLines(const TComFlowControl& flow) {
   THeldLines lines;
   (flow.ControlDTR() == dtrEnable ? lines.raise : lines.drop) |= TIOCM_DTR;
-  if (flow.ControlRTS() != rtsHandshake) (flow.ControlRTS() == rtsEnable ? lines.raise : lines.drop) |= TIOCM_RTS;
+  if (flow.ControlRTS() == rtsEnable) lines.raise |= TIOCM_RTS;
+  if (flow.ControlRTS() == rtsDisable) lines.drop |= TIOCM_RTS;
   return lines;
 }
 }  // namespace
@@ -493,6 +503,13 @@ void TCustomComPort::ApplyLineSettings() {
     if (rc < 0) platform_->SetAttributes(handle_, before);
   }
   if (rc < 0) FailExt(comerr::kLineSettings, -rc);
+  if (const bool toggle = flowControl_.ControlRTS() == rtsToggle; toggle != rs485On_) {
+    rc = PutDirectionControl(toggle);
+    if (rc < 0) {
+      platform_->SetAttributes(handle_, before);
+      FailExt(comerr::kLineSettings, -rc);
+    }
+  }
   const THeldLines held = HeldLines(flowControl_);
   for (const auto& [lines, on] : {std::pair{held.raise, true}, std::pair{held.drop, false}}) {
     if (lines == 0) continue;
@@ -505,6 +522,16 @@ void TCustomComPort::RunSetupDialog() {
   if (!setupDialog_)
     throw std::logic_error("RunSetupDialog: no setup dialog is installed on this port (SetSetupDialog)");
   setupDialog_(*this);
+}
+
+// RTS toggle is the kernel's RS-485 mode: RTS raised while sending, without delays. A driver
+// without the mode (a pty, most USB adapters, which switch direction themselves) refuses it.
+int TCustomComPort::PutDirectionControl(bool rs485) {
+  serial_rs485 mode{};
+  if (rs485) mode.flags = SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
+  const int rc = platform_->SetRs485(handle_, mode);
+  if (rc == 0) rs485On_ = rs485;
+  return rc;
 }
 
 // ---- data ----------------------------------------------------------------------------------

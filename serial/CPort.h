@@ -56,13 +56,17 @@ class EComPort : public std::runtime_error {  // what(): the message, UTF-8
 
 class EComPortExt : public EComPort {
  public:
-  EComPortExt(int code, int systemCode, const QString& portName);  // "COM Port Error: <text> on <port>"
+  // "COM Port Error: <text> on <port>"; reason: the system's own words where errno's text would
+  // mislead (a host name not found), else empty.
+  EComPortExt(int code, int systemCode, const QString& portName, const QString& reason = {});
   int SystemCode() const { return systemCode_; }
+  QString Reason() const;  // the system's reason: the given words, else errno's text
   const QString& PortName() const { return portName_; }
 
  private:
   int systemCode_;
   QString portName_;
+  QString reason_;
 };
 
 // Where an exception raised by a handler delivered by smWindowSync goes: the application's
@@ -269,7 +273,8 @@ class TCustomComPort : public QObject {
   void SetTimeouts(const TComTimeouts& v) { timeouts_.Assign(v); }
   void SetBuffer(const TComBuffer& v) { buffer_.Assign(v); }
 
-  // The device path a port name stands for: "/..." as given, "COMn" /dev/ttyS(n-1), else /dev/NAME.
+  // The device path a port name stands for: "/..." and network lines ("rfc2217://HOST:PORT",
+  // "tcp://HOST:PORT", NetworkComPlatform.h) as given, "COMn" /dev/ttyS(n-1), else /dev/NAME.
   static QString DevicePath(const QString& portName);
 
   void Open();
@@ -366,7 +371,8 @@ class TCustomComPort : public QObject {
   friend class TComWindow;
   // Runs the actions of one batch of line events in the fixed delivery order.
   void DispatchEvents(TComEvents events);
-  void FailExt(int code, int systemCode) const;
+  void FailExt(int code, int systemCode, const QString& reason = {}) const;
+  int PutDirectionControl(bool rs485);
   void StartEventThread();
   void StopEventThread();
   void ReapRetiredThreads();
@@ -383,6 +389,7 @@ class TCustomComPort : public QObject {
   int updateCount_ = 0;
   bool connected_ = false;
   bool closing_ = false;
+  bool rs485On_ = false;  // the kernel's RS-485 mode was set on the open device
   std::uint64_t session_ = 0;  // counts Opens, so that news of an old device is ignored
   std::uint64_t goneSession_ = 0;  // the session whose device was reported gone
   TAppliedTimeouts appliedTimeouts_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <linux/serial.h>
 #include <poll.h>
 #include <termios.h>
 
@@ -22,7 +23,9 @@ class TComPlatform {
  public:
   virtual ~TComPlatform() = default;
 
-  virtual int OpenDevice(const std::string& path) = 0;          // O_RDWR|O_NOCTTY|O_NONBLOCK
+  // O_RDWR|O_NOCTTY|O_NONBLOCK. On failure `reason` may hold the system's own words where errno
+  // alone would mislead (a host name not found); empty, errno's text says it.
+  virtual int OpenDevice(const std::string& path, std::string& reason) = 0;
   virtual int Close(int fd) = 0;
   virtual int IsTerminal(int fd) = 0;                            // 0, or -ENOTTY
   virtual int SetExclusive(int fd) = 0;                          // TIOCEXCL
@@ -31,6 +34,7 @@ class TComPlatform {
   virtual int GetAttributes(int fd, termios& attributes) = 0;
   virtual int SetAttributes(int fd, const termios& attributes) = 0;
   virtual int SetCustomSpeed(int fd, int rate) = 0;              // any rate in bit/s
+  virtual int SetRs485(int fd, const serial_rs485& mode) = 0;    // TIOCSRS485
   virtual int GetModemLines(int fd, int& lines) = 0;             // TIOCM_* bits
   virtual int SetModemLines(int fd, int lines, bool on) = 0;     // TIOCMBIS / TIOCMBIC
   virtual int InputQueued(int fd) = 0;                           // bytes waiting to be read
@@ -43,5 +47,6 @@ class TComPlatform {
   virtual int SignalEvent(int fd) = 0;
 };
 
-// The platform of this machine, shared by every port that is not given another one.
+// The platform of this machine, shared by every port that is not given another one: devices,
+// and network lines (NetworkComPlatform.h) chosen by the port name.
 std::shared_ptr<TComPlatform> SystemComPlatform();

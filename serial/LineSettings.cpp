@@ -18,7 +18,9 @@
 // | OutDSRFlow, dtrHandshake, DSRSensitivity | refused (no DSR/DTR handshake in termios)            |
 // | OutCTSFlow without rtsHandshake, or the  | refused (CRTSCTS couples both directions)            |
 // | reverse                                  |                                                       |
-// | rtsToggle                                | refused                                               |
+// | rtsToggle                                | the kernel's RS-485 mode (RTS on while sending, no    |
+// |                                          | delays), set at open, cleared at close; refused where |
+// |                                          | the driver has none (a pty, most USB adapters)        |
 // | sbOne5StopBits                           | only with dbFive, as CSTOPB (1.5 bits on a UART)      |
 // | sbTwoStopBits with dbFive                | refused                                               |
 // | TxContinueOnXoff                         | no effect (the kernel always goes on sending)         |
@@ -29,6 +31,10 @@
 // |                                          | counts them                                           |
 // | modem lines on a pty                     | none: LineSignals is empty, DTR/RTS writes ignored    |
 // | data bits and parity on a pty            | the kernel keeps 8 bits without parity                |
+// | a network line (NetworkComPlatform.h)    | rfc2217: rate, data bits, parity, stop bits, flow     |
+// |                                          | control, DTR and RTS go to the far port; XON/XOFF     |
+// |                                          | characters and RS-485 direction are the server's.     |
+// |                                          | tcp: the gateway's own settings, none sent            |
 
 void ApplyRawMode(termios& t) {
   t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
@@ -103,6 +109,12 @@ speed_t SpeedConstant(int rate) {
   return B0;
 }
 
+int SpeedRate(speed_t speed) {
+  for (const auto& row : kSpeedConstants)
+    if (row.constant == speed) return row.rate;
+  return 0;
+}
+
 const char* RefusedLineSetting(const TCustomComPort& port) {
   const TComFlowControl& flow = *port.FlowControl();
   if (port.StopBits() == sbOne5StopBits && port.DataBits() != dbFive) return "1.5 stop bits need 5 data bits";
@@ -110,7 +122,6 @@ const char* RefusedLineSetting(const TCustomComPort& port) {
   if (flow.OutDSRFlow()) return "output DSR flow";
   if (flow.ControlDTR() == dtrHandshake) return "DTR handshake";
   if (flow.DSRSensitivity()) return "DSR sensitivity";
-  if (flow.ControlRTS() == rtsToggle) return "RTS toggle";
   if (flow.OutCTSFlow() != (flow.ControlRTS() == rtsHandshake)) return "CTS flow and RTS handshake apart";
   if (BaudRateValue(port.BaudRate(), port.CustomBaudRate()) <= 0) return "baud rate not positive";
   return nullptr;

@@ -17,6 +17,7 @@ void ComposeLineAttributes(termios& t, const TCustomComPort& port);
 
 int BaudRateValue(TBaudRate rate, int customRate);  // bit/s
 speed_t SpeedConstant(int rate);                     // the B constant, or B0 when there is none
+int SpeedRate(speed_t speed);                        // the rate of a B constant, or 0 for none
 
 // Why the settings cannot be put on a Linux line, or nullptr when they can.
 const char* RefusedLineSetting(const TCustomComPort& port);

@@ -10,6 +10,7 @@
 
 #include "ComPlatform.h"
 #include "CustomBaud.h"
+#include "NetworkComPlatform.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ long Result(long rc) { return rc < 0 ? -errno : rc; }
 // The kernel's own serial device interface.
 class TPosixComPlatform final : public TComPlatform {
  public:
-  int OpenDevice(const std::string& path) override {
+  int OpenDevice(const std::string& path, std::string&) override {
     return Result(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   }
   int Close(int fd) override { return Result(::close(fd)); }
@@ -32,6 +33,10 @@ class TPosixComPlatform final : public TComPlatform {
     return Result(::tcsetattr(fd, TCSANOW, &attributes));
   }
   int SetCustomSpeed(int fd, int rate) override { return SetTerminalCustomSpeed(fd, rate); }
+  int SetRs485(int fd, const serial_rs485& mode) override {
+    serial_rs485 request = mode;  // the kernel writes back what it took
+    return Result(::ioctl(fd, TIOCSRS485, &request));
+  }
   int GetModemLines(int fd, int& lines) override { return Result(::ioctl(fd, TIOCMGET, &lines)); }
   int SetModemLines(int fd, int lines, bool on) override {
     return Result(::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &lines));
@@ -65,6 +70,6 @@ class TPosixComPlatform final : public TComPlatform {
 }  // namespace
 
 std::shared_ptr<TComPlatform> SystemComPlatform() {
-  static const std::shared_ptr<TComPlatform> platform = std::make_shared<TPosixComPlatform>();
+  static const std::shared_ptr<TComPlatform> platform = NetworkComPlatform(std::make_shared<TPosixComPlatform>());
   return platform;
 }

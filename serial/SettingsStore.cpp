@@ -17,7 +17,12 @@ struct TSettingKey {
   void (*assign)(P&, const QByteArray&);
   bool (*present)(const P&) = nullptr;  // nullptr: always written and read
   const char* readDefault = nullptr;    // nullptr: the current setting's text
+  // nullptr: written whenever it is read. Else written when this holds, and also when the file
+  // has the key already, so that an earlier value cannot outlive the setting.
+  bool (*written)(const P&) = nullptr;
 };
+
+bool RtsToggle(const P& p) { return p.FlowControl()->ControlRTS() == rtsToggle; }
 
 void AssignInt(const QByteArray& text, auto set) {
   // Not an integer, or one that does not fit: the key's default, which is the current value.
@@ -46,6 +51,13 @@ const TSettingKey kSettingKeys[] = {
      [](P& p, const QByteArray& t) { p.Parity()->SetBits(EnumFromText<TParityBits>(t)); }},
     {sgBasic, "FlowControl", [](const P& p) { return EnumText(p.FlowControl()->FlowControl()); },
      [](P& p, const QByteArray& t) { p.FlowControl()->SetFlowControl(EnumFromText<TFlowControl>(t)); }},
+    // RTS toggle (RS-485 direction control) is the one line setting the composite cannot name
+    // (it reads Custom): it is kept with the basic settings, and only Toggle is taken from here.
+    {sgBasic, "FlowControl.ControlRTS", [](const P& p) { return EnumText(p.FlowControl()->ControlRTS()); },
+     [](P& p, const QByteArray& t) {
+       if (EnumFromText<TRTSFlowControl>(t) == rtsToggle) p.FlowControl()->SetControlRTS(rtsToggle);
+     },
+     nullptr, nullptr, RtsToggle},
 
     {sgOther, "EventChar", [](const P& p) { return CharText(p.EventChar()); },
      [](P& p, const QByteArray& t) { p.SetEventChar(CharFromText(t)); }},
@@ -107,12 +119,17 @@ bool Stored(const P& port, const TSettingKey& key) {
   return port.StoredGroups().contains(key.group) && (!key.present || key.present(port));
 }
 
+bool Written(const P& port, const TSettingKey& key, const TIniFile& file, const QByteArray& section) {
+  if (!Stored(port, key)) return false;
+  return !key.written || key.written(port) || file.Lookup(section, key.name).lookup != TIniFile::TLookup::Missing;
+}
+
 }  // namespace
 
 void TCustomComPort::SaveToIniFile(TIniFile& file) {
   const QByteArray section = objectName().toUtf8();
   for (const TSettingKey& key : kSettingKeys)
-    if (Stored(*this, key)) file.WriteString(section, key.name, key.text(*this));
+    if (Written(*this, key, file, section)) file.WriteString(section, key.name, key.text(*this));
 }
 
 void TCustomComPort::RestoreFromIniFile(TIniFile& file) {

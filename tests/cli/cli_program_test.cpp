@@ -1,6 +1,7 @@
 // The parvex-cli program as a script runs it, against the reader-sim program: exit statuses,
 // where the output goes, and the port settings taken from Parvex.ini in the current folder.
 #include "BuiltProgram.h"
+#include "Ser2netServer.h"
 #include "TestApplication.h"
 #include <gtest/gtest.h>
 
@@ -132,6 +133,83 @@ TEST(CliProgram, ADeviceThatVanishesDuringAReadEndsItWithStatusThree) {
   while (!err.contains("-> attempt") && cli.waitForReadyRead(30000)) err += cli.readAll();
   ASSERT_TRUE(err.contains("-> attempt")) << err.toStdString();
   sim.Stop();
+  ASSERT_TRUE(cli.waitForFinished(30000));
+  err += cli.readAll();
+  EXPECT_EQ(cli.exitCode(), 3);
+  EXPECT_TRUE(err.contains("No such device")) << err.toStdString();
+}
+
+// Readers behind a network gateway: ser2net in front of the simulator's line.
+class CliThroughGateway : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(sim.Device().isEmpty());
+    ASSERT_TRUE(server.Failure().isEmpty()) << server.Failure().toStdString();
+  }
+  ReaderSim sim{{"--demo"}};
+  Ser2netServer server{sim.Device().toStdString()};
+};
+
+TEST_F(CliThroughGateway, Rfc2217SearchesReadsWritesWithReadBackAndChangesKeys) {
+  const QStringList line = {"--port", server.Rfc2217Line(), "--baud", "19200"};
+  Result r = Cli(QStringList{"search"} + line);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.out, "1 / 1234\n") && Has(r.out, "2 / 007F\n")) << r.out;
+
+  r = Cli(QStringList{"read", "--address", "1", "--json"} + line);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.out, "\"cashDeskNumber\": \"0000012A\"")) << r.out;
+  ASSERT_TRUE(Has(r.out, "\"sector\": 4")) << r.out;
+
+  QTemporaryDir folder;
+  QFile changed(folder.filePath("reader.json"));
+  ASSERT_TRUE(changed.open(QIODevice::WriteOnly));
+  changed.write(QByteArray::fromStdString(r.out).replace("\"sector\": 4", "\"sector\": 6"));
+  changed.close();
+  r = Cli(QStringList{"write", "--address", "1", changed.fileName()} + line);
+  EXPECT_EQ(r.status, 0) << r.err;  // the read-back found what was written
+  r = Cli(QStringList{"read", "--address", "1", "--json"} + line);
+  EXPECT_TRUE(Has(r.out, "\"sector\": 6")) << r.out;
+
+  r = Cli(QStringList{"keys", "--address", "1", "--mode", "1", "--key-a", "11:22:33:44:55:66"} + line);
+  EXPECT_EQ(r.status, 0) << r.err;
+}
+
+TEST_F(CliThroughGateway, RawTcpSearchesAndReads) {
+  const QStringList line = {"--port", server.TcpLine()};
+  Result r = Cli(QStringList{"search"} + line);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.out, "1 / 1234\n")) << r.out;
+  r = Cli(QStringList{"read", "--address", "2"} + line);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.out, "cashDeskNumber     ABCDEF01\n")) << r.out;
+}
+
+// One clear line each, status 3, and nothing hangs.
+TEST_F(CliThroughGateway, UnreachableGatewaysAndAGatewayGoneDuringAReadAreStatusThree) {
+  struct {
+    QString port;
+    std::string says;
+  } rows[] = {{QStringLiteral("rfc2217://127.0.0.1:%1").arg(Ser2netServer::FreeLoopbackPort()), "Connection refused"},
+              {QStringLiteral("tcp://parvex-no-such-gateway.invalid:4001"), "Unable to open com port"}};
+  for (const auto& row : rows) {
+    const Result r = Cli({"search", "--port", row.port});
+    EXPECT_EQ(r.status, 3) << row.port.toStdString();
+    EXPECT_TRUE(Has(r.err, row.says) && Has(r.err, row.port.toStdString())) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
+
+  ReaderSim silent({"--reader", "5", "--silent"});
+  Ser2netServer gateway(silent.Device().toStdString());
+  ASSERT_TRUE(gateway.Failure().isEmpty()) << gateway.Failure().toStdString();
+  QProcess cli;
+  cli.setReadChannel(QProcess::StandardError);
+  cli.start(BuiltProgram(PARVEX_CLI_PATH), {"read", "--address", "5", "--port", gateway.Rfc2217Line(), "--trace"});
+  ASSERT_TRUE(cli.waitForStarted());
+  QByteArray err;
+  while (!err.contains("-> attempt") && cli.waitForReadyRead(30000)) err += cli.readAll();
+  ASSERT_TRUE(err.contains("-> attempt")) << err.toStdString();
+  gateway.Kill();
   ASSERT_TRUE(cli.waitForFinished(30000));
   err += cli.readAll();
   EXPECT_EQ(cli.exitCode(), 3);

@@ -5,8 +5,11 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -155,10 +158,38 @@ TEST_F(SetupDialog, UnlistedNameIsKeptByOk) {
   port.SetPort(QStringLiteral("/dev/pts/7"));
   Run([](TComSetupFrm& form) {
     EXPECT_EQ(Combo(form, 1)->currentIndex(), -1);
-    EXPECT_EQ(Combo(form, 1)->Text(), "");
+    EXPECT_EQ(Combo(form, 1)->Text(), "/dev/pts/7");
     Click(form, "Button1");
   });
   EXPECT_EQ(port.Port(), "/dev/pts/7");
+}
+
+// A network line typed into the port's list is taken by OK as typed, shown the next time, and
+// saved as typed; the list stays the machine's devices.
+TEST_F(SetupDialog, TypedNetworkLineIsKeptShownAndSavedAsTyped) {
+  const QString line = QStringLiteral("rfc2217://[fd00::20]:4001");
+  port.SetPort(QStringLiteral("COM2"));
+  Run([&](TComSetupFrm& form) {
+    TComComboBox* combo = Combo(form, 1);
+    EXPECT_TRUE(combo->toolTip().contains("tcp://HOST:PORT")) << combo->toolTip().toStdString();
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), line);
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);  // Enter ends the typing and presses OK
+    EXPECT_FALSE(form.isVisible());
+  });
+  EXPECT_EQ(port.Port(), line);
+  Run([&](TComSetupFrm& form) {
+    EXPECT_EQ(Combo(form, 1)->Text(), line);
+    EXPECT_EQ(Combo(form, 1)->count(), kListed.size());
+    Click(form, "Button1");
+  });
+  EXPECT_EQ(port.Port(), line);
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("Parvex.ini"));
+  port.SaveSettings(path);
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.readAll().contains("\nPort=" + line.toUtf8() + "\n"));
 }
 
 TEST_F(SetupDialog, CustomRateAndCustomFlowSurviveOk) {
@@ -230,7 +261,7 @@ TEST_F(SetupDialog, LayoutTextsAndTabOrder) {
     TComComboBox* combo = Combo(form, n);
     EXPECT_EQ(combo->parentWidget(), group);
     EXPECT_EQ(combo->geometry(), QRect(80, 16 + 24 * (n - 1), 129, 21));
-    EXPECT_FALSE(combo->isEditable());
+    EXPECT_EQ(combo->isEditable(), n == 1) << n;  // a network line is typed into the port's list
     tabStops.append(combo);
   }
   auto* ok = form.findChild<QPushButton*>(QStringLiteral("Button1"));

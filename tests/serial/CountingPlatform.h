@@ -9,7 +9,7 @@ class TCountingPlatform : public TComPlatform {
  public:
   std::atomic<int> polls{0};
 
-  int OpenDevice(const std::string& path) override { return real_->OpenDevice(path); }
+  int OpenDevice(const std::string& path, std::string& reason) override { return real_->OpenDevice(path, reason); }
   int Close(int fd) override { return real_->Close(fd); }
   int IsTerminal(int fd) override { return real_->IsTerminal(fd); }
   int SetExclusive(int fd) override { return real_->SetExclusive(fd); }
@@ -18,6 +18,7 @@ class TCountingPlatform : public TComPlatform {
   int GetAttributes(int fd, termios& t) override { return real_->GetAttributes(fd, t); }
   int SetAttributes(int fd, const termios& t) override { return real_->SetAttributes(fd, t); }
   int SetCustomSpeed(int fd, int rate) override { return real_->SetCustomSpeed(fd, rate); }
+  int SetRs485(int fd, const serial_rs485& mode) override { return real_->SetRs485(fd, mode); }
   int GetModemLines(int fd, int& lines) override { return real_->GetModemLines(fd, lines); }
   int SetModemLines(int fd, int lines, bool on) override { return real_->SetModemLines(fd, lines, on); }
   int InputQueued(int fd) override { return real_->InputQueued(fd); }

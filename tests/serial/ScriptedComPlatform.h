@@ -16,7 +16,7 @@
 
 enum class TCall {
   OpenDevice, Close, IsTerminal, SetExclusive, ClearExclusive, Lock, GetAttributes, SetAttributes, SetCustomSpeed,
-  GetModemLines, SetModemLines, InputQueued, GetCounters, Flush, Read, Write, Poll, CreateEvent,
+  SetRs485, GetModemLines, SetModemLines, InputQueued, GetCounters, Flush, Read, Write, Poll, CreateEvent,
   SignalEvent
 };
 
@@ -61,6 +61,7 @@ class TScriptedComPlatform : public TComPlatform {
 
   termios attributes{};
   int customSpeed = 0;
+  std::vector<serial_rs485> rs485Requests;  // each RS-485 mode asked for, refused ones too
   int modemLines = 0;
   std::vector<int> modemLineLevels;  // the lines after each write of them
   bool exclusive = false;
@@ -68,7 +69,7 @@ class TScriptedComPlatform : public TComPlatform {
   TComCounters counters;
   std::size_t writeRoom = static_cast<std::size_t>(-1);  // bytes the device accepts in all
 
-  int OpenDevice(const std::string&) override {
+  int OpenDevice(const std::string&, std::string&) override {
     return Step(TCall::OpenDevice, [&] { devices_.insert(nextFd_); return nextFd_++; });
   }
   // Like close(2), the descriptor is gone also when the call reports a failure.
@@ -91,6 +92,10 @@ class TScriptedComPlatform : public TComPlatform {
   }
   int SetCustomSpeed(int, int rate) override {
     return Step(TCall::SetCustomSpeed, [&] { customSpeed = rate; return 0; });
+  }
+  int SetRs485(int, const serial_rs485& mode) override {
+    Locked([&] { rs485Requests.push_back(mode); });
+    return Step(TCall::SetRs485, [] { return 0; });
   }
   int GetModemLines(int, int& lines) override {
     return Step(TCall::GetModemLines, [&] { lines = modemLines; return 0; });

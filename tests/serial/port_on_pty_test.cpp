@@ -181,6 +181,24 @@ TEST_F(PortOnPty, PtyHasNoModemLinesAndNoLineErrors) {
   EXPECT_TRUE(port.Connected());
 }
 
+// A pty has no RS-485 mode: RTS toggle is refused with the kernel's own answer, and the line
+// opens again as soon as it is not asked for.
+TEST_F(PortOnPty, RtsToggleIsRefusedWhereTheDriverHasNoRs485Mode) {
+  port.FlowControl()->SetControlRTS(rtsToggle);
+  try {
+    port.Open();
+    FAIL() << "a pty took the RS-485 mode";
+  } catch (const EComPortExt& e) {
+    EXPECT_EQ(e.Code(), comerr::kLineSettings);
+    EXPECT_EQ(e.SystemCode(), ENOTTY);
+    EXPECT_EQ(e.Reason(), SystemErrorText(ENOTTY));
+  }
+  EXPECT_FALSE(port.Connected());
+  port.FlowControl()->SetControlRTS(rtsDisable);
+  port.Open();
+  EXPECT_TRUE(port.Connected());
+}
+
 TEST_F(PortOnPty, WriteNobodyTakesStopsAtItsTimeOut) {
   port.SetEvents({});
   port.Timeouts()->SetWriteTotalMultiplier(0);

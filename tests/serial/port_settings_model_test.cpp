@@ -85,7 +85,9 @@ INSTANTIATE_TEST_SUITE_P(Table, PortNames,
                                            TPathRow{"/dev/pts/4", "/dev/pts/4"},
                                            TPathRow{"ttyUSB0", "/dev/ttyUSB0"}, TPathRow{"COM0", "/dev/COM0"},
                                            TPathRow{"COMX", "/dev/COMX"}, TPathRow{"COM+1", "/dev/COM+1"},
-                                           TPathRow{"com1", "/dev/com1"}));
+                                           TPathRow{"com1", "/dev/com1"},
+                                           TPathRow{"rfc2217://gw.local:4001", "rfc2217://gw.local:4001"},
+                                           TPathRow{"tcp://[fe80::1]:23", "tcp://[fe80::1]:23"}));
 
 // ---- the machine's serial devices and the setup dialog --------------------------------------
 
@@ -323,9 +325,48 @@ INSTANTIATE_TEST_SUITE_P(
         TRefusedRow{"output DSR flow", [](TComPort& p) { p.FlowControl()->SetOutDSRFlow(true); }},
         TRefusedRow{"DTR handshake", [](TComPort& p) { p.FlowControl()->SetControlDTR(dtrHandshake); }},
         TRefusedRow{"DSR sensitivity", [](TComPort& p) { p.FlowControl()->SetDSRSensitivity(true); }},
-        TRefusedRow{"RTS toggle", [](TComPort& p) { p.FlowControl()->SetControlRTS(rtsToggle); }},
         TRefusedRow{"CTS flow alone", [](TComPort& p) { p.FlowControl()->SetOutCTSFlow(true); }},
         TRefusedRow{"RTS handshake alone", [](TComPort& p) { p.FlowControl()->SetControlRTS(rtsHandshake); }}));
+
+// RTS toggle is the kernel's RS-485 mode, asked for only while it is chosen: RTS on while
+// sending, nothing else, no delays; cleared when it is left and at close. RTS is the driver's
+// meanwhile and is not written by hand.
+TEST_F(PortOnDouble, RtsToggleIsTheKernelsRs485ModeOnlyWhileChosen) {
+  OpenPort();
+  EXPECT_TRUE(device->rs485Requests.empty());  // a pty refuses the mode: never asked for unchosen
+  port.FlowControl()->SetControlRTS(rtsToggle);
+  EXPECT_EQ(port.FlowControl()->FlowControl(), fcCustom);
+  ASSERT_EQ(device->rs485Requests.size(), 1u);
+  const serial_rs485& on = device->rs485Requests[0];
+  EXPECT_EQ(on.flags, static_cast<__u32>(SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND));
+  EXPECT_EQ(on.delay_rts_before_send, 0u);
+  EXPECT_EQ(on.delay_rts_after_send, 0u);
+  const std::size_t rtsWrites = device->modemLineLevels.size();
+  port.SetBaudRate(br19200);
+  EXPECT_EQ(device->modemLineLevels.size(), rtsWrites + 1);  // DTR only
+  EXPECT_EQ(device->rs485Requests.size(), 1u);
+  port.FlowControl()->SetControlRTS(rtsDisable);
+  ASSERT_EQ(device->rs485Requests.size(), 2u);
+  EXPECT_EQ(device->rs485Requests[1].flags, 0u);
+  port.FlowControl()->SetControlRTS(rtsToggle);
+  port.Close();
+  ASSERT_EQ(device->rs485Requests.size(), 4u);
+  EXPECT_EQ(device->rs485Requests[3].flags, 0u);
+}
+
+TEST_F(PortOnDouble, RtsToggleOnADriverWithoutRs485RaisesCode7AndLeavesThePortClosed) {
+  device->FailCall(TCall::SetRs485, ENOTTY);
+  port.FlowControl()->SetControlRTS(rtsToggle);
+  try {
+    port.Open();
+    FAIL() << "opened without the RS-485 mode";
+  } catch (const EComPortExt& e) {
+    EXPECT_EQ(e.Code(), comerr::kLineSettings);
+    EXPECT_EQ(e.SystemCode(), ENOTTY);
+  }
+  EXPECT_FALSE(port.Connected());
+  EXPECT_EQ(device->OpenHandles(), 0);
+}
 
 TEST_F(PortOnDouble, RefusedChangeOnAnOpenPortKeepsTheValueAndTheDevice) {
   OpenPort();

@@ -223,6 +223,29 @@ TEST_F(SettingsStore, EveryGroupRoundTripsThroughTheFile) {
   EXPECT_EQ(back.FlowControl()->XonChar(), 17);
 }
 
+// RTS toggle is chosen in the file as the settings model has it; the composite reads Custom.
+TEST_F(SettingsStore, RtsToggleIsKeptWithTheBasicSettings) {
+  port.FlowControl()->SetControlRTS(rtsToggle);
+  port.SaveSettings(path);
+  EXPECT_TRUE(FileContent().contains("\nFlowControl=Custom\nFlowControl.ControlRTS=Toggle\n")) << FileContent().toStdString();
+  TComPort back;
+  back.setObjectName(QStringLiteral("ComPort"));
+  back.RestoreSettings(path);
+  EXPECT_EQ(back.FlowControl()->ControlRTS(), rtsToggle);
+  EXPECT_EQ(back.FlowControl()->FlowControl(), fcCustom);
+
+  // Any other RTS setting is the composite's: the line left in the file no longer says Toggle,
+  // and what it says is not taken from here.
+  back.FlowControl()->SetFlowControl(fcHardware);
+  back.SaveSettings(path);
+  EXPECT_TRUE(FileContent().contains("\nFlowControl=Hardware\nFlowControl.ControlRTS=Handshake\n"))
+      << FileContent().toStdString();
+  TComPort again;
+  again.setObjectName(QStringLiteral("ComPort"));
+  again.RestoreSettings(path);
+  EXPECT_EQ(again.FlowControl()->FlowControl(), fcHardware);
+}
+
 TEST_F(SettingsStore, UnnamedCombinationIsSavedAsCustomAndRestoredUnchanged) {
   CustomFlags(port);
   port.SaveSettings(path);

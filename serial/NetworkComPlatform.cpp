@@ -1,0 +1,597 @@
+#include "NetworkComPlatform.h"
+
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#include "ComPortOption.h"
+#include "LineSettings.h"
+#include "NetworkLineName.h"
+#include "TelnetCodec.h"
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+using TBytes = std::vector<std::uint8_t>;
+
+// The whole connection attempt: name lookup, connect and, with rfc2217, the options.
+constexpr auto kConnectBound = std::chrono::seconds(3);
+// How long a request to the far port waits for the server's answer before the port goes on.
+constexpr auto kAnswerWait = std::chrono::milliseconds(200);
+// A waiting thread looks at the answers again at least this often: the event thread may have
+// taken them off the connection meanwhile.
+constexpr int kAnswerSliceMs = 5;
+// Line bytes held for the port at most; beyond it the connection is left unread, as a
+// terminal throttles its sender.
+constexpr std::size_t kInputBound = 64 * 1024;
+
+int RemainingMs(TClock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
+  return left <= 0 ? 0 : static_cast<int>(left);
+}
+
+// ---- name lookup and connect ---------------------------------------------------------------
+
+struct TAddress {
+  sockaddr_storage address{};
+  socklen_t length = 0;
+  int family = 0;
+};
+
+// A lookup failure as the closest errno; its own text is the reason shown.
+struct TLookupError {
+  int code;
+  int error;
+};
+constexpr TLookupError kLookupErrors[] = {
+    {EAI_NONAME, ENOENT},   {EAI_NODATA, ENOENT}, {EAI_ADDRFAMILY, ENOENT}, {EAI_FAIL, ENOENT},
+    {EAI_AGAIN, EAGAIN},    {EAI_MEMORY, ENOMEM}, {EAI_SERVICE, EINVAL},   {EAI_FAMILY, EINVAL},
+    {EAI_SOCKTYPE, EINVAL}, {EAI_BADFLAGS, EINVAL}};
+
+int LookupErrno(int code, int systemError) {
+  if (code == EAI_SYSTEM) return systemError;
+  for (const auto& row : kLookupErrors)
+    if (row.code == code) return row.error;
+  return EINVAL;
+}
+
+// getaddrinfo cannot be bounded, so it runs on a thread of its own that outlives a caller who
+// stopped waiting; what it finds then goes nowhere.
+struct TLookup {
+  std::mutex mutex;
+  std::condition_variable done;
+  bool finished = false;
+  int code = 0;
+  int systemError = 0;
+  std::vector<TAddress> addresses;
+};
+
+int Lookup(const TNetworkLineName& name, TClock::time_point deadline, std::vector<TAddress>& addresses,
+           std::string& reason) {
+  auto lookup = std::make_shared<TLookup>();
+  std::thread([lookup, host = name.host, service = name.service] {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
+    addrinfo* list = nullptr;
+    const int code = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
+    const int systemError = errno;
+    std::vector<TAddress> found;
+    for (const addrinfo* entry = list; code == 0 && entry; entry = entry->ai_next) {
+      TAddress address;
+      std::memcpy(&address.address, entry->ai_addr, entry->ai_addrlen);
+      address.length = entry->ai_addrlen;
+      address.family = entry->ai_family;
+      found.push_back(address);
+    }
+    if (list) ::freeaddrinfo(list);
+    {
+      std::lock_guard lock(lookup->mutex);
+      lookup->code = code;
+      lookup->systemError = systemError;
+      lookup->addresses = std::move(found);
+      lookup->finished = true;
+    }
+    lookup->done.notify_all();
+  }).detach();
+
+  std::unique_lock lock(lookup->mutex);
+  if (!lookup->done.wait_until(lock, deadline, [&] { return lookup->finished; })) return -ETIMEDOUT;
+  if (lookup->code != 0) {
+    if (lookup->code != EAI_SYSTEM) reason = ::gai_strerror(lookup->code);
+    return -LookupErrno(lookup->code, lookup->systemError);
+  }
+  addresses = std::move(lookup->addresses);
+  return addresses.empty() ? -ENOENT : 0;
+}
+
+// One address: the connected socket, or minus errno.
+int ConnectTo(const TAddress& address, TClock::time_point deadline) {
+  const int fd = ::socket(address.family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -errno;
+  int rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address.address), address.length);
+  if (rc < 0 && errno == EINPROGRESS) {
+    pollfd wait{fd, POLLOUT, 0};
+    do rc = ::poll(&wait, 1, RemainingMs(deadline));
+    while (rc < 0 && errno == EINTR);
+    int error = ETIMEDOUT;
+    socklen_t length = sizeof error;
+    if (rc > 0 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) < 0) error = errno;
+    rc = error == 0 ? 0 : -1;
+    errno = error;
+  }
+  if (rc < 0) {
+    const int error = errno;
+    ::close(fd);
+    return -error;
+  }
+  // A request frame goes out whole at once, not after the acknowledgement of the one before.
+  const int on = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  return fd;
+}
+
+int Connect(const TNetworkLineName& name, TClock::time_point deadline, std::string& reason) {
+  std::vector<TAddress> addresses;
+  const int rc = Lookup(name, deadline, addresses, reason);
+  if (rc < 0) return rc;
+  int fd = -ETIMEDOUT;
+  for (const TAddress& address : addresses) {
+    if (TClock::now() >= deadline) return -ETIMEDOUT;
+    fd = ConnectTo(address, deadline);
+    if (fd >= 0 || fd == -ETIMEDOUT) break;
+  }
+  return fd;
+}
+
+// ---- one connection ------------------------------------------------------------------------
+
+class TNetworkLine {
+ public:
+  TNetworkLine(int fd, TNetworkProtocol protocol) : fd_(fd), telnet_(protocol == TNetworkProtocol::Rfc2217) {
+    ::cfmakeraw(&attributes_);
+    attributes_.c_cflag |= CLOCAL | CREAD;
+    ::cfsetispeed(&attributes_, B9600);
+    ::cfsetospeed(&attributes_, B9600);
+  }
+
+  // rfc2217: offers BINARY both ways and the com-port option, and waits for the server to take
+  // the com-port option up.
+  int Negotiate(TClock::time_point deadline, std::string& reason) {
+    std::unique_lock lock(mutex_);
+    Ask(us_, telnet::kWill, telnet::kBinary);
+    Ask(him_, telnet::kDo, telnet::kBinary);
+    Ask(us_, telnet::kWill, telnet::kComPort);
+    Transmit();
+    for (;;) {
+      Receive();
+      if (us_[telnet::kComPort] == TOption::On) return 0;
+      if (comPortRefused_) {
+        reason = "the server does not offer the com-port option (RFC 2217)";
+        return -EPROTONOSUPPORT;
+      }
+      if (ended_) return -ECONNRESET;
+      const int wait = RemainingMs(deadline);
+      if (wait == 0) {
+        reason = "the server did not take up the com-port option (RFC 2217)";
+        return -ETIMEDOUT;
+      }
+      WaitReadable(lock, wait);
+    }
+  }
+
+  // What the connection must be watched for, and what the port may be told is ready.
+  short Watch() {
+    std::lock_guard lock(mutex_);
+    if (ended_) return 0;
+    short events = 0;
+    if (input_.size() < kInputBound) events |= POLLIN;
+    if (!output_.empty()) events |= POLLOUT;
+    return events;
+  }
+  void Serve(short revents) {
+    std::lock_guard lock(mutex_);
+    if (revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) Receive();
+    // Also when the input is full and nothing was read: a hang-up would be reported for ever.
+    if (revents & (POLLHUP | POLLERR | POLLNVAL)) ended_ = true;
+    if (revents & POLLOUT) Transmit();
+  }
+  short Ready(short requested) {
+    std::lock_guard lock(mutex_);
+    short ready = 0;
+    if ((requested & POLLIN) && !input_.empty()) ready |= POLLIN;
+    if ((requested & POLLOUT) && output_.empty() && !ended_) ready |= POLLOUT;
+    if (ended_) ready |= POLLHUP;
+    return ready;
+  }
+
+  long Read(void* buffer, std::size_t count) {
+    std::lock_guard lock(mutex_);
+    if (input_.empty()) Receive();
+    if (input_.empty()) return ended_ ? -EIO : -EAGAIN;
+    const std::size_t n = std::min(count, input_.size());
+    std::memcpy(buffer, input_.data(), n);
+    input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(n));
+    return static_cast<long>(n);
+  }
+
+  long Write(const void* buffer, std::size_t count) {
+    std::lock_guard lock(mutex_);
+    if (!ended_) Transmit();
+    if (ended_) return -EIO;
+    if (!output_.empty()) return -EAGAIN;
+    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+    if (telnet_) telnet::AppendEscaped(output_, std::span(bytes, count));
+    else output_.assign(bytes, bytes + count);
+    // Taken whole: what the socket does not take now goes with the next call or poll.
+    Transmit();
+    return ended_ ? -EIO : static_cast<long>(count);
+  }
+
+  int InputQueued() {
+    std::lock_guard lock(mutex_);
+    Receive();
+    return static_cast<int>(input_.size());
+  }
+
+  int Flush(int queueSelector) {
+    std::lock_guard lock(mutex_);
+    if (ended_) return -EIO;
+    if (queueSelector != TCOFLUSH) {
+      Receive();
+      input_.clear();
+    }
+    if (telnet_) {
+      const std::uint8_t what = queueSelector == TCIFLUSH   ? comport::kPurgeReceive
+                                : queueSelector == TCOFLUSH ? comport::kPurgeTransmit
+                                                            : comport::kPurgeBoth;
+      // Not awaited: nothing the port does next depends on the server's answer.
+      SendSubnegotiation(comport::Request(comport::kPurgeData, what).data);
+      Transmit();
+    }
+    return 0;
+  }
+
+  int GetAttributes(termios& attributes) {
+    std::lock_guard lock(mutex_);
+    attributes = attributes_;
+    return 0;
+  }
+
+  int SetAttributes(const termios& attributes) {
+    std::unique_lock lock(mutex_);
+    attributes_ = attributes;
+    if (const int rate = SpeedRate(::cfgetospeed(&attributes)); rate > 0) rate_ = static_cast<std::uint32_t>(rate);
+    return telnet_ ? PutFarLine(lock) : 0;
+  }
+
+  int SetCustomSpeed(int rate) {
+    std::unique_lock lock(mutex_);
+    rate_ = static_cast<std::uint32_t>(rate);
+    // The attributes no longer name a rate: set again, they keep this one.
+    ::cfsetispeed(&attributes_, B0);
+    ::cfsetospeed(&attributes_, B0);
+    return telnet_ ? PutFarLine(lock) : 0;
+  }
+
+  int GetModemLines(int& lines) {
+    std::lock_guard lock(mutex_);
+    if (!telnet_) return -ENOTTY;  // a raw connection tells nothing of the far lines
+    lines = modemLines_;
+    return 0;
+  }
+
+  int SetModemLines(int lines, bool on) {
+    std::unique_lock lock(mutex_);
+    if (!telnet_) return 0;
+    if (ended_) return -EIO;
+    const auto set = [&](int line, std::optional<bool>& held, std::uint8_t onValue, std::uint8_t offValue) {
+      if (!(lines & line) || held == on) return;
+      held = on;
+      SendRequest(comport::Request(comport::kSetControl, on ? onValue : offValue));
+    };
+    set(TIOCM_DTR, dtr_, comport::kDtrOn, comport::kDtrOff);
+    set(TIOCM_RTS, rts_, comport::kRtsOn, comport::kRtsOff);
+    return AwaitAnswers(lock);
+  }
+
+ private:
+  enum class TOption : std::uint8_t { Off, Asked, On };
+  using TOptions = std::array<TOption, 256>;
+
+  // Reads what the connection holds, without waiting; a closed or broken connection ends here.
+  void Receive() {
+    std::uint8_t chunk[4096];
+    while (!ended_ && input_.size() < kInputBound) {
+      const ssize_t n = ::recv(fd_, chunk, sizeof chunk, MSG_DONTWAIT);
+      if (n > 0) {
+        Take(std::span(chunk, static_cast<std::size_t>(n)));
+        continue;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) ended_ = true;
+      break;
+    }
+    if (!ended_) Transmit();
+  }
+
+  void Take(std::span<const std::uint8_t> chunk) {
+    if (!telnet_) {
+      input_.insert(input_.end(), chunk.begin(), chunk.end());
+      return;
+    }
+    commands_.clear();
+    decoder_.Decode(chunk, input_, commands_);
+    for (const telnet::TCommand& command : commands_) {
+      if (command.verb == telnet::kSb) Subnegotiation(command);
+      else Negotiation(command.verb, command.option);
+    }
+  }
+
+  void Transmit() {
+    while (!output_.empty()) {
+      const ssize_t n = ::send(fd_, output_.data(), output_.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (n > 0) {
+        output_.erase(output_.begin(), output_.begin() + n);
+        continue;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+      ended_ = true;
+      output_.clear();
+      return;
+    }
+  }
+
+  // Waits until the connection may have something to read, the lock released meanwhile.
+  void WaitReadable(std::unique_lock<std::mutex>& lock, int timeoutMs) {
+    lock.unlock();
+    pollfd readable{fd_, POLLIN, 0};
+    ::poll(&readable, 1, timeoutMs);
+    lock.lock();
+  }
+
+  // Option negotiation without loops: a request is answered only when it changes the state,
+  // and an option this side does not support is refused.
+  static bool Supported(std::uint8_t option, bool ours) {
+    return option == telnet::kBinary || option == telnet::kSuppressGoAhead || (ours && option == telnet::kComPort);
+  }
+  void Ask(TOptions& side, std::uint8_t verb, std::uint8_t option) {
+    side[option] = TOption::Asked;
+    telnet::AppendNegotiation(output_, verb, option);
+  }
+  void Negotiation(std::uint8_t verb, std::uint8_t option) {
+    const bool ours = verb == telnet::kDo || verb == telnet::kDont;
+    const bool enable = verb == telnet::kDo || verb == telnet::kWill;
+    TOption& state = (ours ? us_ : him_)[option];
+    const std::uint8_t yes = ours ? telnet::kWill : telnet::kDo;
+    const std::uint8_t no = ours ? telnet::kWont : telnet::kDont;
+    if (enable) {
+      if (state == TOption::On) return;
+      if (!Supported(option, ours)) {
+        telnet::AppendNegotiation(output_, no, option);
+        return;
+      }
+      if (state == TOption::Off) telnet::AppendNegotiation(output_, yes, option);
+      state = TOption::On;
+      return;
+    }
+    if (ours && option == telnet::kComPort) comPortRefused_ = true;
+    if (state == TOption::On) telnet::AppendNegotiation(output_, no, option);
+    state = TOption::Off;
+  }
+
+  void Subnegotiation(const telnet::TCommand& command) {
+    if (command.option != telnet::kComPort || command.data.empty()) return;
+    const std::uint8_t code = command.data[0];
+    if (code == comport::kNotifyModemState) {
+      if (command.data.size() > 1) modemLines_ = comport::ModemLinesOf(command.data[1]);
+      return;
+    }
+    // Answers to requests; line-state notifications and signatures carry nothing for the port.
+    if (code > comport::kAnswerOffset) {
+      const std::size_t request = code - comport::kAnswerOffset;
+      if (request < pending_.size() && pending_[request] > 0) --pending_[request];
+    }
+  }
+
+  void SendSubnegotiation(const TBytes& data) { telnet::AppendSubnegotiation(output_, telnet::kComPort, data); }
+  void SendRequest(const comport::TRequest& request) {
+    SendSubnegotiation(request.data);
+    ++pending_[request.code];
+  }
+
+  int PutFarLine(std::unique_lock<std::mutex>& lock) {
+    if (ended_) return -EIO;
+    const comport::TFarLine now = comport::FarLineOf(attributes_, rate_);
+    for (const comport::TRequest& request : comport::LineRequests(farLine_, now)) SendRequest(request);
+    farLine_ = now;
+    return AwaitAnswers(lock);
+  }
+
+  // Sends what is queued and waits a short time for the answers to the requests in it. A server
+  // that leaves one unanswered has not failed; only a connection that ended has.
+  int AwaitAnswers(std::unique_lock<std::mutex>& lock) {
+    const auto deadline = TClock::now() + kAnswerWait;
+    const auto answered = [this] { return std::all_of(pending_.begin(), pending_.end(), [](int n) { return n == 0; }); };
+    for (;;) {
+      Receive();
+      if (ended_ || answered()) break;
+      const int wait = RemainingMs(deadline);
+      if (wait == 0) break;
+      WaitReadable(lock, std::min(wait, kAnswerSliceMs));
+    }
+    pending_.fill(0);  // late answers are not awaited any more
+    return ended_ ? -EIO : 0;
+  }
+
+  std::mutex mutex_;
+  const int fd_;
+  const bool telnet_;
+  bool ended_ = false;
+  TBytes input_;   // line bytes for the port
+  TBytes output_;  // what the socket has not taken yet
+  telnet::TDecoder decoder_;
+  std::vector<telnet::TCommand> commands_;
+  TOptions us_{}, him_{};
+  bool comPortRefused_ = false;
+  termios attributes_{};
+  std::uint32_t rate_ = 9600;
+  std::optional<comport::TFarLine> farLine_;  // what the far port was last asked for
+  std::optional<bool> dtr_, rts_;
+  int modemLines_ = 0;
+  std::array<int, comport::kPurgeData + 1> pending_{};  // requests awaiting an answer, by code
+};
+
+// ---- the platform ----------------------------------------------------------------------------
+
+class TNetworkComPlatform final : public TComPlatform {
+ public:
+  explicit TNetworkComPlatform(std::shared_ptr<TComPlatform> devices) : devices_(std::move(devices)) {}
+
+  int OpenDevice(const std::string& path, std::string& reason) override {
+    if (!IsNetworkLineName(path)) return devices_->OpenDevice(path, reason);
+    const auto name = ParseNetworkLineName(path);
+    if (!name) {
+      reason = kNetworkLineNameForm;
+      return -EINVAL;
+    }
+    const auto deadline = TClock::now() + kConnectBound;
+    const int fd = Connect(*name, deadline, reason);
+    if (fd < 0) return fd;
+    auto line = std::make_shared<TNetworkLine>(fd, name->protocol);
+    if (name->protocol == TNetworkProtocol::Rfc2217) {
+      if (const int rc = line->Negotiate(deadline, reason); rc < 0) {
+        ::close(fd);
+        return rc;
+      }
+    }
+    std::lock_guard lock(mutex_);
+    lines_[fd] = std::move(line);
+    return fd;
+  }
+
+  int Close(int fd) override {
+    {
+      std::lock_guard lock(mutex_);
+      if (lines_.erase(fd) == 0) return devices_->Close(fd);
+    }
+    return ::close(fd) < 0 ? -errno : 0;
+  }
+
+  int IsTerminal(int fd) override { return Find(fd) ? 0 : devices_->IsTerminal(fd); }
+  int SetExclusive(int fd) override { return Find(fd) ? 0 : devices_->SetExclusive(fd); }
+  int ClearExclusive(int fd) override { return Find(fd) ? 0 : devices_->ClearExclusive(fd); }
+  int Lock(int fd) override { return Find(fd) ? 0 : devices_->Lock(fd); }
+  int GetAttributes(int fd, termios& attributes) override {
+    const auto line = Find(fd);
+    return line ? line->GetAttributes(attributes) : devices_->GetAttributes(fd, attributes);
+  }
+  int SetAttributes(int fd, const termios& attributes) override {
+    const auto line = Find(fd);
+    return line ? line->SetAttributes(attributes) : devices_->SetAttributes(fd, attributes);
+  }
+  int SetCustomSpeed(int fd, int rate) override {
+    const auto line = Find(fd);
+    return line ? line->SetCustomSpeed(rate) : devices_->SetCustomSpeed(fd, rate);
+  }
+  int SetRs485(int fd, const serial_rs485& mode) override { return Find(fd) ? 0 : devices_->SetRs485(fd, mode); }
+  int GetModemLines(int fd, int& lines) override {
+    const auto line = Find(fd);
+    return line ? line->GetModemLines(lines) : devices_->GetModemLines(fd, lines);
+  }
+  int SetModemLines(int fd, int lines, bool on) override {
+    const auto line = Find(fd);
+    return line ? line->SetModemLines(lines, on) : devices_->SetModemLines(fd, lines, on);
+  }
+  int InputQueued(int fd) override {
+    const auto line = Find(fd);
+    return line ? line->InputQueued() : devices_->InputQueued(fd);
+  }
+  int GetCounters(int fd, TComCounters& counters) override {
+    return Find(fd) ? -ENOTTY : devices_->GetCounters(fd, counters);
+  }
+  int Flush(int fd, int queueSelector) override {
+    const auto line = Find(fd);
+    return line ? line->Flush(queueSelector) : devices_->Flush(fd, queueSelector);
+  }
+  long Read(int fd, void* buffer, std::size_t count) override {
+    const auto line = Find(fd);
+    return line ? line->Read(buffer, count) : devices_->Read(fd, buffer, count);
+  }
+  long Write(int fd, const void* buffer, std::size_t count) override {
+    const auto line = Find(fd);
+    return line ? line->Write(buffer, count) : devices_->Write(fd, buffer, count);
+  }
+  int CreateEvent() override { return devices_->CreateEvent(); }
+  int SignalEvent(int fd) override { return devices_->SignalEvent(fd); }
+
+  // A connection is ready when the port may act on it: line bytes held, output taken, or the
+  // connection ended. Readiness of the socket alone (a telnet command, a notification) is served
+  // here and waited past.
+  int Poll(pollfd* fds, nfds_t count, int timeoutMs) override {
+    std::vector<std::shared_ptr<TNetworkLine>> lines(count);
+    bool any = false;
+    for (nfds_t i = 0; i < count; ++i) any |= (lines[i] = Find(fds[i].fd)) != nullptr;
+    if (!any) return devices_->Poll(fds, count, timeoutMs);
+
+    const bool bounded = timeoutMs >= 0;
+    const TClock::time_point deadline = TClock::now() + std::chrono::milliseconds(bounded ? timeoutMs : 0);
+    std::vector<pollfd> watched(fds, fds + count);
+    for (;;) {
+      bool readyNow = false;
+      for (nfds_t i = 0; i < count; ++i) {
+        if (!lines[i]) continue;
+        watched[i].events = lines[i]->Watch();
+        readyNow |= lines[i]->Ready(fds[i].events) != 0;
+      }
+      const int wait = readyNow ? 0 : bounded ? RemainingMs(deadline) : -1;
+      const int rc = devices_->Poll(watched.data(), count, wait);
+      if (rc < 0) return rc;
+      int ready = 0;
+      for (nfds_t i = 0; i < count; ++i) {
+        if (lines[i]) {
+          if (watched[i].revents) lines[i]->Serve(watched[i].revents);
+          fds[i].revents = lines[i]->Ready(fds[i].events);
+        } else {
+          fds[i].revents = watched[i].revents;
+        }
+        if (fds[i].revents) ++ready;
+      }
+      if (ready > 0 || (bounded && TClock::now() >= deadline)) return ready;
+    }
+  }
+
+ private:
+  std::shared_ptr<TNetworkLine> Find(int fd) {
+    std::lock_guard lock(mutex_);
+    const auto it = lines_.find(fd);
+    return it == lines_.end() ? nullptr : it->second;
+  }
+
+  std::shared_ptr<TComPlatform> devices_;
+  std::mutex mutex_;
+  std::unordered_map<int, std::shared_ptr<TNetworkLine>> lines_;
+};
+
+}  // namespace
+
+std::shared_ptr<TComPlatform> NetworkComPlatform(std::shared_ptr<TComPlatform> devices) {
+  return std::make_shared<TNetworkComPlatform>(std::move(devices));
+}

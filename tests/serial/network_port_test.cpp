@@ -1,0 +1,186 @@
+// A port on a network line, through a real ser2net in front of a pseudo-terminal: settings reach
+// the far device, bytes pass both ways unchanged, and every way the connection fails is a clear
+// open failure or a vanished device, after which the port opens again.
+#include <gtest/gtest.h>
+
+#include <QString>
+
+#include <numeric>
+#include <vector>
+
+#include "CPort.h"
+#include "DeviceSpeed.h"
+#include "NetworkLineName.h"
+#include "PtyPair.h"
+#include "Ser2netServer.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// Every byte value, 0xFF (the telnet IAC) among them, twice in a row at the end.
+Bytes AllByteValues() {
+  Bytes all(256);
+  std::iota(all.begin(), all.end(), 0);
+  all.push_back(0xFF);
+  return all;
+}
+
+class PortOnNetworkLine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApp();
+    ASSERT_FALSE(far.Name().empty());
+    server = std::make_unique<Ser2netServer>(far.Name());
+    ASSERT_TRUE(server->Failure().isEmpty()) << server->Failure().toStdString();
+    port.SetEvents({evRxChar});
+    port.SetOnRxChar([this](QObject*, int count) {
+      counts.push_back(count);
+      Bytes chunk(static_cast<std::size_t>(count));
+      chunk.resize(static_cast<std::size_t>(port.Read(chunk.data(), count)));
+      received.insert(received.end(), chunk.begin(), chunk.end());
+    });
+    QObject::connect(&port, &TCustomComPort::deviceGone, [this] { ++gone; });
+  }
+  void TearDown() override { port.ClearEventHandlers(); }
+
+  // The port's bytes at the far end, and the far end's bytes delivered as the program gets them.
+  void ExpectBothWaysUnchanged(const Bytes& bytes) {
+    EXPECT_EQ(port.Write(bytes.data(), static_cast<int>(bytes.size())), static_cast<int>(bytes.size()));
+    EXPECT_EQ(far.Receive(bytes.size()), bytes);
+    pollfd more{far.Master(), POLLIN, 0};
+    EXPECT_EQ(poll(&more, 1, 50), 0) << "more bytes than were written reached the far line";
+    received.clear();
+    counts.clear();
+    far.Send(bytes);
+    EXPECT_TRUE(ServeUntil([&] { return received.size() >= bytes.size(); }));
+    EXPECT_EQ(received, bytes);
+    // Counts are of line bytes: no telnet byte is announced, so no handler call comes up short.
+    EXPECT_EQ(std::accumulate(counts.begin(), counts.end(), std::size_t{0}), bytes.size());
+  }
+  int FarRate() const { return DeviceSpeed(far.Slave()); }
+
+  TPtyPair far;
+  std::unique_ptr<Ser2netServer> server;
+  TComPort port;
+  Bytes received;
+  std::vector<int> counts;
+  int gone = 0;
+};
+
+TEST_F(PortOnNetworkLine, Rfc2217PutsTheSettingsOnTheFarLineAndPassesEveryByte) {
+  port.SetPort(server->Rfc2217Line());
+  port.SetBaudRate(br19200);
+  port.SetStopBits(sbTwoStopBits);
+  port.Open();
+  ASSERT_TRUE(port.Connected());
+  EXPECT_EQ(FarRate(), 19200);
+  EXPECT_TRUE(far.Attributes().c_cflag & CSTOPB);
+  ExpectBothWaysUnchanged(AllByteValues());
+  port.SetBaudRate(br38400);  // while open: at once
+  EXPECT_EQ(FarRate(), 38400);
+  EXPECT_TRUE(port.LineSignals().empty());  // ser2net notifies a pty's lines as all off
+  port.Close();
+  port.Open();  // the server takes the line back and lends it again
+  EXPECT_TRUE(port.Connected());
+}
+
+TEST_F(PortOnNetworkLine, RawTcpPassesBytesAsTheyAreAndLeavesTheGatewaysSettings) {
+  port.SetPort(server->TcpLine());
+  port.SetBaudRate(br19200);
+  port.Open();
+  ASSERT_TRUE(port.Connected());
+  ExpectBothWaysUnchanged(AllByteValues());
+  EXPECT_EQ(FarRate(), 9600);  // ser2net's own setting, as configured
+}
+
+TEST_F(PortOnNetworkLine, ServerGoneWhileOpenIsAVanishedDeviceAndThePortOpensAgain) {
+  port.SetPort(server->Rfc2217Line());
+  port.Open();
+  server->Kill();
+  ASSERT_TRUE(ServeUntil([&] { return gone > 0; }));
+  for (QDeadlineTimer settle(100); !settle.hasExpired();) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_EQ(gone, 1);
+  const unsigned char frame[] = {0xFF, 0x06, 0x70, 0x00, 0x12, 0x34};
+  try {
+    port.Write(frame, sizeof frame);
+    FAIL() << "wrote to a connection that has ended";
+  } catch (const EComPortExt& e) {
+    EXPECT_TRUE(DeviceVanished(e.SystemCode())) << e.SystemCode();
+  }
+  port.Close();
+  EXPECT_FALSE(port.Connected());
+
+  server = std::make_unique<Ser2netServer>(far.Name());
+  ASSERT_TRUE(server->Failure().isEmpty()) << server->Failure().toStdString();
+  port.SetPort(server->Rfc2217Line());
+  port.Open();
+  ExpectBothWaysUnchanged({0x01, 0xFF, 0x02});
+}
+
+struct TOpenFailure {
+  QString name;
+  std::vector<int> systemCodes;  // what the system may answer
+  QString reason;                // when the system's words are not errno's: what they are
+};
+
+// A TCP server on loopback that never says a word: the kernel completes the connection, no
+// telnet negotiation ever comes.
+class SilentServer {
+ public:
+  SilentServer() : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && ::listen(fd_, 4) == 0 &&
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+      port_ = ntohs(address.sin_port);
+  }
+  ~SilentServer() { ::close(fd_); }
+  SilentServer(const SilentServer&) = delete;
+  SilentServer& operator=(const SilentServer&) = delete;
+  int Port() const { return port_; }
+
+ private:
+  int fd_;
+  int port_ = 0;
+};
+
+TEST_F(PortOnNetworkLine, LinesThatCannotBeReachedFailTheOpenWithTheSystemsReason) {
+  const SilentServer silent;
+  const TOpenFailure rows[] = {
+      {QStringLiteral("rfc2217://127.0.0.1:%1").arg(Ser2netServer::FreeLoopbackPort()), {ECONNREFUSED}, {}},
+      // No name server at all answers EAI_AGAIN, or nothing in time.
+      {QStringLiteral("tcp://parvex-no-such-gateway.invalid:4001"), {ENOENT, EAGAIN, ETIMEDOUT}, {}},
+      {QStringLiteral("tcp://gateway"), {EINVAL}, QString::fromLatin1(kNetworkLineNameForm)},
+      // A server that does not speak telnet never takes up the option.
+      {QStringLiteral("rfc2217://127.0.0.1:%1").arg(silent.Port()), {ETIMEDOUT},
+       QStringLiteral("the server did not take up the com-port option (RFC 2217)")},
+  };
+  for (const TOpenFailure& row : rows) {
+    port.SetPort(row.name);
+    try {
+      port.Open();
+      FAIL() << row.name.toStdString();
+    } catch (const EComPortExt& e) {
+      EXPECT_EQ(e.Code(), comerr::kOpen);
+      EXPECT_EQ(std::string(e.what()), "COM Port Error: Unable to open com port on " + row.name.toStdString());
+      EXPECT_NE(std::find(row.systemCodes.begin(), row.systemCodes.end(), e.SystemCode()), row.systemCodes.end())
+          << row.name.toStdString() << ": " << e.SystemCode();
+      if (!row.reason.isEmpty()) {
+        EXPECT_EQ(e.Reason(), row.reason);
+      }
+      // A host not found is told in the resolver's words, not as a missing file.
+      if (e.SystemCode() == ENOENT) {
+        EXPECT_NE(e.Reason(), SystemErrorText(ENOENT));
+      }
+    }
+    EXPECT_FALSE(port.Connected());
+  }
+  port.SetPort(server->Rfc2217Line());
+  port.Open();
+  EXPECT_TRUE(port.Connected());
+}
+
+}  // namespace
