@@ -224,7 +224,7 @@ TParameterPanel::TParameterPanel(QWidget* parent) : QWidget(parent) {
   for (std::size_t i = 1; i < std::size(tabOrder); ++i)
     setTabOrder(const_cast<QWidget*>(tabOrder[i - 1]), const_cast<QWidget*>(tabOrder[i]));
 
-  const std::pair<TParameter, TParameterControls> controls[] = {
+  const std::pair<TParameter, TParameterControls> byParameter[] = {
       {TParameter::CashDeskNumber, {lblCacheNumber, leCacheNumber}},
       {TParameter::RechargeUnits, {lblRecharging, seRecharging}},
       {TParameter::Mode, {Label1, cbMode}},
@@ -236,7 +236,7 @@ TParameterPanel::TParameterPanel(QWidget* parent) : QWidget(parent) {
       {TParameter::RelayTime, {Label7, seRelayTime}},
       {TParameter::BlackList, {Label9, sgBlackList}},
   };
-  for (const auto& [parameter, pair] : controls) controls_[static_cast<std::size_t>(parameter)] = pair;
+  for (const auto& [parameter, controls] : byParameter) controls_[static_cast<std::size_t>(parameter)] = controls;
 
   // Only the operator's choice runs the rule; a selection made by the program does not.
   connect(cbMode, &QComboBox::activated, this, [this] { cbModeChange(); });
@@ -260,9 +260,9 @@ void TParameterPanel::cbModeChange() {
   // Controls of every mode are left alone: the rule touches only what a mode can switch off.
   for (const TParameterInfo& info : kParameterTable) {
     if (info.usedIn.Kind() == TModeRule::TKind::EveryMode) continue;
-    const TParameterControls& pair = controls_[static_cast<std::size_t>(info.parameter)];
-    pair.label->setEnabled(info.usedIn.Applies(mode));
-    pair.control->setEnabled(info.usedIn.Applies(mode));
+    const TParameterControls& controls = controls_[static_cast<std::size_t>(info.parameter)];
+    controls.label->setEnabled(info.usedIn.Applies(mode));
+    controls.control->setEnabled(info.usedIn.Applies(mode));
   }
 }
 
