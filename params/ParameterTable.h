@@ -158,6 +158,25 @@ static_assert([] {
   return true;
 }(), "the table's rows stand in the order of TParameter");
 
+static_assert([] {
+  for (const TParameterInfo& info : kParameterTable) {
+    switch (info.kind) {
+      case TValueKind::Number:
+      case TValueKind::ListItem:
+        if (info.size != 1) return false;
+        break;
+      case TValueKind::Date:
+        if (info.size != std::tuple_size_v<TWireDate>) return false;
+        break;
+      case TValueKind::HexNumber:
+      case TValueKind::HexRows:
+        if (info.size != std::tuple_size_v<TEntryBytes>) return false;
+        break;
+    }
+  }
+  return true;
+}(), "each row's size is that of its kind's encoding");
+
 constexpr const TParameterInfo& ParameterInfo(TParameter parameter) {
   return kParameterTable[static_cast<std::size_t>(parameter)];
 }
