@@ -112,7 +112,8 @@ void PrintRow(std::ostream& out, std::string_view field, const std::optional<std
 
 void PrintTable(std::ostream& out, std::uint8_t address, const TReaderParameters& v) {
   PrintRow(out, kAddressField, std::to_string(address));
-  for (const TParameterInfo& info : kParameterTable) {
+  for (const TParameter parameter : kFileOrder) {
+    const TParameterInfo& info = ParameterInfo(parameter);
     if (info.kind != TValueKind::HexRows) {
       PrintRow(out, info.field, ValueText(v, info));
       continue;

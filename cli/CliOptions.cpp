@@ -357,12 +357,13 @@ std::string ValueText(const TParameterInfo& info) {
   return {};
 }
 
-// One line per field a write takes, in the order they are sent, then the fields it ignores.
+// One line per field a write takes, then the fields it ignores.
 std::string WriteFieldsHelp() {
   std::string text;
   std::vector<std::string> lists;  // the listed fields
-  for (const TParameter parameter : kWriteOrder) {
+  for (const TParameter parameter : kFileOrder) {
     const TParameterInfo& info = ParameterInfo(parameter);
+    if (!info.writeCode) continue;
     char field[32];
     std::snprintf(field, sizeof field, "  %-18.*s", static_cast<int>(info.field.size()), info.field.data());
     text += field + ValueText(info) + ModesText(info.usedIn) + "\n";

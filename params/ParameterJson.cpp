@@ -194,9 +194,9 @@ TWriteValues WriteValuesFromJson(const QByteArray& text) {
   const QJsonObject object = document.object();
   TWriteValues values;
   TFileReader file(object);
-  for (const TParameter parameter : kWriteOrder) {
+  for (const TParameter parameter : kFileOrder) {
     const TParameterInfo& info = ParameterInfo(parameter);
-    file.Take(info.field, [&](const QJsonValue& v) { TakeValue(info, v, values); });
+    if (info.writeCode) file.Take(info.field, [&](const QJsonValue& v) { TakeValue(info, v, values); });
   }
 
   // What the mode writes decides what must be there; a list left out has the window's own

@@ -216,6 +216,23 @@ inline constexpr auto kWriteOrder = [] {
   return order;
 }();
 
+// The order in which a parameters file and the command line present them: the reader's own
+// number, the mode with what it alone governs, then the rest as read.
+inline constexpr std::array<TParameter, kParameterTable.size()> kFileOrder{
+    TParameter::CashDeskNumber, TParameter::Mode,    TParameter::CardType,         TParameter::RechargeUnits,
+    TParameter::CurrentDate,    TParameter::EndDate, TParameter::Sector,           TParameter::AbonementTimeout,
+    TParameter::RelayTime,      TParameter::BlackList,
+};
+
+static_assert([] {
+  for (const TParameterInfo& info : kParameterTable) {
+    std::size_t found = 0;
+    for (const TParameter parameter : kFileOrder) found += parameter == info.parameter;
+    if (found != 1) return false;
+  }
+  return true;
+}(), "the file's order names every parameter once");
+
 // The card keys a reader holds: A reads a card and counts its passes down, B recharges it, and
 // the initialising key is the one a reader gives new cards, of the type chosen with it.
 enum class TCardKey { None, KeyA, KeyB, InitialisingKey };
