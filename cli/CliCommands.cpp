@@ -91,7 +91,7 @@ std::optional<std::string> ValueText(const TReaderParameters& v, const TParamete
       break;
     case TValueKind::Number:
       if (const auto byte = v.Byte(parameter))
-        return std::to_string(*byte) + (info.unit.empty() ? "" : " " + std::string(info.unit));
+        return WithUnit(std::to_string(*byte), info.unit);
       break;
     case TValueKind::ListItem:
       return NamedText(v.Byte(parameter), ListOf(parameter));

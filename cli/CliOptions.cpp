@@ -346,7 +346,7 @@ std::string ModesText(const TModeRule& rule) {
 
 std::string ValueText(const TParameterInfo& info) {
   switch (info.kind) {
-    case TValueKind::Number: return Range(info.range) + (info.unit.empty() ? "" : " " + std::string(info.unit));
+    case TValueKind::Number: return WithUnit(Range(info.range), info.unit);
     case TValueKind::ListItem: return Range(info.range) + " or its name";
     case TValueKind::Date: return "\"YYYY-MM-DD\", " + Range(info.range);
     case TValueKind::HexRows:

@@ -69,6 +69,12 @@ inline std::string ListText(std::span<const TValueName> list) {
   return text;
 }
 
+// A number and the unit it is counted in, when it has one: "10 s".
+inline std::string WithUnit(std::string number, std::string_view unit) {
+  if (!unit.empty()) number.append(" ").append(unit);
+  return number;
+}
+
 // The modes in which a parameter is written and its control enabled. With no mode selected,
 // a parameter of every mode or of all modes but one stays enabled, one of a single mode not.
 class TModeRule {
