@@ -114,7 +114,7 @@ TEST_F(TerminalEcho, CrAtTheWidthKeepsItsMeaning) {
   Echo("\ny");
   EXPECT_EQ(Lines(), (std::vector<std::string>{std::string(w, 'x'), "y"}));
   line.log.Clear();
-  Echo("\n" + std::string(w, 'x') + "\rz");
+  Echo(std::string("\n").append(w, 'x').append("\rz"));
   EXPECT_EQ(Lines(), (std::vector<std::string>{"y", std::string(w, 'x'), "␍z"}));
 }
 
