@@ -17,7 +17,7 @@
 #include "PortSurvey.h"
 #include "ReaderMessages.h"
 #include "ReaderSequences.h"
-#include "ValueLists.h"
+#include "ParameterTable.h"
 #include "crc16.h"
 
 namespace {
@@ -82,33 +82,47 @@ std::optional<std::string> NamedText(std::optional<std::uint8_t> value, std::spa
   return std::to_string(*value) + " " + (name ? std::string(*name) : "(unknown)");
 }
 
-void PrintTable(std::ostream& out, std::uint8_t address, const TReaderParameters& v) {
-  const auto read = [&v](TParameter p, std::string text) -> std::optional<std::string> {
-    if (!v.WasRead(p)) return std::nullopt;
-    return text;
-  };
-  const std::pair<std::string_view, std::optional<std::string>> rows[] = {
-      {kAddressField, std::to_string(address)},
-      {kCashDeskField, read(TParameter::CashDeskNumber, v.cashDeskNumber)},
-      {kModeField, NamedText(v.mode, kModeNames)},
-      {kCardTypeField, NamedText(v.cardType, kCardTypeNames)},
-      {kRechargeField, read(TParameter::RechargeUnits, std::to_string(v.rechargeUnits))},
-      {kCurrentDateField, read(TParameter::CurrentDate, DateText(v.currentDate))},
-      {kEndDateField, read(TParameter::EndDate, DateText(v.endDate))},
-      {kSectorField, read(TParameter::Sector, std::to_string(v.sector))},
-      {kAbonementField, read(TParameter::AbonementTimeout, std::to_string(v.abonementTimeout) + " s")},
-      {kRelayField, read(TParameter::RelayTime, std::to_string(v.relayTime) + " s")},
-  };
-  char line[160];
-  for (const auto& [field, text] : rows) {
-    std::snprintf(line, sizeof line, "%-18.*s %s\n", static_cast<int>(field.size()), field.data(), Or(text).c_str());
-    out << line;
+// A value as the table shows it; nothing when it was not read. The black list has rows of its own.
+std::optional<std::string> ValueText(const TReaderParameters& v, const TParameterInfo& info) {
+  const TParameter parameter = info.parameter;
+  switch (info.kind) {
+    case TValueKind::HexNumber:
+      if (v.WasRead(parameter)) return v.cashDeskNumber;
+      break;
+    case TValueKind::Number:
+      if (const auto byte = v.Byte(parameter))
+        return WithUnit(std::to_string(*byte), info.unit);
+      break;
+    case TValueKind::ListItem:
+      return NamedText(v.Byte(parameter), ListOf(parameter));
+    case TValueKind::Date:
+      if (v.WasRead(parameter)) return DateText(v.Date(parameter));
+      break;
+    case TValueKind::HexRows:
+      break;
   }
-  for (std::size_t row = 0; row < kBlackListRows; ++row) {
-    const std::optional<std::string> entry =
-        row < v.blackListRowsRead ? std::optional<std::string>(v.blackList[row]) : std::nullopt;
-    std::snprintf(line, sizeof line, "%-18s %s\n", ("blackList[" + std::to_string(row) + "]").c_str(), Or(entry).c_str());
-    out << line;
+  return std::nullopt;
+}
+
+void PrintRow(std::ostream& out, std::string_view field, const std::optional<std::string>& text) {
+  char line[160];
+  std::snprintf(line, sizeof line, "%-18.*s %s\n", static_cast<int>(field.size()), field.data(), Or(text).c_str());
+  out << line;
+}
+
+void PrintTable(std::ostream& out, std::uint8_t address, const TReaderParameters& v) {
+  PrintRow(out, kAddressField, std::to_string(address));
+  for (const TParameter parameter : kFileOrder) {
+    const TParameterInfo& info = ParameterInfo(parameter);
+    if (info.kind != TValueKind::HexRows) {
+      PrintRow(out, info.field, ValueText(v, info));
+      continue;
+    }
+    for (std::size_t row = 0; row < kBlackListRows; ++row) {
+      const std::optional<std::string> entry =
+          row < v.blackListRowsRead ? std::optional<std::string>(v.blackList[row]) : std::nullopt;
+      PrintRow(out, std::string(info.field) + "[" + std::to_string(row) + "]", entry);
+    }
   }
 }
 
@@ -189,7 +203,9 @@ int RunKeys(const TCliOptions& options, std::ostream& out, std::ostream& err) {
     return exitstatus::kUsage;
   }
   TCliSession session(options, err);
-  const TKeyTexts keys{k.keyA.value_or(""), k.keyB.value_or(""), k.initKey.value_or(""), k.keyType.value_or("A")};
+  // Without --type the initialising key is of the type the dialog offers first.
+  const TKeyTexts keys{k.keyA.value_or(""), k.keyB.value_or(""), k.initKey.value_or(""),
+                       k.keyType.value_or(std::string(kKeyTypes[0].name))};
   const std::uint8_t address = *options.address;
   ChangeReaderKeys(session.Link(), session.Errors(), address, k.mode, keys);
   if (!ReportErrors(err, ReaderLabel(address), texts::kChangeKeys, session.Errors())) return exitstatus::kReaderErrors;

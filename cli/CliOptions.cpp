@@ -4,10 +4,12 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <cstdio>
 #include <functional>
 #include <string_view>
 
-#include "ValueLists.h"
+#include "ParameterJson.h"
+#include "ParameterTable.h"
 
 namespace {
 
@@ -43,28 +45,66 @@ unsigned long Number(std::string_view option, std::string_view text, unsigned lo
   return value;
 }
 
-// Twelve hex digits; blanks, colons and dashes between them are allowed, as keys are often
-// written in groups. The digits come back in upper case.
+// What the key options set, and the key of a mode that each belongs to.
+struct TKeyOption {
+  std::string_view option;
+  std::optional<std::string> TKeyOptions::*value;
+  TCardKey key;
+  bool required;  // by a mode that loads the key; the key type has a default
+};
+constexpr TKeyOption kKeyOptions[] = {
+    {"--key-a", &TKeyOptions::keyA, TCardKey::KeyA, true},
+    {"--key-b", &TKeyOptions::keyB, TCardKey::KeyB, true},
+    {"--init-key", &TKeyOptions::initKey, TCardKey::InitialisingKey, true},
+    {"--type", &TKeyOptions::keyType, TCardKey::InitialisingKey, false},
+};
+
+std::string Joined(const std::vector<std::string>& items, std::string_view separator) {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : std::string(separator)) + item;
+  return text;
+}
+
+// "1, 2 or 3" with last = " or "
+std::string Listed(std::vector<std::string> items, std::string_view last) {
+  if (items.size() < 2) return Joined(items, "");
+  const std::string tail = items.back();
+  items.pop_back();
+  return Joined(items, ", ") + std::string(last) + tail;
+}
+
+std::vector<std::string> KeyTypeNames() {
+  std::vector<std::string> names;
+  for (const TKeyType& type : kKeyTypes) names.emplace_back(type.name);
+  return names;
+}
+
+// The hex digits of a key; blanks, colons and dashes between them are allowed, as keys are
+// often written in groups. The digits come back in upper case.
 std::string KeyText(std::string_view option, std::string_view text) {
+  const std::string refusal = Quoted(text) + " is not a key of " + std::to_string(kKeyDigits) + " hex digits";
   std::string digits;
   for (const char c : text) {
     if (c == ' ' || c == ':' || c == '-') continue;
-    if (!std::isxdigit(static_cast<unsigned char>(c)))
-      Fail(option, Quoted(text) + " is not a key of 12 hex digits");
+    if (!std::isxdigit(static_cast<unsigned char>(c))) Fail(option, refusal);
     digits += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   }
-  if (digits.size() != 12) Fail(option, Quoted(text) + " is not a key of 12 hex digits");
+  if (digits.size() != kKeyDigits) Fail(option, refusal);
   return digits;
 }
 
+std::string KeyType(std::string_view option, std::string_view text) {
+  for (const TKeyType& type : kKeyTypes)
+    if (type.name == text) return std::string(text);
+  Fail(option, Quoted(text) + " is not " + Listed(KeyTypeNames(), " or "));
+}
+
+// Any byte passes: a mode without a key is the window's refusal, at run time.
 int ModeValue(std::string_view option, std::string_view text) {
   if (!text.empty() && std::isdigit(static_cast<unsigned char>(text[0])))
     return static_cast<int>(Number(option, text, 0, 255));
-  if (const auto value = ValueOfName(kModeNames, text)) return *value;
-  std::string names;
-  for (const TValueName& item : kModeNames)
-    names += (names.empty() ? "" : ", ") + std::to_string(item.value) + " " + std::string(item.name);
-  Fail(option, "unknown mode '" + std::string(text) + "' (modes: " + names + ")");
+  if (const auto value = ValueOfName(ListOf(TParameter::Mode), text)) return *value;
+  Fail(option, "unknown mode '" + std::string(text) + "' (modes: " + ListText(ListOf(TParameter::Mode)) + ")");
 }
 
 using TSetter = std::function<void(TCliOptions&, std::string_view option, std::string_view value)>;
@@ -103,10 +143,7 @@ const std::array<TOptionRule, 15>& OptionRules() {
       {"--init-key", true, kKeys,
        [](TCliOptions& o, auto option, auto value) { o.keys.initKey = KeyText(option, value); }},
       {"--type", true, kKeys,
-       [](TCliOptions& o, auto option, auto value) {
-         if (value != "A" && value != "B") Fail(option, Quoted(value) + " is not A or B");
-         o.keys.keyType = std::string(value);
-       }},
+       [](TCliOptions& o, auto option, auto value) { o.keys.keyType = KeyType(option, value); }},
       {"-h", false, kAllCommands, [](TCliOptions& o, auto, auto) { o.help = true; }},
   }};
   return rules;
@@ -144,23 +181,14 @@ void CheckComplete(const TCliOptions& o) {
 // A key option that the chosen mode does not use would be silently ignored: refuse it, the
 // operator most likely meant another mode.
 void CheckKeysForMode(const TKeyOptions& k) {
-  struct TKeyUse {
-    std::string_view option;
-    bool given;
-    bool used;
-  };
-  const bool modeA = k.mode == 1 || k.mode == 2;
-  const bool modeB = k.mode == 3;
-  const bool modeInit = k.mode == 4;
-  const TKeyUse uses[] = {{"--key-a", k.keyA.has_value(), modeA},
-                          {"--key-b", k.keyB.has_value(), modeB},
-                          {"--init-key", k.initKey.has_value(), modeInit},
-                          {"--type", k.keyType.has_value(), modeInit}};
-  const bool keyMode = modeA || modeB || modeInit;
-  for (const TKeyUse& use : uses) {
-    if (keyMode && use.given && !use.used)
+  const TCardKey key = ModeKey(k.mode);
+  for (const TKeyOption& use : kKeyOptions) {
+    const bool given = (k.*use.value).has_value();
+    const bool used = use.key == key;
+    if (key != TCardKey::None && given && !used)
       Fail(use.option, "is not used in mode " + std::to_string(k.mode));
-    if (use.used && !use.given && use.option != "--type") Fail("keys", "mode " + std::to_string(k.mode) + " needs " + std::string(use.option));
+    if (used && !given && use.required)
+      Fail("keys", "mode " + std::to_string(k.mode) + " needs " + std::string(use.option));
   }
 }
 
@@ -292,18 +320,13 @@ read are null in JSON. The error lines of the read go to standard error.
   --json        print JSON instead of the table
 )";
 
-constexpr std::string_view kWriteHelp = R"(Usage: parvex-cli write (--address N | --all) [--dry-run] FILE.json [LINE OPTIONS]
+constexpr std::string_view kWriteUsage = R"(Usage: parvex-cli write (--address N | --all) [--dry-run] FILE.json [LINE OPTIONS]
 
 Writes the parameters in FILE.json that the file's mode uses, then reads them back and
 reports every field that differs. The file is the JSON that read --json prints:
-  mode            0..4 or its name, or {"value": 3, "name": "Пополнение"}
-  cardType        1..2 or its name (mode 3)        rechargeUnits   0..255 (mode 3)
-  currentDate     "YYYY-MM-DD", 2000..2255 (all modes but 2)
-  endDate         "YYYY-MM-DD", 2000..2255 (all modes but 2)
-  sector          1..15        abonementTimeout  0..255 s     relayTime  0..255 s
-  blackList       ten entries of 8 hex digits ("" writes 00000000)
-Other fields (address, cashDeskNumber) are ignored: the cash-desk number cannot be written.
-A bad file is refused before anything is sent. FILE - reads the parameters from standard
+)";
+
+constexpr std::string_view kWriteOptions = R"(A bad file is refused before anything is sent. FILE - reads the parameters from standard
 input, so that parvex-cli read --json ... | parvex-cli write --address N - copies a reader.
 
   --address N   write to the reader at address N
@@ -311,19 +334,89 @@ input, so that parvex-cli read --json ... | parvex-cli write --address N - copie
   --dry-run     print the frames that would be sent and send nothing (with --address)
 )";
 
-constexpr std::string_view kKeysHelp = R"(Usage: parvex-cli keys --address N --mode M KEY OPTIONS [LINE OPTIONS]
+std::string Range(TValueRange range) { return std::to_string(range.minimum) + ".." + std::to_string(range.maximum); }
 
-Puts the reader into mode M and then loads the key that mode uses, as the key dialog of
-the window does. M is 1..4 or the mode's name; keys are 12 hex digits (blanks, colons
-or dashes between them are allowed).
+std::string ModesText(const TModeRule& rule) {
+  switch (rule.Kind()) {
+    case TModeRule::TKind::OnlyIn: return " (mode " + std::to_string(rule.Mode()) + ")";
+    case TModeRule::TKind::AllModesBut: return " (all modes but " + std::to_string(rule.Mode()) + ")";
+    case TModeRule::TKind::EveryMode: break;
+  }
+  return {};
+}
 
-  --address N        the reader's address
-  --mode M           1 or 2: --key-a; 3: --key-b; 4: --init-key and --type
-  --key-a HEX        key A, for reading a card and decreasing its passes
-  --key-b HEX        key B, for recharging
-  --init-key HEX     the key with which the reader initialises new cards
-  --type A|B         the type of the initialising key (default A)
-)";
+std::string ValueText(const TParameterInfo& info) {
+  switch (info.kind) {
+    case TValueKind::Number: return WithUnit(Range(info.range), info.unit);
+    case TValueKind::ListItem: return Range(info.range) + " or its name";
+    case TValueKind::Date: return "\"YYYY-MM-DD\", " + Range(info.range);
+    case TValueKind::HexRows:
+      return std::to_string(kBlackListRows) + " entries of " + std::to_string(kEntryDigits) +
+             " hex digits (\"\" writes " + std::string(kEntryDigits, '0') + ")";
+    case TValueKind::HexNumber: break;  // not in a write
+  }
+  return {};
+}
+
+// One line per field a write takes, then the fields it ignores.
+std::string WriteFieldsHelp() {
+  std::string text;
+  std::vector<std::string> lists;  // the listed fields
+  for (const TParameter parameter : kFileOrder) {
+    const TParameterInfo& info = ParameterInfo(parameter);
+    if (!info.writeCode) continue;
+    char field[32];
+    std::snprintf(field, sizeof field, "  %-18.*s", static_cast<int>(info.field.size()), info.field.data());
+    text += field + ValueText(info) + ModesText(info.usedIn) + "\n";
+    if (info.kind == TValueKind::ListItem) lists.push_back(std::string(info.field));
+  }
+  const std::string_view example = *NameOfValue(ListOf(TParameter::Mode), mode::Recharge);
+  text += Listed(lists, " and ") + " may also be given as read --json prints them:\n  {\"value\": " +
+          std::to_string(mode::Recharge) + ", \"name\": \"" + std::string(example) + "\"}\n";
+  std::vector<std::string> ignored{std::string(kAddressField)};
+  for (const TParameterInfo& info : kParameterTable)
+    if (!info.writeCode) ignored.push_back(std::string(info.field));
+  return text + "Other fields (" + Joined(ignored, ", ") + ") are ignored: no command writes them.\n";
+}
+
+// "1 Турникет, 2 Чтение, ..." for the modes that load a key.
+std::string ModesWithKey() {
+  std::vector<std::string> modes;
+  for (const TValueName& item : ListOf(TParameter::Mode))
+    if (ModeHasKey(item.value)) modes.push_back(std::to_string(item.value) + " " + std::string(item.name));
+  return Listed(modes, " or ");
+}
+
+// For each key, the modes that load it and the options that carry it.
+std::string KeyOptionsOfModes() {
+  std::string text;
+  for (const TKeyInfo& key : kKeyTable) {
+    std::vector<std::string> modes, options;
+    for (const TValueName& item : ListOf(TParameter::Mode))
+      if (ModeKey(item.value) == key.key) modes.push_back(std::to_string(item.value));
+    for (const TKeyOption& option : kKeyOptions)
+      if (option.key == key.key) options.push_back(std::string(option.option));
+    text += (text.empty() ? "" : "; ") + Listed(modes, " or ") + ": " + Listed(options, " and ");
+  }
+  return text;
+}
+
+std::string KeysHelp() {
+  const std::string digits = std::to_string(kKeyDigits);
+  return "Usage: parvex-cli keys --address N --mode M KEY OPTIONS [LINE OPTIONS]\n"
+         "\n"
+         "Puts the reader into mode M and then loads the key that mode uses, as the key dialog of\n"
+         "the window does. M by number or name: " + ModesWithKey() + ".\n"
+         "Keys are " + digits + " hex digits (blanks, colons or dashes between them are allowed).\n"
+         "\n"
+         "  --address N        the reader's address\n"
+         "  --mode M           " + KeyOptionsOfModes() + "\n"
+         "  --key-a HEX        key A, for reading a card and decreasing its passes\n"
+         "  --key-b HEX        key B, for recharging\n"
+         "  --init-key HEX     the key with which the reader initialises new cards\n"
+         "  --type " + Joined(KeyTypeNames(), "|") + "         the type of the initialising key (default " +
+         std::string(kKeyTypes[0].name) + ")\n";
+}
 
 }  // namespace
 
@@ -338,9 +431,10 @@ std::string HelpText(TCliCommand command) {
     case TCliCommand::Read:
       return std::string(kReadHelp) + std::string(kLineHelp) + std::string(kExitHelp);
     case TCliCommand::Write:
-      return std::string(kWriteHelp) + std::string(kLineHelp) + std::string(kExitHelp);
+      return std::string(kWriteUsage) + WriteFieldsHelp() + std::string(kWriteOptions) + std::string(kLineHelp) +
+             std::string(kExitHelp);
     case TCliCommand::Keys:
-      return std::string(kKeysHelp) + std::string(kLineHelp) + std::string(kExitHelp);
+      return KeysHelp() + std::string(kLineHelp) + std::string(kExitHelp);
   }
   return {};
 }

@@ -2,7 +2,6 @@
 
 #include "BlackListEditor.h"
 #include "Utf8Text.h"
-#include "ValueLists.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -16,7 +15,6 @@
 #include <QTableWidget>
 
 #include <algorithm>
-#include <initializer_list>
 #include <span>
 
 namespace {
@@ -38,12 +36,14 @@ T* Named(T* widget, const char* name) {
 }
 
 // A label standing 16 px above the control it names.
-QLabel* LabelAbove(QWidget* parent, const char* name, const char* caption, int left, int top) {
-  auto* label = Named(new QLabel(QString::fromUtf8(caption), parent), name);
+QLabel* LabelAbove(QWidget* parent, const char* name, std::string_view caption, int left, int top) {
+  auto* label = Named(new QLabel(Utf8Text(caption), parent), name);
   label->adjustSize();
   label->move(left, top - kLabelAbove);
   return label;
 }
+
+std::string_view Caption(TParameter parameter) { return ParameterInfo(parameter).caption; }
 
 QComboBox* DropDownList(QWidget* parent, const char* name, int left, int top, int width) {
   auto* combo = Named(new QComboBox(parent), name);
@@ -54,10 +54,10 @@ QComboBox* DropDownList(QWidget* parent, const char* name, int left, int top, in
 
 // Values outside the range are brought to the nearer bound when the focus leaves, so what is
 // shown is what is sent.
-QSpinBox* SpinEdit(QWidget* parent, const char* name, int left, int top, int width, int minimum,
-                   int maximum) {
+QSpinBox* SpinEdit(QWidget* parent, const char* name, int left, int top, int width, TParameter parameter) {
   auto* spin = Named(new QSpinBox(parent), name);
-  spin->setRange(minimum, maximum);
+  const TValueRange range = ParameterInfo(parameter).range;
+  spin->setRange(range.minimum, range.maximum);
   spin->setSingleStep(1);
   spin->setValue(1);
   spin->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
@@ -77,13 +77,14 @@ QDateEdit* DatePicker(QWidget* parent, const char* name, int left, int top, int 
 }
 
 QTableWidget* BlackListGrid(QWidget* parent) {
-  auto* grid = Named(new QTableWidget(TParameterPanel::kBlackListRows, 1, parent), "sgBlackList");
+  constexpr int kRows = static_cast<int>(kBlackListRows);
+  auto* grid = Named(new QTableWidget(kRows, 1, parent), "sgBlackList");
   grid->horizontalHeader()->hide();
   grid->verticalHeader()->hide();
   grid->horizontalHeader()->setMinimumSectionSize(1);
   grid->verticalHeader()->setMinimumSectionSize(1);
   grid->setColumnWidth(0, 133);
-  for (int row = 0; row < TParameterPanel::kBlackListRows; ++row) {
+  for (int row = 0; row < kRows; ++row) {
     grid->setRowHeight(row, 20);
     grid->setItem(row, 0, new QTableWidgetItem);
   }
@@ -159,10 +160,6 @@ void FitCaption(QLabel* label) {
   label->adjustSize();
 }
 
-void SetEnabled(std::initializer_list<QWidget*> widgets, bool value) {
-  for (QWidget* widget : widgets) widget->setEnabled(value);
-}
-
 }  // namespace
 
 TParameterPanel::TParameterPanel(QWidget* parent) : QWidget(parent) {
@@ -178,7 +175,7 @@ TParameterPanel::TParameterPanel(QWidget* parent) : QWidget(parent) {
   lblReader = LabelAbove(this, "lblReader", "Считыватель", 8, 16);
   cbReader = DropDownList(this, "cbReader", 8, 16, 121);
 
-  lblCacheNumber = LabelAbove(this, "lblCacheNumber", "Номер кассы", 136, 16);
+  lblCacheNumber = LabelAbove(this, "lblCacheNumber", Caption(TParameter::CashDeskNumber), 136, 16);
   leCacheNumber = Named(new QLineEdit(this), "leCacheNumber");
   leCacheNumber->setGeometry(136, 16, 137, kEditHeight);
   QPalette buttonFace = leCacheNumber->palette();
@@ -186,32 +183,31 @@ TParameterPanel::TParameterPanel(QWidget* parent) : QWidget(parent) {
   leCacheNumber->setPalette(buttonFace);
   lblCacheNumber->setBuddy(leCacheNumber);
 
-  Label1 = LabelAbove(this, "Label1", "Режим работы", 8, 72);
+  Label1 = LabelAbove(this, "Label1", Caption(TParameter::Mode), 8, 72);
   cbMode = DropDownList(this, "cbMode", 8, 72, 265);
 
-  Label7 = LabelAbove(this, "Label7", "Время реле (сек)", 8, 136);
-  seRelayTime = SpinEdit(this, "seRelayTime", 8, 136, 121, 0, 255);
+  Label7 = LabelAbove(this, "Label7", Caption(TParameter::RelayTime), 8, 136);
+  seRelayTime = SpinEdit(this, "seRelayTime", 8, 136, 121, TParameter::RelayTime);
 
-  Label6 = LabelAbove(this, "Label6", "Таймаут абонемента (сек)", 136, 136);
-  seAbonementTimeout = SpinEdit(this, "seAbonementTimeout", 136, 136, 137, 0, 255);
+  Label6 = LabelAbove(this, "Label6", Caption(TParameter::AbonementTimeout), 136, 136);
+  seAbonementTimeout = SpinEdit(this, "seAbonementTimeout", 136, 136, 137, TParameter::AbonementTimeout);
 
-  lblCurrentDate = LabelAbove(this, "lblCurrentDate", "Текущая дата", 8, 200);
+  lblCurrentDate = LabelAbove(this, "lblCurrentDate", Caption(TParameter::CurrentDate), 8, 200);
   dtpCurrentDate = DatePicker(this, "dtpCurrentDate", 8, 200, 121);
 
-  lblEndDate = LabelAbove(this, "lblEndDate", "Конечная дата", 136, 200);
+  lblEndDate = LabelAbove(this, "lblEndDate", Caption(TParameter::EndDate), 136, 200);
   dtpEndDate = DatePicker(this, "dtpEndDate", 136, 200, 137);
 
-  lblCardType = LabelAbove(this, "lblCardType", "Тип карточки", 8, 259);
+  lblCardType = LabelAbove(this, "lblCardType", Caption(TParameter::CardType), 8, 259);
   cbCardType = DropDownList(this, "cbCardType", 8, 259, 121);
 
-  lblRecharging = LabelAbove(this, "lblRecharging", "Пополнение", 136, 259);
-  seRecharging = SpinEdit(this, "seRecharging", 136, 259, 65, 0, 255);
+  lblRecharging = LabelAbove(this, "lblRecharging", Caption(TParameter::RechargeUnits), 136, 259);
+  seRecharging = SpinEdit(this, "seRecharging", 136, 259, 65, TParameter::RechargeUnits);
 
-  // The first letter of this caption is the Latin capital C.
-  Label5 = LabelAbove(this, "Label5", "Cектор", 208, 259);
-  seCardSector = SpinEdit(this, "seCardSector", 208, 259, 65, 1, 15);
+  Label5 = LabelAbove(this, "Label5", Caption(TParameter::Sector), 208, 259);
+  seCardSector = SpinEdit(this, "seCardSector", 208, 259, 65, TParameter::Sector);
 
-  Label9 = LabelAbove(this, "Label9", "Черный список", 288, 72);
+  Label9 = LabelAbove(this, "Label9", Caption(TParameter::BlackList), 288, 72);
   sgBlackList = BlackListGrid(this);
   BlackListEditor = new TBlackListEditor(sgBlackList);
 
@@ -227,27 +223,46 @@ TParameterPanel::TParameterPanel(QWidget* parent) : QWidget(parent) {
   for (std::size_t i = 1; i < std::size(tabOrder); ++i)
     setTabOrder(const_cast<QWidget*>(tabOrder[i - 1]), const_cast<QWidget*>(tabOrder[i]));
 
+  const std::pair<TParameter, TParameterControls> byParameter[] = {
+      {TParameter::CashDeskNumber, {lblCacheNumber, leCacheNumber}},
+      {TParameter::RechargeUnits, {lblRecharging, seRecharging}},
+      {TParameter::Mode, {Label1, cbMode}},
+      {TParameter::CardType, {lblCardType, cbCardType}},
+      {TParameter::CurrentDate, {lblCurrentDate, dtpCurrentDate}},
+      {TParameter::EndDate, {lblEndDate, dtpEndDate}},
+      {TParameter::Sector, {Label5, seCardSector}},
+      {TParameter::AbonementTimeout, {Label6, seAbonementTimeout}},
+      {TParameter::RelayTime, {Label7, seRelayTime}},
+      {TParameter::BlackList, {Label9, sgBlackList}},
+  };
+  for (const auto& [parameter, controls] : byParameter) controls_[static_cast<std::size_t>(parameter)] = controls;
+
   // Only the operator's choice runs the rule; a selection made by the program does not.
   connect(cbMode, &QComboBox::activated, this, [this] { cbModeChange(); });
   connect(cbReader, &QComboBox::activated, this, [this] { cbModeChange(); });
 }
 
 void TParameterPanel::FillModeList() {
-  FillList(cbMode, kModeNames);
+  FillList(cbMode, ListOf(TParameter::Mode));
 }
 
 void TParameterPanel::FillCardTypeList() {
-  FillList(cbCardType, kCardTypeNames);
+  FillList(cbCardType, ListOf(TParameter::CardType));
 }
 
 int TParameterPanel::Mode() const {
-  return cbMode->currentIndex() < 0 ? -1 : cbMode->currentData().toInt();
+  return cbMode->currentIndex() < 0 ? kNoSelection : cbMode->currentData().toInt();
 }
 
 void TParameterPanel::cbModeChange() {
   const int mode = Mode();
-  SetEnabled({lblRecharging, seRecharging, lblCardType, cbCardType}, mode == kModeRecharge);
-  SetEnabled({lblCurrentDate, dtpCurrentDate, lblEndDate, dtpEndDate}, mode != kModeReading);
+  // Controls of every mode are left alone: the rule touches only what a mode can switch off.
+  for (const TParameterInfo& info : kParameterTable) {
+    if (info.usedIn.Kind() == TModeRule::TKind::EveryMode) continue;
+    const TParameterControls& controls = controls_[static_cast<std::size_t>(info.parameter)];
+    controls.label->setEnabled(info.usedIn.Applies(mode));
+    controls.control->setEnabled(info.usedIn.Applies(mode));
+  }
 }
 
 void TParameterPanel::EnableControls(bool value) {

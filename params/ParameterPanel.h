@@ -2,6 +2,10 @@
 
 #include <QWidget>
 
+#include <array>
+
+#include "ParameterTable.h"
+
 class QComboBox;
 class QDateEdit;
 class QLabel;
@@ -25,8 +29,9 @@ class TParameterPanel : public QWidget {
   void FillModeList();
   void FillCardTypeList();
 
-  // The mode rule: recharge units and card type only in the recharge mode, dates in every mode
-  // but reading. Touches enabled states only.
+  // The mode rule: each parameter's label and control are enabled in the modes that write it
+  // (recharge units and card type only in the recharge mode, dates in every mode but reading).
+  // Touches enabled states only.
   void cbModeChange();
 
   // The selected mode's wire value, -1 without a selection.
@@ -35,10 +40,6 @@ class TParameterPanel : public QWidget {
   // Every control of the panel, labels and log included, in child order; enabling also applies
   // the mode rule.
   void EnableControls(bool value);
-
-  static constexpr int kModeReading = 2;
-  static constexpr int kModeRecharge = 3;
-  static constexpr int kBlackListRows = 10;
 
   QLabel* lblReader;
   QComboBox* cbReader;
@@ -68,4 +69,12 @@ class TParameterPanel : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  // The label and control of each parameter, in the table's order.
+  struct TParameterControls {
+    QLabel* label = nullptr;
+    QWidget* control = nullptr;
+  };
+  std::array<TParameterControls, kParameterTable.size()> controls_;
 };

@@ -1,6 +1,7 @@
 #include "ReaderSequences.h"
 
 #include <span>
+#include <stdexcept>
 
 #include "CodeTables.h"
 #include "ErrorList.h"
@@ -9,38 +10,127 @@
 
 namespace {
 
+[[noreturn]] void NotOfKind(TParameter parameter, const char* kind) {
+  throw std::invalid_argument(std::string(ParameterInfo(parameter).field) + " is not " + kind);
+}
+
+// Where a number or list value and a date stand in either record.
+template <typename Record>
+auto& ByteField(Record& values, TParameter parameter) {
+  switch (parameter) {
+    case TParameter::RechargeUnits: return values.rechargeUnits;
+    case TParameter::Sector: return values.sector;
+    case TParameter::AbonementTimeout: return values.abonementTimeout;
+    case TParameter::RelayTime: return values.relayTime;
+    default: NotOfKind(parameter, "a number");
+  }
+}
+
+template <typename Record>
+auto& ListField(Record& values, TParameter parameter) {
+  switch (parameter) {
+    case TParameter::Mode: return values.mode;
+    case TParameter::CardType: return values.cardType;
+    default: NotOfKind(parameter, "a listed value");
+  }
+}
+
+template <typename Record>
+auto& DateField(Record& values, TParameter parameter) {
+  switch (parameter) {
+    case TParameter::CurrentDate: return values.currentDate;
+    case TParameter::EndDate: return values.endDate;
+    default: NotOfKind(parameter, "a date");
+  }
+}
+
+bool IsList(TParameter parameter) { return ParameterInfo(parameter).kind == TValueKind::ListItem; }
+
+}  // namespace
+
+std::optional<std::uint8_t> TReaderParameters::Byte(TParameter parameter) const {
+  if (IsList(parameter)) return ListField(*this, parameter);
+  if (!WasRead(parameter)) return std::nullopt;
+  return ByteField(*this, parameter);
+}
+
+void TReaderParameters::SetByte(TParameter parameter, std::uint8_t value) {
+  if (IsList(parameter))
+    ListField(*this, parameter) = value;
+  else
+    ByteField(*this, parameter) = value;
+}
+
+TCalendarDate& TReaderParameters::Date(TParameter parameter) { return DateField(*this, parameter); }
+const TCalendarDate& TReaderParameters::Date(TParameter parameter) const { return DateField(*this, parameter); }
+
+int& TWriteValues::Byte(TParameter parameter) {
+  return IsList(parameter) ? ListField(*this, parameter) : ByteField(*this, parameter);
+}
+int TWriteValues::Byte(TParameter parameter) const {
+  return IsList(parameter) ? ListField(*this, parameter) : ByteField(*this, parameter);
+}
+
+TCalendarDate& TWriteValues::Date(TParameter parameter) { return DateField(*this, parameter); }
+const TCalendarDate& TWriteValues::Date(TParameter parameter) const { return DateField(*this, parameter); }
+
+namespace {
+
 void MarkRead(TReaderParameters& values, TParameter parameter) {
   values.readMask |= 1u << static_cast<int>(parameter);
 }
 
-// One read step of a byte-sized parameter: its cleared value is shown before the request.
-template <typename Field>
-void ReadByteParameter(ReaderLink& link, std::uint8_t address, std::uint8_t code,
-                       TReaderParameters& values, TParameter parameter, Field field,
-                       const TParameterShown& shown) {
-  shown(values, parameter, -1);
+// The cash-desk number is shown once, after its request: the number read, or nothing.
+void ReadHexNumber(ReaderLink& link, std::uint8_t address, const TParameterInfo& info,
+                   TReaderParameters& values, const TParameterShown& shown) {
   std::vector<std::uint8_t> data;
-  if (!link.ReadCommand(address, code, {}, data, 1, TSending::SendRequest)) return;
-  field(values, data[0]);
-  MarkRead(values, parameter);
-  shown(values, parameter, -1);
+  if (link.ReadCommand(address, info.readCode, {}, data, info.size, TSending::SendRequest)) {
+    values.cashDeskNumber = HexText(data);
+    MarkRead(values, info.parameter);
+  }
+  shown(values, info.parameter, -1);
+}
+
+// A one-byte value: its cleared value is shown before the request.
+void ReadByte(ReaderLink& link, std::uint8_t address, const TParameterInfo& info,
+              TReaderParameters& values, const TParameterShown& shown) {
+  shown(values, info.parameter, -1);
+  std::vector<std::uint8_t> data;
+  if (!link.ReadCommand(address, info.readCode, {}, data, info.size, TSending::SendRequest)) return;
+  values.SetByte(info.parameter, data[0]);
+  MarkRead(values, info.parameter);
+  shown(values, info.parameter, -1);
 }
 
 // A date is shown once, after its request: the date read, or the zero date.
-void ReadDate(ReaderLink& link, ErrorList& errors, std::uint8_t address, std::uint8_t code,
-              TReaderParameters& values, TParameter parameter, TCalendarDate& date,
-              const TParameterShown& shown) {
-  date = kZeroDate;
+void ReadDate(ReaderLink& link, ErrorList& errors, std::uint8_t address, const TParameterInfo& info,
+              TReaderParameters& values, const TParameterShown& shown) {
   std::vector<std::uint8_t> data;
-  if (link.ReadCommand(address, code, {}, data, 3, TSending::SendRequest)) {
+  if (link.ReadCommand(address, info.readCode, {}, data, info.size, TSending::SendRequest)) {
     if (const auto decoded = DecodeDate(data)) {
-      date = *decoded;
-      MarkRead(values, parameter);
+      values.Date(info.parameter) = *decoded;
+      MarkRead(values, info.parameter);
     } else {
-      errors.AddError(code, status::WrongDate);
+      errors.AddError(info.readCode, status::WrongDate);
     }
   }
-  shown(values, parameter, -1);
+  shown(values, info.parameter, -1);
+}
+
+// The list is cleared on the screen once; the rows are asked for in order up to the first
+// that fails.
+void ReadRows(ReaderLink& link, std::uint8_t address, const TParameterInfo& info,
+              TReaderParameters& values, const TParameterShown& shown) {
+  shown(values, info.parameter, -1);
+  std::vector<std::uint8_t> data;
+  for (std::size_t row = 0; row < kBlackListRows; ++row) {
+    const std::uint8_t index[] = {static_cast<std::uint8_t>(row)};
+    if (!link.ReadCommand(address, info.readCode, index, data, info.size, TSending::SendRequest)) break;
+    values.blackList[row] = HexText(data);
+    values.blackListRowsRead = row + 1;
+    MarkRead(values, info.parameter);
+    shown(values, info.parameter, static_cast<int>(row));
+  }
 }
 
 std::vector<std::uint8_t> Bytes(std::span<const std::uint8_t> bytes) {
@@ -57,86 +147,72 @@ TReadOutcome ReadParameters(ReaderLink& link, ErrorList& errors,
     outcome.refusal = texts::kNoReader;
     return outcome;
   }
-  const std::uint8_t to = *address;
   TReaderParameters& values = outcome.values;
-  std::vector<std::uint8_t> data;
-
-  if (link.ReadCommand(to, cmd::ReadCashDeskNumber, {}, data, 4, TSending::SendRequest)) {
-    values.cashDeskNumber = HexText(data);
-    MarkRead(values, TParameter::CashDeskNumber);
-  }
-  shown(values, TParameter::CashDeskNumber, -1);
-
-  ReadByteParameter(link, to, cmd::ReadRechargeUnits, values, TParameter::RechargeUnits,
-                    [](TReaderParameters& v, std::uint8_t b) { v.rechargeUnits = b; }, shown);
-  ReadByteParameter(link, to, cmd::ReadMode, values, TParameter::Mode,
-                    [](TReaderParameters& v, std::uint8_t b) { v.mode = b; }, shown);
-  ReadByteParameter(link, to, cmd::ReadCardType, values, TParameter::CardType,
-                    [](TReaderParameters& v, std::uint8_t b) { v.cardType = b; }, shown);
-  ReadDate(link, errors, to, cmd::ReadCurrentDate, values, TParameter::CurrentDate,
-           values.currentDate, shown);
-  ReadDate(link, errors, to, cmd::ReadEndDate, values, TParameter::EndDate, values.endDate,
-           shown);
-  ReadByteParameter(link, to, cmd::ReadSector, values, TParameter::Sector,
-                    [](TReaderParameters& v, std::uint8_t b) { v.sector = b; }, shown);
-  ReadByteParameter(link, to, cmd::ReadAbonementTimeout, values, TParameter::AbonementTimeout,
-                    [](TReaderParameters& v, std::uint8_t b) { v.abonementTimeout = b; }, shown);
-  ReadByteParameter(link, to, cmd::ReadRelayTime, values, TParameter::RelayTime,
-                    [](TReaderParameters& v, std::uint8_t b) { v.relayTime = b; }, shown);
-
-  shown(values, TParameter::BlackList, -1);
-  for (std::size_t row = 0; row < kBlackListRows; ++row) {
-    const std::uint8_t index[] = {static_cast<std::uint8_t>(row)};
-    if (!link.ReadCommand(to, cmd::ReadBlackList, index, data, 4, TSending::SendRequest)) break;
-    values.blackList[row] = HexText(data);
-    values.blackListRowsRead = row + 1;
-    MarkRead(values, TParameter::BlackList);
-    shown(values, TParameter::BlackList, static_cast<int>(row));
+  for (const TParameterInfo& info : kParameterTable) {
+    switch (info.kind) {
+      case TValueKind::HexNumber: ReadHexNumber(link, *address, info, values, shown); break;
+      case TValueKind::Number:
+      case TValueKind::ListItem: ReadByte(link, *address, info, values, shown); break;
+      case TValueKind::Date: ReadDate(link, errors, *address, info, values, shown); break;
+      case TValueKind::HexRows: ReadRows(link, *address, info, values, shown); break;
+    }
   }
   return outcome;
 }
 
-std::optional<std::string> WriteRefusal(std::optional<std::uint8_t> address,
-                                        const TWriteValues& values) {
-  if (!address) return std::string(texts::kNoReader);
-  if (values.mode == kNoSelection) return std::string(texts::kNoMode);
-  if (values.mode == mode::Recharge && values.cardType == kNoSelection)
-    return std::string(texts::kNoCardType);
-  if (values.mode == mode::Reading) return std::nullopt;  // its dates are not written
-  // A year byte holds only 2000..2255; anything else would reach the reader as another date.
-  std::string lines;
-  const std::pair<std::string_view, const TCalendarDate&> dates[] = {
-      {texts::kCurrentDateName, values.currentDate}, {texts::kEndDateName, values.endDate}};
-  for (const auto& [name, date] : dates) {
-    if (FitsWire(date)) continue;
-    if (!lines.empty()) lines += "\r\n";
-    lines += DateOutOfRangeLine(name, date);
+namespace {
+
+std::string_view NoSelectionText(TParameter list) {
+  return list == TParameter::Mode ? texts::kNoMode : texts::kNoCardType;
+}
+
+}  // namespace
+
+std::vector<TRefusal> WriteRefusals(std::optional<std::uint8_t> address, const TWriteValues& values) {
+  if (!address) return {{std::nullopt, std::string(texts::kNoReader)}};
+  // The mode is checked first, as without it nothing else is known to be written.
+  for (const TParameter parameter : kWriteOrder) {
+    const TParameterInfo& info = ParameterInfo(parameter);
+    if (info.kind == TValueKind::ListItem && info.usedIn.Applies(values.mode) &&
+        values.Byte(parameter) == kNoSelection)
+      return {{parameter, std::string(NoSelectionText(parameter))}};
   }
-  if (lines.empty()) return std::nullopt;
-  return lines;
+  // A year byte holds only 2000..2255; anything else would reach the reader as another date.
+  std::vector<TRefusal> refusals;
+  for (const TParameter parameter : kWriteOrder) {
+    const TParameterInfo& info = ParameterInfo(parameter);
+    if (info.kind != TValueKind::Date || !info.usedIn.Applies(values.mode)) continue;
+    const TCalendarDate& date = values.Date(parameter);
+    if (!FitsWire(date)) refusals.push_back({parameter, DateOutOfRangeLine(info.caption, date)});
+  }
+  return refusals;
 }
 
 std::vector<TWriteRequest> WriteRequests(const TWriteValues& values) {
-  const auto byte = [](std::uint8_t code, int value) {
-    return TWriteRequest{code, {static_cast<std::uint8_t>(value)}};
-  };
   std::vector<TWriteRequest> requests;
-  requests.push_back(byte(cmd::WriteMode, values.mode));
-  if (values.mode == mode::Recharge) {
-    requests.push_back(byte(cmd::WriteRechargeUnits, values.rechargeUnits));
-    requests.push_back(byte(cmd::WriteCardType, values.cardType));
-  }
-  if (values.mode != mode::Reading) {
-    requests.push_back({cmd::WriteCurrentDate, Bytes(EncodeDate(values.currentDate))});
-    requests.push_back({cmd::WriteEndDate, Bytes(EncodeDate(values.endDate))});
-  }
-  requests.push_back(byte(cmd::WriteSector, values.sector));
-  requests.push_back(byte(cmd::WriteAbonementTimeout, values.abonementTimeout));
-  requests.push_back(byte(cmd::WriteRelayTime, values.relayTime));
-  for (std::size_t row = 0; row < kBlackListRows; ++row) {
-    std::vector<std::uint8_t> data = Bytes(EntryBytes(values.blackList[row]));
-    data.push_back(static_cast<std::uint8_t>(row));
-    requests.push_back({cmd::WriteBlackList, std::move(data), true});
+  for (const TParameter parameter : kWriteOrder) {
+    const TParameterInfo& info = ParameterInfo(parameter);
+    if (!info.usedIn.Applies(values.mode)) continue;
+    const std::uint8_t code = *info.writeCode;
+    switch (info.kind) {
+      case TValueKind::Number:
+      case TValueKind::ListItem:
+        requests.push_back({code, {static_cast<std::uint8_t>(values.Byte(parameter))}});
+        break;
+      case TValueKind::Date:
+        requests.push_back({code, Bytes(EncodeDate(values.Date(parameter)))});
+        break;
+      case TValueKind::HexRows:
+        // A failed row ends the write: the reader took the rows before it and no more.
+        for (std::size_t row = 0; row < kBlackListRows; ++row) {
+          std::vector<std::uint8_t> data = Bytes(EntryBytes(values.blackList[row]));
+          data.push_back(static_cast<std::uint8_t>(row));
+          requests.push_back({code, std::move(data), true});
+        }
+        break;
+      case TValueKind::HexNumber:
+        break;  // never written: the table gives it no write command
+    }
   }
   return requests;
 }
@@ -149,32 +225,40 @@ void SendAll(ReaderLink& link, std::uint8_t address, const std::vector<TWriteReq
   }
 }
 
+std::string RefusalText(const std::vector<TRefusal>& refusals) {
+  std::string text;
+  for (const TRefusal& refusal : refusals) text += (text.empty() ? "" : "\r\n") + refusal.text;
+  return text;
+}
+
 }  // namespace
 
 TWriteOutcome WriteParameters(ReaderLink& link, ErrorList& errors,
                               std::optional<std::uint8_t> address, const TWriteValues& values) {
   errors.ClearErrors();
-  if (auto refusal = WriteRefusal(address, values)) return {std::move(*refusal)};
+  if (const auto refusals = WriteRefusals(address, values); !refusals.empty()) return {RefusalText(refusals)};
   SendAll(link, *address, WriteRequests(values));
   return {};
 }
 
-bool ModeHasKey(int mode) { return mode >= mode::Turnstile && mode <= mode::Initialisation; }
+namespace {
+
+const std::string& KeyTextOf(const TKeyTexts& keys, TCardKey key) {
+  switch (key) {
+    case TCardKey::KeyA: return keys.keyA;
+    case TCardKey::KeyB: return keys.keyB;
+    default: return keys.oldKey;
+  }
+}
+
+}  // namespace
 
 std::optional<TWriteRequest> KeyRequest(int mode, const TKeyTexts& keys) {
-  switch (mode) {
-    case mode::Turnstile:
-    case mode::Reading:
-      return TWriteRequest{cmd::ChangeKey, Bytes(KeyData(keys.keyA, kKeySelectorA))};
-    case mode::Recharge:
-      return TWriteRequest{cmd::ChangeKey, Bytes(KeyData(keys.keyB, kKeySelectorB))};
-    case mode::Initialisation: {
-      const std::uint8_t selector = keys.oldKeyType == "A" ? kKeySelectorA : kKeySelectorB;
-      return TWriteRequest{cmd::ChangeInitKey, Bytes(KeyData(keys.oldKey, selector))};
-    }
-    default:
-      return std::nullopt;
-  }
+  const TCardKey key = ModeKey(mode);
+  const TKeyInfo* info = KeyInfo(key);
+  if (!info) return std::nullopt;
+  const std::uint8_t selector = info->selector.value_or(KeyTypeSelector(keys.oldKeyType));
+  return TWriteRequest{info->code, Bytes(KeyData(KeyTextOf(keys, key), selector))};
 }
 
 TKeyChangeOutcome ChangeReaderKeys(ReaderLink& link, ErrorList& errors,

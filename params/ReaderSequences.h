@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ParameterCodec.h"
+#include "ParameterTable.h"
 
 class ErrorList;
 class ReaderLink;
@@ -17,23 +18,7 @@ class ReaderLink;
 // values of its controls and shows what they return, and so can a command-line tool. Each
 // clears the error list first; failed commands leave their lines there.
 
-inline constexpr std::size_t kBlackListRows = 10;
-inline constexpr int kNoSelection = -1;
-
-namespace mode {
-inline constexpr int Quillmar = 0;
-inline constexpr int Turnstile = 1;
-inline constexpr int Reading = 2;
-inline constexpr int Recharge = 3;
-inline constexpr int Initialisation = 4;
-}  // namespace mode
-
 // Values a reader gave, each starting at what its control shows when its request fails.
-enum class TParameter {
-  CashDeskNumber, RechargeUnits, Mode, CardType, CurrentDate, EndDate, Sector,
-  AbonementTimeout, RelayTime, BlackList
-};
-
 struct TReaderParameters {
   std::string cashDeskNumber;  // 8 hex digits; empty when not read
   std::uint8_t rechargeUnits = 0;
@@ -49,6 +34,11 @@ struct TReaderParameters {
   unsigned readMask = 0;  // one bit per TParameter answered (and, for dates, valid)
 
   bool WasRead(TParameter parameter) const { return readMask >> static_cast<int>(parameter) & 1; }
+  // The byte of a number or list parameter; nothing when its request failed.
+  std::optional<std::uint8_t> Byte(TParameter parameter) const;
+  void SetByte(TParameter parameter, std::uint8_t value);
+  TCalendarDate& Date(TParameter parameter);
+  const TCalendarDate& Date(TParameter parameter) const;
 };
 
 // Called each time a value in the record is to reach the screen: the cleared value of a
@@ -77,6 +67,12 @@ struct TWriteValues {
   int abonementTimeout = 0;
   int relayTime = 0;
   std::array<std::string, kBlackListRows> blackList;
+
+  // The value of a number or list parameter, a list's kNoSelection included.
+  int& Byte(TParameter parameter);
+  int Byte(TParameter parameter) const;
+  TCalendarDate& Date(TParameter parameter);
+  const TCalendarDate& Date(TParameter parameter) const;
 };
 
 struct TWriteRequest {
@@ -86,10 +82,17 @@ struct TWriteRequest {
   bool operator==(const TWriteRequest&) const = default;
 };
 
-// Why a write must not start, or nothing: the checks in the order the operator meets them.
-std::optional<std::string> WriteRefusal(std::optional<std::uint8_t> address,
-                                        const TWriteValues& values);
-// The requests of a write in the order sent, for values that passed WriteRefusal.
+// One reason why a write must not start.
+struct TRefusal {
+  std::optional<TParameter> parameter;  // the value it concerns; nothing for the reader
+  std::string text;
+};
+
+// Why a write must not start, in the order the operator meets the checks; empty when it may.
+// A missing reader, mode or card type is the one reason given; every date a reader cannot
+// store is one.
+std::vector<TRefusal> WriteRefusals(std::optional<std::uint8_t> address, const TWriteValues& values);
+// The requests of a write in the order sent, for values that passed WriteRefusals.
 std::vector<TWriteRequest> WriteRequests(const TWriteValues& values);
 
 struct TWriteOutcome {
@@ -107,8 +110,6 @@ struct TKeyTexts {
   std::string oldKeyType;
 };
 
-// Keys can be changed only in the modes that use one.
-bool ModeHasKey(int mode);
 // The key command of a mode, nothing for a mode without a key.
 std::optional<TWriteRequest> KeyRequest(int mode, const TKeyTexts& keys);
 

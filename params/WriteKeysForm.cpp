@@ -8,7 +8,7 @@
 
 #include "QtHexText.h"
 #include "ReaderMessages.h"
-#include "ReaderSequences.h"
+#include "ParameterTable.h"
 #include "Utf8Text.h"
 
 namespace {
@@ -83,7 +83,8 @@ TfrmWriteKeys::TfrmWriteKeys(TChangeKeys changeKeys, TRunOperation runOperation,
   lblOldKeyType = Caption(pnlOldKey, "lblOldKeyType", "Тип ключа для инициализации новых карт",
                           kTypeLeft, kKeyTypeList);
   cbOldKeyType = Named(new QComboBox(pnlOldKey), "cbOldKeyType");
-  cbOldKeyType->addItems({QStringLiteral("A"), QStringLiteral("B")});
+  for (const TKeyType& type : kKeyTypes)
+    cbOldKeyType->addItem(Utf8Text(type.name));
   cbOldKeyType->setCurrentIndex(0);
   cbOldKeyType->setGeometry(kTypeLeft, kFieldTop, kKeyTypeList, kFieldHeight);
 
@@ -114,9 +115,10 @@ TfrmWriteKeys::TfrmWriteKeys(TChangeKeys changeKeys, TRunOperation runOperation,
 }
 
 void TfrmWriteKeys::SetupForMode(std::uint8_t Mode) {
-  pnlKeyA->setVisible(Mode == mode::Turnstile || Mode == mode::Reading);
-  pnlKeyB->setVisible(Mode == mode::Recharge);
-  pnlOldKey->setVisible(Mode == mode::Initialisation);
+  const TCardKey key = ModeKey(Mode);
+  pnlKeyA->setVisible(key == TCardKey::KeyA);
+  pnlKeyB->setVisible(key == TCardKey::KeyB);
+  pnlOldKey->setVisible(key == TCardKey::InitialisingKey);
   pnlButtons->setVisible(true);
   layout()->activate();
   adjustSize();

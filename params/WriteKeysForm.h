@@ -31,8 +31,8 @@ class TfrmWriteKeys : public QDialog {
   // Six groups of two hexadecimal digits, upper case, empty places shown as '0'.
   static constexpr char kKeyMask[] = ">hh hh hh hh hh hh;0";
 
-  // Shows the key panel of Mode (1 and 2: key A, 3: key B, 4: the initialising key), hides
-  // the others and fits the dialog to what is shown.
+  // Shows the panel of the key that Mode loads (1 and 2: key A, 3: key B, 4: the initialising
+  // key), hides the others and fits the dialog to what is shown.
   void SetupForMode(std::uint8_t Mode);
   void btnOKClick();
 

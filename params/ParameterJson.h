@@ -12,18 +12,8 @@
 #include "ReaderSequences.h"
 
 // The parameters of one reader as a JSON object: what `read --json` prints and `write` takes.
-// Field names:
+// Each parameter is the field that the parameter table names; beside them the reader's address.
 inline constexpr std::string_view kAddressField = "address";
-inline constexpr std::string_view kCashDeskField = "cashDeskNumber";
-inline constexpr std::string_view kRechargeField = "rechargeUnits";
-inline constexpr std::string_view kModeField = "mode";
-inline constexpr std::string_view kCardTypeField = "cardType";
-inline constexpr std::string_view kCurrentDateField = "currentDate";
-inline constexpr std::string_view kEndDateField = "endDate";
-inline constexpr std::string_view kSectorField = "sector";
-inline constexpr std::string_view kAbonementField = "abonementTimeout";
-inline constexpr std::string_view kRelayField = "relayTime";
-inline constexpr std::string_view kBlackListField = "blackList";
 
 // A file that cannot be written as it stands; the message starts with the field. Exit status 2.
 struct TFileError : std::runtime_error {
@@ -32,9 +22,6 @@ struct TFileError : std::runtime_error {
 
 // Values that could not be read are null; mode and card type carry their value and name.
 QJsonObject ParametersToJson(std::uint8_t address, const TReaderParameters& values);
-
-// The file's field that a write command carries.
-std::string_view FieldOfCommand(std::uint8_t writeCode);
 
 // Decodes a parameters file and checks it as the window would before sending: the shape and
 // range of every field given, every field the file's mode writes, and the window's refusals

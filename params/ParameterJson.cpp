@@ -1,0 +1,267 @@
+#include "ParameterJson.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QJsonValue>
+#include <QRegularExpression>
+#include <QString>
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <set>
+
+#include "ParameterCodec.h"
+#include "ParameterTable.h"
+#include "Utf8Text.h"
+
+namespace {
+
+QString Key(std::string_view field) { return Utf8Text(field); }
+
+std::string IsoDate(const TCalendarDate& date) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+  return text;
+}
+
+std::string RowField(std::string_view field, std::size_t row) {
+  return std::string(field) + "[" + std::to_string(row) + "]";
+}
+
+QJsonValue NamedValue(std::optional<std::uint8_t> value, std::span<const TValueName> names) {
+  if (!value) return QJsonValue::Null;
+  QJsonObject object{{"value", static_cast<int>(*value)}};
+  const auto name = NameOfValue(names, *value);
+  object.insert("name", name ? QJsonValue(Key(*name)) : QJsonValue(QJsonValue::Null));
+  return object;
+}
+
+template <typename T>
+QJsonValue IfRead(const TReaderParameters& values, TParameter parameter, const T& value) {
+  return values.WasRead(parameter) ? QJsonValue(value) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonValue JsonValue(const TReaderParameters& values, const TParameterInfo& info) {
+  const TParameter parameter = info.parameter;
+  switch (info.kind) {
+    case TValueKind::HexNumber:
+      return IfRead(values, parameter, QString::fromStdString(values.cashDeskNumber));
+    case TValueKind::Number: {
+      const auto byte = values.Byte(parameter);
+      return byte ? QJsonValue(int{*byte}) : QJsonValue(QJsonValue::Null);
+    }
+    case TValueKind::ListItem:
+      return NamedValue(values.Byte(parameter), ListOf(parameter));
+    case TValueKind::Date:
+      return IfRead(values, parameter, QString::fromStdString(IsoDate(values.Date(parameter))));
+    case TValueKind::HexRows: {
+      QJsonArray rows;
+      for (std::size_t row = 0; row < kBlackListRows; ++row)
+        rows.append(row < values.blackListRowsRead ? QJsonValue(QString::fromStdString(values.blackList[row]))
+                                                   : QJsonValue(QJsonValue::Null));
+      return rows;
+    }
+  }
+  return QJsonValue::Null;
+}
+
+[[noreturn]] void FailField(std::string_view field, const std::string& why) {
+  throw TFileError(std::string(field) + ": " + why);
+}
+
+std::string Shown(const QJsonValue& value) {
+  if (value.isString()) return (QLatin1Char('\'') + value.toString() + QLatin1Char('\'')).toStdString();
+  if (value.isArray() || value.isObject())
+    return (value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject()))
+        .toJson(QJsonDocument::Compact)
+        .toStdString();
+  return QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).mid(1).chopped(1).toStdString();
+}
+
+int IntegerIn(std::string_view field, const QJsonValue& value, TValueRange range) {
+  const double number = value.toDouble();
+  if (!value.isDouble() || std::floor(number) != number || number < range.minimum || number > range.maximum)
+    FailField(field, Shown(value) + " is not a whole number from " + std::to_string(range.minimum) + " to " +
+                         std::to_string(range.maximum));
+  return static_cast<int>(number);
+}
+
+// A listed value: its number, its name, or the object {value, name} that a read prints.
+int ListValue(std::string_view field, const QJsonValue& value, const TParameterInfo& info) {
+  const std::span<const TValueName> names = ListOf(info.parameter);
+  if (value.isString()) {
+    const std::string name = value.toString().toStdString();
+    if (const auto v = ValueOfName(names, name)) return *v;
+    FailField(field, "unknown name '" + name + "' (" + ListText(names) + ")");
+  }
+  if (value.isObject()) {
+    const QJsonObject object = value.toObject();
+    const QJsonValue number = object.value("value");
+    const QJsonValue name = object.value("name");
+    if (number.isUndefined() && name.isUndefined()) FailField(field, "needs \"value\" or \"name\"");
+    const int byNumber = number.isUndefined() ? -1 : IntegerIn(std::string(field) + ".value", number, info.range);
+    const int byName = name.isUndefined() || name.isNull() ? -1 : ListValue(std::string(field) + ".name", name, info);
+    if (byNumber >= 0 && byName >= 0 && byNumber != byName)
+      FailField(field, "value " + std::to_string(byNumber) + " and name " + Shown(name) + " disagree");
+    return byNumber >= 0 ? byNumber : byName;
+  }
+  return IntegerIn(field, value, info.range);
+}
+
+TCalendarDate DateValue(std::string_view field, const QJsonValue& value) {
+  static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})$"));
+  const auto match = iso.match(value.toString());
+  if (!value.isString() || !match.hasMatch()) FailField(field, Shown(value) + " is not a date YYYY-MM-DD");
+  const TCalendarDate date{match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt()};
+  if (!IsCalendarDate(date)) FailField(field, Shown(value) + " is not a calendar date");
+  return date;
+}
+
+std::string EntryValue(std::string_view field, const QJsonValue& value) {
+  static const QRegularExpression entry(QStringLiteral("^([0-9A-Fa-f]{%1})?$").arg(kEntryDigits));
+  if (!value.isString() || !entry.match(value.toString()).hasMatch())
+    FailField(field, Shown(value) + " is not " + std::to_string(kEntryDigits) + " hex digits or \"\"");
+  return value.toString().toUpper().toStdString();
+}
+
+void TakeRows(std::string_view field, const QJsonValue& value, TWriteValues& values) {
+  const QJsonArray rows = value.toArray();
+  if (!value.isArray() || rows.size() != static_cast<qsizetype>(kBlackListRows))
+    FailField(field, "needs a list of " + std::to_string(kBlackListRows) + " entries");
+  for (std::size_t row = 0; row < kBlackListRows; ++row)
+    values.blackList[row] = EntryValue(RowField(field, row), rows[static_cast<qsizetype>(row)]);
+}
+
+void TakeValue(const TParameterInfo& info, const QJsonValue& value, TWriteValues& values) {
+  switch (info.kind) {
+    case TValueKind::Number: values.Byte(info.parameter) = IntegerIn(info.field, value, info.range); break;
+    case TValueKind::ListItem: values.Byte(info.parameter) = ListValue(info.field, value, info); break;
+    case TValueKind::Date: values.Date(info.parameter) = DateValue(info.field, value); break;
+    case TValueKind::HexRows: TakeRows(info.field, value, values); break;
+    case TValueKind::HexNumber: break;  // never written: not a field a write takes
+  }
+}
+
+// Every field the file gives is checked, also those its mode does not write: a bad value is a
+// bad file either way. Fields left out are noted, for the check against what the mode writes.
+class TFileReader {
+ public:
+  explicit TFileReader(const QJsonObject& object) : object_(object) {}
+
+  template <typename Decode>
+  void Take(std::string_view field, Decode decode) {
+    const QJsonValue value = object_.value(Key(field));
+    if (value.isUndefined() || value.isNull()) {
+      missing_.insert(std::string(field));
+      return;
+    }
+    decode(value);
+  }
+  bool Missing(std::string_view field) const { return missing_.count(std::string(field)) != 0; }
+
+ private:
+  const QJsonObject& object_;
+  std::set<std::string> missing_;
+};
+
+// The window's refusal, each line led by the field it concerns.
+std::string RefusalMessage(const std::vector<TRefusal>& refusals) {
+  std::string message;
+  for (const TRefusal& refusal : refusals) {
+    if (!message.empty()) message += "\n";
+    if (refusal.parameter) message += std::string(ParameterInfo(*refusal.parameter).field) + ": ";
+    message += refusal.text;
+  }
+  return message;
+}
+
+}  // namespace
+
+QJsonObject ParametersToJson(std::uint8_t address, const TReaderParameters& values) {
+  QJsonObject object{{Key(kAddressField), address}};
+  for (const TParameterInfo& info : kParameterTable) object.insert(Key(info.field), JsonValue(values, info));
+  return object;
+}
+
+TWriteValues WriteValuesFromJson(const QByteArray& text) {
+  QJsonParseError error{};
+  const QJsonDocument document = QJsonDocument::fromJson(text, &error);
+  if (error.error != QJsonParseError::NoError)
+    throw TFileError("not JSON: " + error.errorString().toStdString() + " at offset " + std::to_string(error.offset));
+  if (!document.isObject()) throw TFileError("not JSON: expected an object {...}");
+
+  const QJsonObject object = document.object();
+  TWriteValues values;
+  TFileReader file(object);
+  for (const TParameter parameter : kFileOrder) {
+    const TParameterInfo& info = ParameterInfo(parameter);
+    if (info.writeCode) file.Take(info.field, [&](const QJsonValue& v) { TakeValue(info, v, values); });
+  }
+
+  // What the mode writes decides what must be there; a list left out has the window's own
+  // refusal instead.
+  if (values.mode != kNoSelection) {
+    for (const TParameter parameter : kWriteOrder) {
+      const TParameterInfo& info = ParameterInfo(parameter);
+      if (info.kind != TValueKind::ListItem && info.usedIn.Applies(values.mode) && file.Missing(info.field))
+        FailField(info.field, "missing; mode " + std::to_string(values.mode) + " writes it");
+    }
+  }
+  // Any address will do: the reader is known, and only the values are checked here.
+  if (const auto refusals = WriteRefusals(std::uint8_t{0}, values); !refusals.empty())
+    throw TFileError(RefusalMessage(refusals));
+  return values;
+}
+
+namespace {
+
+struct TComparison {
+  std::string field;
+  std::string written;
+  std::optional<std::string> read;  // nothing when the read-back did not get it
+};
+
+std::string WrittenDate(const std::vector<std::uint8_t>& data) {
+  const auto date = DecodeDate(data);
+  return date ? IsoDate(*date) : HexText(data);
+}
+
+TComparison Compare(const TWriteRequest& request, const TParameterInfo& info, const TReaderParameters& read) {
+  const std::string field(info.field);
+  switch (info.kind) {
+    case TValueKind::Number:
+    case TValueKind::ListItem: {
+      const auto back = read.Byte(info.parameter);
+      return {field, std::to_string(request.data.at(0)), back ? std::optional(std::to_string(*back)) : std::nullopt};
+    }
+    case TValueKind::Date: {
+      std::optional<std::string> back;
+      if (read.WasRead(info.parameter)) back = IsoDate(read.Date(info.parameter));
+      return {field, WrittenDate(request.data), back};
+    }
+    case TValueKind::HexRows: {
+      const std::size_t row = request.data.at(info.size);
+      const std::vector<std::uint8_t> entry(request.data.begin(), request.data.begin() + static_cast<long>(info.size));
+      std::optional<std::string> back;
+      if (row < read.blackListRowsRead) back = read.blackList[row];
+      return {RowField(field, row), HexText(entry), back};
+    }
+    case TValueKind::HexNumber:
+      break;  // never written
+  }
+  return {field, HexText(request.data), std::nullopt};
+}
+
+}  // namespace
+
+std::vector<std::string> ReadBackDifferences(const TWriteValues& written, const TReaderParameters& read) {
+  std::vector<std::string> lines;
+  for (const TWriteRequest& request : WriteRequests(written)) {
+    const TComparison c = Compare(request, *ParameterOfWriteCode(request.code), read);
+    if (c.read == c.written) continue;
+    lines.push_back(c.field + ": written " + c.written + ", " + (c.read ? "read back " + *c.read : "not read back"));
+  }
+  return lines;
+}
