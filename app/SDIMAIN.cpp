@@ -4,6 +4,7 @@
 #include "CPort.h"
 #include "CPortSetup.h"
 #include "ExceptionGuard.h"
+#include "ExchangeLogWindow.h"
 #include "ParameterPanel.h"
 #include "PortSession.h"
 #include "TerminalView.h"
@@ -63,6 +64,8 @@ const TActionInfo kActions[] = {
      "Записать данные в считыватель", Qt::CTRL | Qt::Key_W, "write"},
     {&TParvexForm::acClearLog, "acClearLog", "", "Очистить журнал", "", Qt::CTRL | Qt::Key_X,
      "clear"},
+    {&TParvexForm::acExchangeLog, "acExchangeLog", "Port", "&Журнал обмена",
+     "Показать журнал обмена со считывателями", Qt::CTRL | Qt::Key_T, "exchanges"},
 };
 
 // The style greys a disabled icon by desaturating it, which leaves the black cross of Close
@@ -167,6 +170,7 @@ void TParvexForm::CreateBars() {
   port->addActions({acPortOpen, acPortClose});
   port->addSeparator();
   port->addAction(acPortSettings);
+  port->addAction(acExchangeLog);
   port->addSeparator();
   port->addAction(FileExit1);
   QMenu* reader = ActionMainMenuBar1->addMenu(QStringLiteral("Считыватель"));
@@ -190,6 +194,7 @@ void TParvexForm::CreateBars() {
   ActionToolBar1->addActions({acReadParameters, acWriteParameters, acWriteKeys});
   ActionToolBar1->addSeparator();
   ActionToolBar1->addAction(acClearLog);
+  ActionToolBar1->addAction(acExchangeLog);
   addToolBar(Qt::TopToolBarArea, ActionToolBar1);
 
   StatusBar = new QStatusBar(this);
@@ -209,6 +214,8 @@ void TParvexForm::ConnectActions() {
   OnExecute(acReadParameters, &TParvexForm::acReadParametersExecute);
   OnExecute(acWriteParameters, &TParvexForm::acWriteParametersExecute);
   OnExecute(acClearLog, &TParvexForm::acClearLogExecute);
+  // A view, not an operation: it opens while a search or a read runs, to watch it.
+  OnExecuteWhileBusy(acExchangeLog, &TParvexForm::acExchangeLogExecute);
 }
 
 void TParvexForm::OnExecute(QAction* action, THandler handler) {
@@ -370,6 +377,13 @@ void TParvexForm::FileExit1Execute() {
 
 void TParvexForm::HelpAbout1Execute() {
   if (AboutBox) AboutBox->exec();
+}
+
+void TParvexForm::acExchangeLogExecute() {
+  if (!FExchangeLogWindow) FExchangeLogWindow = new TExchangeLogWindow(*FExchangeLog, this);
+  FExchangeLogWindow->show();
+  FExchangeLogWindow->raise();
+  FExchangeLogWindow->activateWindow();
 }
 
 void TParvexForm::ScheduleIdleUpdate() {

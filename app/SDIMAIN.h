@@ -20,6 +20,8 @@ class QTimer;
 class QToolBar;
 class TAboutBox;
 class TComPort;
+class TExchangeLogModel;
+class TExchangeLogWindow;
 class TParameterPanel;
 
 // The program's one main window. It owns the serial port, its timer and the parameter panel, and
@@ -75,6 +77,9 @@ class TParvexForm : public QMainWindow {
   ReaderLink& Link();
   TPortLinkHost& LinkHost();
   TTerminalView& Terminal() { return *FTerminal; }
+  TExchangeLogModel& ExchangeLog() { return *FExchangeLog; }
+  // Made the first time acExchangeLog runs.
+  TExchangeLogWindow* ExchangeLogWindow() const { return FExchangeLogWindow; }
 
   // The reader link's glue (LinkGlue.cpp).
   void ComPortRxChar(QObject* sender, int count);
@@ -103,6 +108,7 @@ class TParvexForm : public QMainWindow {
   QAction* acReadParameters;
   QAction* acWriteParameters;
   QAction* acClearLog;
+  QAction* acExchangeLog;
 
   // Action handlers.
   void acPortOpenExecute();
@@ -111,6 +117,9 @@ class TParvexForm : public QMainWindow {
   void acClearLogExecute();
   void FileExit1Execute();
   void HelpAbout1Execute();
+  void acExchangeLogExecute();
+  // The terminal log's "Сохранить журнал…": its text, as shown, to a file the operator picks.
+  void SaveTerminalLog();
 
   // The reader operations (ReaderOperations.cpp).
   void acReadParametersExecute();
@@ -150,6 +159,8 @@ class TParvexForm : public QMainWindow {
   int FOperationDepth = 0;     // operations started through StartOperation and still running
   bool FClosePending = false;  // a close asked for while an operation ran
   TTerminalView* FTerminal = nullptr;  // owned by memTerminal
+  TExchangeLogModel* FExchangeLog = nullptr;  // every exchange of the link, whether shown or not
+  TExchangeLogWindow* FExchangeLogWindow = nullptr;
   bool FIdlePending = false;
   // A settings file that could not be read at start is told once the window is on screen.
   std::exception_ptr FStartupError;

@@ -83,6 +83,7 @@ const ActionRow kActionTable[] = {
     {"acWriteParameters", "Reader", "&Записать параметры", "Записать данные в считыватель",
      "Ctrl+W", true},
     {"acClearLog", "", "Очистить журнал", "", "Ctrl+X", true},
+    {"acExchangeLog", "Port", "&Журнал обмена", "Показать журнал обмена со считывателями", "Ctrl+T", true},
 };
 
 class ActionTableTest : public WindowTest, public ::testing::WithParamInterface<ActionRow> {};
@@ -127,14 +128,14 @@ TEST_F(FrameTest, MenusAndToolbarHoldTheirActionsInOrder) {
   EXPECT_EQ(menus[0]->text(), QStringLiteral("&Порт"));
   EXPECT_EQ(menus[1]->text(), QStringLiteral("Считыватель"));
   EXPECT_EQ(Names(menus[0]->menu()->actions()),
-            (std::vector<QString>{"acPortOpen", "acPortClose", "-", "acPortSettings", "-", "FileExit1"}));
+            (std::vector<QString>{"acPortOpen", "acPortClose", "-", "acPortSettings", "acExchangeLog", "-", "FileExit1"}));
   EXPECT_EQ(Names(menus[1]->menu()->actions()),
             (std::vector<QString>{"acReadParameters", "acWriteParameters", "acWriteKeys", "-",
                                   "acClearLog"}));
   EXPECT_EQ(Names(form->ActionToolBar1->actions()),
             (std::vector<QString>{"acPortOpen", "acPortClose", "acPortSettings", "-",
                                   "acReadParameters", "acWriteParameters", "acWriteKeys", "-",
-                                  "acClearLog"}));
+                                  "acClearLog", "acExchangeLog"}));
   EXPECT_EQ(form->ActionToolBar1->toolButtonStyle(), Qt::ToolButtonIconOnly);
 }
 
