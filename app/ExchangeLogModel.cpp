@@ -7,12 +7,13 @@
 #include <QBrush>
 #include <QColor>
 #include <QDateTime>
+#include <QFontDatabase>
 #include <QStringList>
 
 namespace {
 
 const char* const kHeaders[TExchangeLogModel::ColumnCount] = {
-    "Время", "Адрес", "Команда", "Попытка", "Время ответа, мс", "Результат", "Запрос", "Ответ"};
+    "Время", "Адрес", "Команда", "Попытка", "Задержка, мс", "Результат", "Запрос", "Ответ"};
 const QString kTimeFormat = QStringLiteral("hh:mm:ss.zzz");
 const QString kCsvTimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz");
 
@@ -123,6 +124,9 @@ QVariant TExchangeLogModel::data(const QModelIndex& index, int role) const {
     case Qt::TextAlignmentRole:
       if (index.column() == Address || index.column() == Attempt || index.column() == RoundTrip)
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+      return {};
+    case Qt::FontRole:
+      if (FixedPitch(index.column())) return QFontDatabase::systemFont(QFontDatabase::FixedFont);
       return {};
     case Qt::ForegroundRole:
       if (index.column() == Outcome && row.failed) return QBrush(QColor(0xB0, 0x00, 0x00));

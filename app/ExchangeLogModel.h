@@ -30,6 +30,9 @@ class TExchangeLogModel : public QAbstractTableModel, private ExchangeRowRecorde
   // Where the time of a row comes from; the local clock unless a test gives another.
   void SetWallClock(TWallClock clock) { wallClock_ = std::move(clock); }
 
+  // Times and frames are in a fixed-pitch font, so that their digits line up row under row.
+  static bool FixedPitch(int column) { return column == Time || column == Request || column == Response; }
+
   void Clear();
   // Every row under a header line, as comma-separated values in UTF-8 (RFC 4180: fields with a
   // comma, a quote or a line break in quotes, quotes doubled; lines end in CR LF).

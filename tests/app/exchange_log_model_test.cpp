@@ -146,7 +146,7 @@ TEST_F(ExchangeLogModelTest, CsvQuotesWhatNeedsItAndReadsBackFieldForField) {
 
   const std::vector<QStringList> lines = ParseCsv(QString::fromUtf8(csv));
   ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0], (QStringList{"Время", "Адрес", "Команда", "Попытка", "Время ответа, мс", "Результат",
+  EXPECT_EQ(lines[0], (QStringList{"Время", "Адрес", "Команда", "Попытка", "Задержка, мс", "Результат",
                                    "Запрос", "Ответ"}));
   for (int row = 0; row < 2; ++row) {
     const QStringList& fields = lines[static_cast<std::size_t>(row + 1)];
