@@ -230,7 +230,9 @@ void TParvexForm::OnExecuteWhileBusy(QAction* action, THandler handler) {
 }
 
 bool TParvexForm::RunAction(QAction* action, THandler handler) {
-  ActionList1Update();
+  // While a locked operation waits, the lock is the actions' state: the update would enable
+  // them in the middle of it (an action that runs while busy, such as Exit, gets here).
+  if (!Busy()) ActionList1Update();
   if (!action->isEnabled()) return false;
   (this->*handler)();
   return true;

@@ -4,11 +4,13 @@
 #include "Utf8Text.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFontDatabase>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QStatusTipEvent>
 #include <QStringList>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -60,7 +62,12 @@ void TTerminalView::ShowContextMenu(const QPoint& at) {
   const std::unique_ptr<QMenu> menu(view_.createStandardContextMenu(at));
   menu->addSeparator();
   menu->addActions({acLogTime, acLogHex, acSaveLog});
+  // A context menu is a window of its own: its hints stop there unless sent on to the log, whose
+  // window shows them in its status bar as it does for the menu bar's items.
+  connect(menu.get(), &QMenu::hovered, this, [this](QAction* action) { action->showStatusText(&view_); });
   menu->exec(view_.viewport()->mapToGlobal(at));
+  QStatusTipEvent cleared{QString()};
+  QCoreApplication::sendEvent(&view_, &cleared);
 }
 
 bool TTerminalView::Decorated() const { return acLogTime->isChecked() || acLogHex->isChecked(); }

@@ -1,4 +1,5 @@
 // The window frame: client area, bars, actions with their captions, hints, shortcuts and icons.
+#include "TerminalView.h"
 #include "WindowFixture.h"
 
 #include <QIcon>
@@ -160,6 +161,28 @@ TEST_F(FrameTest, StatusBarShowsTheHintOfTheButtonUnderThePointer) {
   QTest::mouseMove(button, button->rect().center());
   Settle();
   EXPECT_EQ(form->StatusBar->currentMessage(), QStringLiteral("Вычитать данные из считывателя"));
+}
+
+// The terminal log's menu keeps the text view's items and adds its own, whose hints reach the
+// window's status bar although a context menu is a window of its own.
+TEST_F(FrameTest, TerminalLogMenuAddsItsItemsWithTheirHints) {
+  ShowActive();
+  QStringList items;
+  QString hint;
+  QTimer::singleShot(200, form.get(), [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu) return;
+    for (QAction* action : menu->actions()) items << action->text().section(QLatin1Char('\t'), 0, 0);
+    menu->setActiveAction(form->Terminal().acLogHex);
+    hint = form->StatusBar->currentMessage();
+    menu->close();
+  });
+  emit panel->memTerminal->customContextMenuRequested(QPoint(5, 5));
+  EXPECT_EQ(items, (QStringList{"&Copy", "", "Select All", "", "Время", "HEX", "Сохранить журнал…"}));
+  EXPECT_EQ(hint, form->Terminal().acLogHex->statusTip());
+  EXPECT_FALSE(hint.isEmpty());
+  EXPECT_FALSE(form->Terminal().acLogTime->isChecked() || form->Terminal().acLogHex->isChecked());
+  EXPECT_TRUE(form->StatusBar->currentMessage().isEmpty());  // gone with the menu
 }
 
 }  // namespace

@@ -102,14 +102,19 @@ TEST_F(ExchangeLog, SearchAndReadAppearRowByRowWhileTheyRun) {
   TExchangeLogWindow* window = form->ExchangeLogWindow();
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(window->isVisible());
-  // Halfway through the broadcast's wait, its row is there, still waiting.
+  // Halfway through the broadcast's wait, its row is there, still waiting; the log's action
+  // works then and leaves the lock as it is.
   QStringList duringSearch;
+  bool readEnabledDuringSearch = true;
   QTimer::singleShot(1500, form.get(), [&] {
     for (int row = 0; row < Log().rowCount(); ++row) duringSearch << Cell(row, Column::Outcome);
+    form->acExchangeLog->trigger();
+    readEnabledDuringSearch = form->acReadParameters->isEnabled();
   });
   form->acPortOpen->trigger();  // the search, then the read of reader 1
   ASSERT_TRUE(shown.empty()) << shown.front().text.toStdString();
   EXPECT_EQ(duringSearch, QStringList{QStringLiteral("ожидание")});
+  EXPECT_FALSE(readEnabledDuringSearch);
 
   ASSERT_GE(Log().rowCount(), 2 + 19);
   for (int row = 0; row < 2; ++row) {
