@@ -10,6 +10,10 @@
 #include <QFontDatabase>
 #include <QStringList>
 
+#include <algorithm>
+#include <iterator>
+#include <optional>
+
 namespace {
 
 const char* const kHeaders[TExchangeLogModel::ColumnCount] = {
@@ -39,64 +43,94 @@ QString CsvLine(const QStringList& fields) {
   return quoted.join(QLatin1Char(',')) + QStringLiteral("\r\n");
 }
 
+// Rows reach the view at most this often: far below what an eye notices, and a burst of
+// exchanges costs the view one insertion.
+constexpr int kApplyMs = 50;
+
 }  // namespace
 
 TExchangeLogModel::TExchangeLogModel(ExchangeRowRecorder::TClock linkClock, QObject* parent)
     : QAbstractTableModel(parent),
       recorder_(*this, std::move(linkClock)),
-      wallClock_([] { return QDateTime::currentMSecsSinceEpoch(); }) {}
-
-void TExchangeLogModel::Fill(TLogRow& target, const ExchangeRow& row) {
-  target.id = row.id;
-  target.failed = row.interrupted || (row.outcome && *row.outcome != TCommandOutcome::Accepted);
-  target.cells[Address] = QString::number(row.address);
-  target.cells[Command] = Utf8Text(CommandText(row.code));
-  target.cells[Attempt] = QString::number(row.attempt);
-  const bool ended = row.outcome || row.interrupted;
-  target.cells[RoundTrip] = ended ? QString::number(row.roundTripMs) : QString();
-  target.cells[Outcome] = OutcomeCell(row);
-  target.cells[Request] = Hex(row.request);
-  target.cells[Response] = Hex(row.response);
+      wallClock_([] { return QDateTime::currentMSecsSinceEpoch(); }) {
+  apply_.setSingleShot(true);
+  apply_.setInterval(kApplyMs);
+  connect(&apply_, &QTimer::timeout, this, &TExchangeLogModel::ApplyPending);
 }
 
-void TExchangeLogModel::RowStarted(const ExchangeRow& row) { Append(row, wallClock_()); }
+TExchangeLogModel::TLogRow TExchangeLogModel::Made(const ExchangeRow& row, qint64 timeMs) {
+  TLogRow made;
+  made.id = row.id;
+  made.timeMs = timeMs;
+  made.failed = row.interrupted || (row.outcome && *row.outcome != TCommandOutcome::Accepted);
+  made.cells[Time] = QDateTime::fromMSecsSinceEpoch(timeMs).toString(kTimeFormat);
+  made.cells[Address] = QString::number(row.address);
+  made.cells[Command] = Utf8Text(CommandText(row.code));
+  made.cells[Attempt] = QString::number(row.attempt);
+  const bool ended = row.outcome || row.interrupted;
+  made.cells[RoundTrip] = ended ? QString::number(row.roundTripMs) : QString();
+  made.cells[Outcome] = OutcomeCell(row);
+  made.cells[Request] = Hex(row.request);
+  made.cells[Response] = Hex(row.response);
+  return made;
+}
 
-void TExchangeLogModel::RowEnded(const ExchangeRow& row) {
-  if (!rows_.empty() && rows_.back().id == row.id) {
-    TLogRow& shown = rows_.back();
-    Fill(shown, row);
+void TExchangeLogModel::RowStarted(const ExchangeRow& row) { Note(row, wallClock_()); }
+
+// A row that did not start here (a search's further answer) went out a round trip ago.
+void TExchangeLogModel::RowEnded(const ExchangeRow& row) { Note(row, wallClock_() - row.roundTripMs); }
+
+void TExchangeLogModel::Note(const ExchangeRow& row, qint64 sentMs) {
+  pending_.push_back({row, sentMs});
+  if (!apply_.isActive()) apply_.start();
+}
+
+void TExchangeLogModel::ApplyPending() {
+  apply_.stop();
+  if (pending_.empty()) return;
+  // The reports become rows: an end replaces its row when that is the newest (a report of its
+  // start came before), else it is a row of its own.
+  std::deque<TLogRow> added;
+  std::optional<TLogRow> newestEnded;
+  for (const TReport& report : pending_) {
+    if (!added.empty() && added.back().id == report.row.id) {
+      added.back() = Made(report.row, added.back().timeMs);
+    } else if (added.empty() && !rows_.empty() && rows_.back().id == report.row.id) {
+      newestEnded = Made(report.row, rows_.back().timeMs);
+    } else {
+      added.push_back(Made(report.row, report.sentMs));
+    }
+  }
+  pending_.clear();
+  if (newestEnded) {
+    rows_.back() = std::move(*newestEnded);
     const int last = rowCount() - 1;
     emit dataChanged(index(last, 0), index(last, ColumnCount - 1));
-    return;
   }
-  // A row that was not shown started (a search's further answer, or one cleared away while it
-  // was awaited): it went out a round trip ago.
-  Append(row, wallClock_() - row.roundTripMs);
-}
-
-void TExchangeLogModel::Append(const ExchangeRow& row, qint64 timeMs) {
-  if (rows_.size() >= static_cast<std::size_t>(kMaxRows)) {
-    beginRemoveRows({}, 0, 0);
-    rows_.pop_front();
+  while (added.size() > static_cast<std::size_t>(kMaxRows)) added.pop_front();
+  const std::size_t excess = rows_.size() + added.size() - std::min(rows_.size() + added.size(), std::size_t{kMaxRows});
+  if (excess > 0) {
+    beginRemoveRows({}, 0, static_cast<int>(excess) - 1);
+    rows_.erase(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(excess));
     endRemoveRows();
   }
-  TLogRow added;
-  added.timeMs = timeMs;
-  added.cells[Time] = QDateTime::fromMSecsSinceEpoch(timeMs).toString(kTimeFormat);
-  Fill(added, row);
-  const int at = rowCount();
-  beginInsertRows({}, at, at);
-  rows_.push_back(std::move(added));
+  if (added.empty()) return;
+  const int first = rowCount();
+  beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
+  std::move(added.begin(), added.end(), std::back_inserter(rows_));
   endInsertRows();
 }
 
 void TExchangeLogModel::Clear() {
+  apply_.stop();
+  pending_.clear();
   beginResetModel();
   rows_.clear();
   endResetModel();
 }
 
-QByteArray TExchangeLogModel::Csv() const {
+QByteArray TExchangeLogModel::Csv() {
+  ApplyPending();  // what the link reported last is written too
   QStringList header;
   for (const char* title : kHeaders) header << Utf8Text(title);
   QString text = CsvLine(header);

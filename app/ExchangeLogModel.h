@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QByteArray>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 #include <cstdint>
@@ -12,8 +13,9 @@
 #include "ExchangeRows.h"
 
 // The exchange log: one row per sending of a request, with its time, reader, command, attempt,
-// round trip, outcome and both frames in hex, appended as the link reports them. It keeps the
-// newest kMaxRows rows.
+// round trip, outcome and both frames in hex. It keeps the newest kMaxRows rows. What the link
+// reports is only noted while the exchange runs; the rows follow a moment later, in one batch,
+// so that a view's work never lengthens an exchange.
 class TExchangeLogModel : public QAbstractTableModel, private ExchangeRowRecorder::Sink {
   Q_OBJECT
 
@@ -33,10 +35,12 @@ class TExchangeLogModel : public QAbstractTableModel, private ExchangeRowRecorde
   // Times and frames are in a fixed-pitch font, so that their digits line up row under row.
   static bool FixedPitch(int column) { return column == Time || column == Request || column == Response; }
 
+  // Brings the rows up to date now with what the link has reported.
+  void ApplyPending();
   void Clear();
   // Every row under a header line, as comma-separated values in UTF-8 (RFC 4180: fields with a
   // comma, a quote or a line break in quotes, quotes doubled; lines end in CR LF).
-  QByteArray Csv() const;
+  QByteArray Csv();
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -51,12 +55,19 @@ class TExchangeLogModel : public QAbstractTableModel, private ExchangeRowRecorde
     std::array<QString, ColumnCount> cells;
   };
 
+  struct TReport {
+    ExchangeRow row;
+    qint64 sentMs;  // since the epoch
+  };
+
   void RowStarted(const ExchangeRow& row) override;
   void RowEnded(const ExchangeRow& row) override;
-  void Append(const ExchangeRow& row, qint64 timeMs);
-  static void Fill(TLogRow& target, const ExchangeRow& row);
+  void Note(const ExchangeRow& row, qint64 sentMs);
+  static TLogRow Made(const ExchangeRow& row, qint64 timeMs);
 
   ExchangeRowRecorder recorder_;
   TWallClock wallClock_;
   std::deque<TLogRow> rows_;
+  std::vector<TReport> pending_;  // reported, not yet rows
+  QTimer apply_;
 };

@@ -25,7 +25,7 @@ class TExchangeLogWindow;
 class TParameterPanel;
 
 // The program's one main window. It owns the serial port, its timer and the parameter panel, and
-// the port session over them (link, error list, idle flush, settings file); it carries the nine
+// the port session over them (link, error list, idle flush, settings file); it carries the
 // actions and decides what can be used in each state of the port.
 class TParvexForm : public QMainWindow {
   Q_OBJECT
