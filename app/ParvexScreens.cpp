@@ -3,11 +3,14 @@
 #include "ABOUT.h"
 #include "CPort.h"
 #include "SDIMAIN.h"
+#include "WriteAllProgress.h"
+#include "WriteAllResults.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QProgressBar>
 #include <QTimer>
 
 #include <cstdio>
@@ -43,6 +46,28 @@ void PictureDialogOf(QAction* action, const QString& path) {
   action->trigger();
 }
 
+// The write to every reader: its progress window while the second reader is written, then its
+// result window.
+void PictureWriteToAll(TParvexForm& form, const QString& progressPath, const QString& resultPath) {
+  QTimer watcher;
+  watcher.setInterval(20);
+  bool taken = false;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    auto* progress = form.findChild<TfrmWriteAllProgress*>();
+    if (taken || !progress || !progress->isVisible() || progress->pbReaders->value() < 1) return;
+    taken = true;
+    Save(progress, progressPath);
+  });
+  watcher.start();
+  form.acWriteAllReaders->trigger();
+  watcher.stop();
+  if (TfrmWriteAllResults* results = form.WriteAllResults()) {
+    Settle(300);
+    Save(results, resultPath);
+    results->close();
+  }
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -73,6 +98,8 @@ int main(int argc, char* argv[]) {
     form.acPortOpen->trigger();
     Settle(1500);
     Save(&form, out.filePath(QStringLiteral("main-window-open.png")));
+    PictureWriteToAll(form, out.filePath(QStringLiteral("write-all-progress.png")),
+                      out.filePath(QStringLiteral("write-all-result.png")));
     form.acPortClose->trigger();
   }
   return 0;

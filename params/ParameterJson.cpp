@@ -1,5 +1,6 @@
 #include "ParameterJson.h"
 
+#include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -179,8 +180,8 @@ std::string RefusalMessage(const std::vector<TRefusal>& refusals) {
 
 }  // namespace
 
-QJsonObject ParametersToJson(std::uint8_t address, const TReaderParameters& values) {
-  QJsonObject object{{Key(kAddressField), address}};
+QJsonObject ParametersToJson(std::optional<std::uint8_t> address, const TReaderParameters& values) {
+  QJsonObject object{{Key(kAddressField), address ? QJsonValue(int{*address}) : QJsonValue(QJsonValue::Null)}};
   for (const TParameterInfo& info : kParameterTable) object.insert(Key(info.field), JsonValue(values, info));
   return object;
 }
@@ -215,20 +216,21 @@ TWriteValues WriteValuesFromJson(const QByteArray& text) {
   return values;
 }
 
-namespace {
+TWriteValues WriteValuesFromDevice(QIODevice& file) {
+  const QByteArray text = file.read(kMaxParameterFileBytes + 1);
+  if (text.size() > kMaxParameterFileBytes)
+    throw TFileError("not a parameters file: larger than " + std::to_string(kMaxParameterFileBytes / 1024) + " KiB");
+  return WriteValuesFromJson(text);
+}
 
-struct TComparison {
-  std::string field;
-  std::string written;
-  std::optional<std::string> read;  // nothing when the read-back did not get it
-};
+namespace {
 
 std::string WrittenDate(const std::vector<std::uint8_t>& data) {
   const auto date = DecodeDate(data);
   return date ? IsoDate(*date) : HexText(data);
 }
 
-TComparison Compare(const TWriteRequest& request, const TParameterInfo& info, const TReaderParameters& read) {
+TReadBackDifference Compare(const TWriteRequest& request, const TParameterInfo& info, const TReaderParameters& read) {
   const std::string field(info.field);
   switch (info.kind) {
     case TValueKind::Number:
@@ -256,12 +258,22 @@ TComparison Compare(const TWriteRequest& request, const TParameterInfo& info, co
 
 }  // namespace
 
+std::vector<TReadBackDifference> ReadBackMismatches(const TWriteValues& written, const TReaderParameters& read) {
+  std::vector<TReadBackDifference> differences;
+  for (const TWriteRequest& request : WriteRequests(written)) {
+    TReadBackDifference c = Compare(request, *ParameterOfWriteCode(request.code), read);
+    if (c.read != c.written) differences.push_back(std::move(c));
+  }
+  return differences;
+}
+
+std::string DifferenceLine(const TReadBackDifference& d) {
+  return d.field + ": written " + d.written + ", " + (d.read ? "read back " + *d.read : "not read back");
+}
+
 std::vector<std::string> ReadBackDifferences(const TWriteValues& written, const TReaderParameters& read) {
   std::vector<std::string> lines;
-  for (const TWriteRequest& request : WriteRequests(written)) {
-    const TComparison c = Compare(request, *ParameterOfWriteCode(request.code), read);
-    if (c.read == c.written) continue;
-    lines.push_back(c.field + ": written " + c.written + ", " + (c.read ? "read back " + *c.read : "not read back"));
-  }
+  for (const TReadBackDifference& difference : ReadBackMismatches(written, read))
+    lines.push_back(DifferenceLine(difference));
   return lines;
 }

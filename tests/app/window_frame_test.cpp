@@ -83,6 +83,11 @@ const ActionRow kActionTable[] = {
     {"acWriteParameters", "Reader", "&Записать параметры", "Записать данные в считыватель",
      "Ctrl+W", true},
     {"acClearLog", "", "Очистить журнал", "", "Ctrl+X", true},
+    {"acSaveParameters", "File", "&Сохранить параметры…", "Сохранить параметры считывателя в файл", "Ctrl+S", true},
+    {"acLoadParameters", "File", "За&грузить параметры…",
+     "Загрузить параметры считывателя из файла, ничего не отправляя", "Ctrl+L", true},
+    {"acWriteAllReaders", "Reader", "Записать во &все считыватели",
+     "Записать параметры во все найденные считыватели и проверить чтением", "Ctrl+Shift+W", true},
 };
 
 class ActionTableTest : public WindowTest, public ::testing::WithParamInterface<ActionRow> {};
@@ -127,14 +132,15 @@ TEST_F(FrameTest, MenusAndToolbarHoldTheirActionsInOrder) {
   EXPECT_EQ(menus[0]->text(), QStringLiteral("&Порт"));
   EXPECT_EQ(menus[1]->text(), QStringLiteral("Считыватель"));
   EXPECT_EQ(Names(menus[0]->menu()->actions()),
-            (std::vector<QString>{"acPortOpen", "acPortClose", "-", "acPortSettings", "-", "FileExit1"}));
+            (std::vector<QString>{"acPortOpen", "acPortClose", "-", "acPortSettings", "-", "acSaveParameters",
+                                  "acLoadParameters", "-", "FileExit1"}));
   EXPECT_EQ(Names(menus[1]->menu()->actions()),
-            (std::vector<QString>{"acReadParameters", "acWriteParameters", "acWriteKeys", "-",
+            (std::vector<QString>{"acReadParameters", "acWriteParameters", "acWriteAllReaders", "acWriteKeys", "-",
                                   "acClearLog"}));
   EXPECT_EQ(Names(form->ActionToolBar1->actions()),
             (std::vector<QString>{"acPortOpen", "acPortClose", "acPortSettings", "-",
-                                  "acReadParameters", "acWriteParameters", "acWriteKeys", "-",
-                                  "acClearLog"}));
+                                  "acReadParameters", "acWriteParameters", "acWriteAllReaders", "acWriteKeys", "-",
+                                  "acClearLog", "-", "acSaveParameters", "acLoadParameters"}));
   EXPECT_EQ(form->ActionToolBar1->toolButtonStyle(), Qt::ToolButtonIconOnly);
 }
 
