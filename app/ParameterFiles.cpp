@@ -5,9 +5,9 @@
 #include "FileChoice.h"
 #include "MessageBoxes.h"
 #include "PanelValues.h"
+#include "ParameterFileWords.h"
 #include "ParameterJson.h"
 #include "ParameterPanel.h"
-#include "Utf8Text.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,7 +35,7 @@ void EndPanelEdit(const TParameterPanel& panel) {
 
 TWriteValues LoadFile(const QString& path) {
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) throw TFileError("cannot be read: " + file.errorString().toStdString());
+  if (!file.open(QIODevice::ReadOnly)) throw TFileError({}, file_fault::Unreadable{file.errorString().toStdString()});
   return WriteValuesFromDevice(file);
 }
 
@@ -49,7 +49,9 @@ void TParvexForm::acSaveParametersExecute() {
   try {
     WriteValuesFromJson(text);
   } catch (const TFileError& error) {
-    ShowErrorMessage(this, {kSaveCaption, QStringLiteral("Параметры не сохранены:\r\n") + Utf8Text(error.what()), {}});
+    ShowErrorMessage(this, {kSaveCaption,
+                            QStringLiteral("Параметры не сохранены:\r\n") + RussianFileText(error.field, error.fault),
+                            {}});
     return;
   }
   const QString path = ChooseFile(this, TFileChoice::SaveParameters);
@@ -70,7 +72,7 @@ void TParvexForm::acLoadParametersExecute() {
   } catch (const TFileError& error) {
     // The panel stays as it was.
     ShowFileFailure(this, kLoadCaption, QStringLiteral("Не удалось загрузить параметры из файла \"%1\":"), path,
-                    Utf8Text(error.what()));
+                    RussianFileText(error.field, error.fault));
     return;
   }
   EndPanelEdit(*Panel1);

@@ -1,5 +1,6 @@
 #include "WriteAllResults.h"
 
+#include "ParameterFileWords.h"
 #include "Utf8Text.h"
 
 #include <QDialogButtonBox>
@@ -20,18 +21,12 @@ QString OutcomeText(const std::optional<TVerifiedWrite>& outcome) {
   return QStringLiteral("прочитан не так, как записан");
 }
 
-QString DifferenceText(const TReadBackDifference& difference) {
-  const QString read = difference.read ? QStringLiteral("прочитано %1").arg(Utf8Text(*difference.read))
-                                       : QStringLiteral("не прочитано");
-  return QStringLiteral("%1: записано %2, %3").arg(Utf8Text(difference.field), Utf8Text(difference.written), read);
-}
-
 // The lines beneath a reader: the write's failed commands, the read-back's, then the fields.
 QStringList DetailLines(const TVerifiedWrite& outcome) {
   QStringList lines;
   for (const ErrorList* errors : {&outcome.writeErrors, &outcome.readErrors})
     for (const std::string& line : errors->lines()) lines << Utf8Text(line);
-  for (const TReadBackDifference& difference : outcome.differences) lines << DifferenceText(difference);
+  for (const TReadBackDifference& difference : outcome.differences) lines << RussianDifferenceText(difference);
   return lines;
 }
 

@@ -150,7 +150,7 @@ int RunRead(const TCliOptions& options, std::ostream& out, std::ostream& err) {
 TWriteValues LoadWriteFile(const std::string& path) {
   QFile file(QString::fromStdString(path));
   const bool opened = path == "-" ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
-  if (!opened) throw TFileError("cannot be read: " + file.errorString().toStdString());
+  if (!opened) throw TFileError({}, file_fault::Unreadable{file.errorString().toStdString()});
   return WriteValuesFromDevice(file);
 }
 

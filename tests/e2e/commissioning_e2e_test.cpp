@@ -203,7 +203,7 @@ TEST_F(Commissioning, BadFileGivesOneMessageNamingFileAndFieldAndLeavesThePanel)
     const char* field;
   };
   const Case cases[] = {
-      {"not-json.json", "{\"mode\": 1,", "not JSON"},
+      {"not-json.json", "{\"mode\": 1,", "не JSON"},
       {"no-sector.json", QByteArray(turnstile).replace("\"sector\": 3,", ""), "sector"},
       {"sector-16.json", QByteArray(turnstile).replace("\"sector\": 3", "\"sector\": 16"), "sector"},
       {"mode-9.json", QByteArray(turnstile).replace("\"mode\": 1", "\"mode\": 9"), "mode"},
