@@ -3,7 +3,6 @@
 #include "ExchangeLogModel.h"
 #include "SaveFile.h"
 
-#include <QDateTime>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -96,6 +95,5 @@ void TExchangeLogWindow::SizeColumns() {
 }
 
 void TExchangeLogWindow::SaveRows() {
-  const QString name = QDateTime::currentDateTime().toString(QStringLiteral("'exchange-log-'yyyyMMdd-hhmmss'.csv'"));
-  SaveWithDialog(this, QStringLiteral("Сохранение журнала обмена"), name, QStringLiteral("CSV (*.csv)"), model_.Csv());
+  SaveWithDialog(this, TFileChoice::SaveExchangeLog, QStringLiteral("Сохранение журнала обмена"), model_.Csv());
 }

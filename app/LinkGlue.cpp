@@ -18,7 +18,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateTime>
 #include <QPlainTextEdit>
 #include <QTimer>
 
@@ -64,9 +63,7 @@ void TParvexForm::CreateLink() {
 }
 
 void TParvexForm::SaveTerminalLog() {
-  const QString name = QDateTime::currentDateTime().toString(QStringLiteral("'terminal-log-'yyyyMMdd-hhmmss'.txt'"));
-  SaveWithDialog(this, QStringLiteral("Сохранение журнала"), name, QStringLiteral("Текст (*.txt)"),
-                 FTerminal->Text().toUtf8());
+  SaveWithDialog(this, TFileChoice::SaveTerminalLog, QStringLiteral("Сохранение журнала"), FTerminal->Text().toUtf8());
 }
 
 void TParvexForm::ComPortRxChar(QObject*, int count) {

@@ -4,11 +4,14 @@
 #include "CPort.h"
 #include "ExchangeLogWindow.h"
 #include "SDIMAIN.h"
+#include "WriteAllProgress.h"
+#include "WriteAllResults.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QProgressBar>
 #include <QTimer>
 
 #include <cstdio>
@@ -42,6 +45,28 @@ void PictureDialogOf(QAction* action, const QString& path) {
   });
   watcher.start();
   action->trigger();
+}
+
+// The write to every reader: its progress window while the second reader is written, then its
+// result window.
+void PictureWriteToAll(TParvexForm& form, const QString& progressPath, const QString& resultPath) {
+  QTimer watcher;
+  watcher.setInterval(20);
+  bool taken = false;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    auto* progress = form.findChild<TfrmWriteAllProgress*>();
+    if (taken || !progress || !progress->isVisible() || progress->pbReaders->value() < 1) return;
+    taken = true;
+    Save(progress, progressPath);
+  });
+  watcher.start();
+  form.acWriteAllReaders->trigger();
+  watcher.stop();
+  if (TfrmWriteAllResults* results = form.WriteAllResults()) {
+    Settle(300);
+    Save(results, resultPath);
+    results->close();
+  }
 }
 
 }  // namespace
@@ -78,6 +103,9 @@ int main(int argc, char* argv[]) {
     form.acExchangeLog->trigger();
     Settle(500);
     Save(form.ExchangeLogWindow(), out.filePath(QStringLiteral("exchange-log.png")));
+    form.ExchangeLogWindow()->close();
+    PictureWriteToAll(form, out.filePath(QStringLiteral("write-all-progress.png")),
+                      out.filePath(QStringLiteral("write-all-result.png")));
     form.acPortClose->trigger();
   }
   return 0;

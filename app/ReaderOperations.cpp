@@ -5,20 +5,19 @@
 #include "Abort.h"
 #include "ErrorList.h"
 #include "MessageBoxes.h"
+#include "PanelValues.h"
 #include "ParameterPanel.h"
 #include "ReaderLink.h"
 #include "ReaderMessages.h"
 #include "ReaderSequences.h"
 #include "Utf8Text.h"
+#include "VerifiedWrite.h"
+#include "WriteAllProgress.h"
+#include "WriteAllResults.h"
 #include "WriteKeysForm.h"
 
 #include <QComboBox>
-#include <QDateEdit>
-#include <QLineEdit>
-#include <QSpinBox>
-#include <QTableWidget>
 
-#include <optional>
 #include <string_view>
 
 namespace {
@@ -34,77 +33,8 @@ bool ShowErrors(QWidget* parent, const TOperationTexts& operation, const ErrorLi
   return true;
 }
 
-std::optional<std::uint8_t> SelectedReader(const TParameterPanel& panel) {
-  if (panel.cbReader->currentIndex() < 0) return std::nullopt;
-  return static_cast<std::uint8_t>(panel.cbReader->currentData().toInt() & 0xFF);
-}
-
-int SelectedValue(const QComboBox* list) {
-  return list->currentIndex() < 0 ? kNoSelection : list->currentData().toInt();
-}
-
-// A byte from the reader selects the item carrying it; none does when no item has it.
-void SelectValue(QComboBox* list, std::optional<std::uint8_t> value) {
-  list->setCurrentIndex(value ? list->findData(int{*value}) : -1);
-}
-
-QDate ToQDate(const TCalendarDate& date) { return QDate(date.year, date.month, date.day); }
-TCalendarDate FromQDate(const QDate& date) { return {date.year(), date.month(), date.day()}; }
-
-// One value of a read on its control; spin controls clamp it to their range.
-void ShowReadValue(TParameterPanel& panel, const TReaderParameters& values, TParameter parameter,
-                   int row) {
-  switch (parameter) {
-    case TParameter::CashDeskNumber:
-      panel.leCacheNumber->setText(QString::fromStdString(values.cashDeskNumber));
-      break;
-    case TParameter::RechargeUnits:
-      panel.seRecharging->setValue(values.rechargeUnits);
-      break;
-    case TParameter::Mode:
-      SelectValue(panel.cbMode, values.mode);  // the mode rule runs when the panel is enabled
-      break;
-    case TParameter::CardType:
-      SelectValue(panel.cbCardType, values.cardType);
-      break;
-    case TParameter::CurrentDate:
-      panel.dtpCurrentDate->setDate(ToQDate(values.currentDate));
-      break;
-    case TParameter::EndDate:
-      panel.dtpEndDate->setDate(ToQDate(values.endDate));
-      break;
-    case TParameter::Sector:
-      panel.seCardSector->setValue(values.sector);
-      break;
-    case TParameter::AbonementTimeout:
-      panel.seAbonementTimeout->setValue(values.abonementTimeout);
-      break;
-    case TParameter::RelayTime:
-      panel.seRelayTime->setValue(values.relayTime);
-      break;
-    case TParameter::BlackList:
-      for (int r = 0; r < panel.sgBlackList->rowCount(); ++r) {
-        if (row < 0 || r == row)
-          panel.sgBlackList->item(r, 0)->setText(QString::fromStdString(values.blackList[r]));
-      }
-      break;
-  }
-}
-
-TWriteValues PanelValues(const TParameterPanel& panel) {
-  TWriteValues values;
-  values.mode = SelectedValue(panel.cbMode);
-  values.cardType = SelectedValue(panel.cbCardType);
-  values.rechargeUnits = panel.seRecharging->value();
-  values.currentDate = FromQDate(panel.dtpCurrentDate->date());
-  values.endDate = FromQDate(panel.dtpEndDate->date());
-  values.sector = panel.seCardSector->value();
-  values.abonementTimeout = panel.seAbonementTimeout->value();
-  values.relayTime = panel.seRelayTime->value();
-  for (std::size_t row = 0; row < kBlackListRows; ++row)
-    values.blackList[row] = panel.sgBlackList->item(static_cast<int>(row), 0)->text().toStdString();
-  return values;
-}
+// Refusals of a write to every reader come under its own caption.
+constexpr std::string_view kWriteAllCaption = "Запись во все считыватели";
 
 }  // namespace
 
@@ -168,4 +98,42 @@ void TParvexForm::ChangeKeys(const QString& KeyA, const QString& KeyB, const QSt
     }
   }
   if (ShowErrors(this, texts::kChangeKeys, Errors())) throw EAbort();
+}
+
+void TParvexForm::acWriteAllReadersExecute() {
+  std::vector<TReaderWriteReport> reports;
+  {
+    // Held for the whole run: the panel's values are final, and nothing else starts meanwhile.
+    TBusyLock lock(*this);
+    const TWriteValues values = PanelValues(*Panel1);
+    if (const auto refusals = WriteRefusals(SelectedReader(*Panel1), values); !refusals.empty()) {
+      ShowErrorMessage(this, {Utf8Text(kWriteAllCaption), Utf8Text(RefusalText(refusals)), {}});
+      return;
+    }
+    reports = WriteEveryReader(values);
+  }
+  if (!FWriteAllResults) FWriteAllResults = new TfrmWriteAllResults(this);
+  FWriteAllResults->ShowReports(reports);
+  FWriteAllResults->show();
+  FWriteAllResults->raise();
+}
+
+TfrmWriteAllResults* TParvexForm::WriteAllResults() const { return FWriteAllResults; }
+
+// Each reader of the selector in turn, written and read back; a cancel is taken between two
+// readers only. The waits inside keep the event loop running, so the progress repaints and
+// its Cancel is heard.
+std::vector<TReaderWriteReport> TParvexForm::WriteEveryReader(const TWriteValues& values) {
+  const QComboBox* readers = Panel1->cbReader;
+  std::vector<TReaderWriteReport> reports;
+  TfrmWriteAllProgress progress(readers->count(), this);
+  progress.show();
+  for (int i = 0; i < readers->count(); ++i) {
+    TReaderWriteReport& report = reports.emplace_back(TReaderWriteReport{readers->itemText(i), std::nullopt});
+    if (progress.CancelRequested()) continue;
+    progress.ShowReader(i, report.reader);
+    const auto address = static_cast<std::uint8_t>(readers->itemData(i).toInt() & 0xFF);
+    report.outcome = WriteAndVerify(Link(), Errors(), address, values);
+  }
+  return reports;
 }

@@ -66,6 +66,13 @@ const TActionInfo kActions[] = {
      "clear"},
     {&TParvexForm::acExchangeLog, "acExchangeLog", "Port", "&Журнал обмена",
      "Показать журнал обмена со считывателями", Qt::CTRL | Qt::Key_T, "exchanges"},
+    {&TParvexForm::acSaveParameters, "acSaveParameters", "File", "&Сохранить параметры…",
+     "Сохранить параметры считывателя в файл", Qt::CTRL | Qt::Key_S, "save"},
+    {&TParvexForm::acLoadParameters, "acLoadParameters", "File", "За&грузить параметры…",
+     "Загрузить параметры считывателя из файла, ничего не отправляя", Qt::CTRL | Qt::Key_L, "load"},
+    {&TParvexForm::acWriteAllReaders, "acWriteAllReaders", "Reader", "Записать во &все считыватели",
+     "Записать параметры во все найденные считыватели и проверить чтением",
+     Qt::CTRL | Qt::SHIFT | Qt::Key_W, "write-all"},
 };
 
 // The style greys a disabled icon by desaturating it, which leaves the black cross of Close
@@ -172,10 +179,13 @@ void TParvexForm::CreateBars() {
   port->addAction(acPortSettings);
   port->addAction(acExchangeLog);
   port->addSeparator();
+  port->addActions({acSaveParameters, acLoadParameters});
+  port->addSeparator();
   port->addAction(FileExit1);
   QMenu* reader = ActionMainMenuBar1->addMenu(QStringLiteral("Считыватель"));
   reader->setObjectName(QStringLiteral("mnuReader"));
   reader->addActions({acReadParameters, acWriteParameters, acWriteKeys});
+  reader->insertAction(acWriteKeys, acWriteAllReaders);
   reader->addSeparator();
   reader->addAction(acClearLog);
   for (QMenu* menu : {port, reader})
@@ -192,9 +202,12 @@ void TParvexForm::CreateBars() {
   ActionToolBar1->addActions({acPortOpen, acPortClose, acPortSettings});
   ActionToolBar1->addSeparator();
   ActionToolBar1->addActions({acReadParameters, acWriteParameters, acWriteKeys});
+  ActionToolBar1->insertAction(acWriteKeys, acWriteAllReaders);
   ActionToolBar1->addSeparator();
   ActionToolBar1->addAction(acClearLog);
   ActionToolBar1->addAction(acExchangeLog);
+  ActionToolBar1->addSeparator();
+  ActionToolBar1->addActions({acSaveParameters, acLoadParameters});
   addToolBar(Qt::TopToolBarArea, ActionToolBar1);
 
   StatusBar = new QStatusBar(this);
@@ -216,6 +229,9 @@ void TParvexForm::ConnectActions() {
   OnExecute(acClearLog, &TParvexForm::acClearLogExecute);
   // A view, not an operation: it opens while a search or a read runs, to watch it.
   OnExecuteWhileBusy(acExchangeLog, &TParvexForm::acExchangeLogExecute);
+  OnExecute(acSaveParameters, &TParvexForm::acSaveParametersExecute);
+  OnExecute(acLoadParameters, &TParvexForm::acLoadParametersExecute);
+  OnExecute(acWriteAllReaders, &TParvexForm::acWriteAllReadersExecute);
 }
 
 void TParvexForm::OnExecute(QAction* action, THandler handler) {
@@ -330,7 +346,8 @@ void TParvexForm::EnablePortActions(bool value) {
 }
 
 void TParvexForm::EnableReaderActions(bool value) {
-  for (QAction* action : {acPortClose, acReadParameters, acWriteParameters, acWriteKeys, acClearLog})
+  for (QAction* action :
+       {acPortClose, acReadParameters, acWriteParameters, acWriteKeys, acClearLog, acWriteAllReaders})
     action->setEnabled(value);
 }
 

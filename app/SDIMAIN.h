@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <exception>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class ErrorList;
 class QCloseEvent;
@@ -23,6 +25,9 @@ class TComPort;
 class TExchangeLogModel;
 class TExchangeLogWindow;
 class TParameterPanel;
+class TfrmWriteAllResults;
+struct TReaderWriteReport;
+struct TWriteValues;
 
 // The program's one main window. It owns the serial port, its timer and the parameter panel, and
 // the port session over them (link, error list, idle flush, settings file); it carries the
@@ -39,7 +44,7 @@ class TParvexForm : public QMainWindow {
   // Enabling groups.
   void EnablePortActions(bool value);    // acPortOpen, acPortSettings
   void EnableReaderActions(bool value);  // acPortClose, acReadParameters, acWriteParameters,
-                                         // acWriteKeys, acClearLog
+                                         // acWriteKeys, acClearLog, acWriteAllReaders
   void EnableParameterPanel(bool value); // every child of Panel1, then the mode rule
   // The update rule: the groups follow the port's Connected state, nothing else.
   void ActionList1Update();
@@ -109,6 +114,9 @@ class TParvexForm : public QMainWindow {
   QAction* acWriteParameters;
   QAction* acClearLog;
   QAction* acExchangeLog;
+  QAction* acSaveParameters;
+  QAction* acLoadParameters;
+  QAction* acWriteAllReaders;
 
   // Action handlers.
   void acPortOpenExecute();
@@ -125,6 +133,14 @@ class TParvexForm : public QMainWindow {
   void acReadParametersExecute();
   void acWriteParametersExecute();
   void acWriteKeysExecute();
+  void acWriteAllReadersExecute();
+
+  // The parameter panel to a parameters file and back (ParameterFiles.cpp).
+  void acSaveParametersExecute();
+  void acLoadParametersExecute();
+
+  // The outcome of the last write to every reader; nothing before the first.
+  TfrmWriteAllResults* WriteAllResults() const;
   // The key dialog's sequence on the selected reader: its mode, then the mode's key. Ends by
   // the silent abort when refused or when a command failed, so that the dialog stays open.
   void ChangeKeys(const QString& KeyA, const QString& KeyB, const QString& OldKey,
@@ -153,6 +169,7 @@ class TParvexForm : public QMainWindow {
   void ComPortDeviceGone();
   void CloseVanishedPort();
   void CloseIfPending();
+  std::vector<TReaderWriteReport> WriteEveryReader(const TWriteValues& values);
 
   std::unique_ptr<TPortSession> FSession;
   int FBusyDepth = 0;
@@ -164,4 +181,5 @@ class TParvexForm : public QMainWindow {
   bool FIdlePending = false;
   // A settings file that could not be read at start is told once the window is on screen.
   std::exception_ptr FStartupError;
+  QPointer<TfrmWriteAllResults> FWriteAllResults;
 };

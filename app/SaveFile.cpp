@@ -2,22 +2,7 @@
 
 #include "MessageBoxes.h"
 
-#include <QFileDialog>
 #include <QSaveFile>
-
-namespace {
-TSavePathChooser& Chooser() {
-  static TSavePathChooser chooser;
-  return chooser;
-}
-}  // namespace
-
-void SetSavePathChooser(TSavePathChooser chooser) { Chooser() = std::move(chooser); }
-
-QString ChooseSavePath(QWidget* parent, const QString& caption, const QString& suggestedName, const QString& filter) {
-  if (Chooser()) return Chooser()(parent, caption, suggestedName, filter);
-  return QFileDialog::getSaveFileName(parent, caption, suggestedName, filter);
-}
 
 QString WriteWholeFile(const QString& path, const QByteArray& contents) {
   QSaveFile file(path);
@@ -31,9 +16,8 @@ QString WriteWholeFile(const QString& path, const QByteArray& contents) {
   return {};
 }
 
-bool SaveWithDialog(QWidget* parent, const QString& caption, const QString& suggestedName, const QString& filter,
-                    const QByteArray& contents) {
-  const QString path = ChooseSavePath(parent, caption, suggestedName, filter);
+bool SaveWithDialog(QWidget* parent, TFileChoice choice, const QString& caption, const QByteArray& contents) {
+  const QString path = ChooseFile(parent, choice);
   if (path.isEmpty()) return false;
   const QString reason = WriteWholeFile(path, contents);
   if (reason.isEmpty()) return true;

@@ -18,6 +18,7 @@
 #include "ReaderMessages.h"
 #include "ReaderSequences.h"
 #include "ParameterTable.h"
+#include "VerifiedWrite.h"
 #include "crc16.h"
 
 namespace {
@@ -149,20 +150,22 @@ int RunRead(const TCliOptions& options, std::ostream& out, std::ostream& err) {
 TWriteValues LoadWriteFile(const std::string& path) {
   QFile file(QString::fromStdString(path));
   const bool opened = path == "-" ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
-  if (!opened) throw TFileError("cannot be read: " + file.errorString().toStdString());
-  return WriteValuesFromJson(file.readAll());
+  if (!opened) throw TFileError({}, file_fault::Unreadable{file.errorString().toStdString()});
+  return WriteValuesFromDevice(file);
 }
 
-// Writes, reads back and compares; true when the reader took everything as written.
+// Writes, reads back and compares; true when the reader took everything as written. The write's
+// errors are told before the read-back's exchanges, so that a trace stays in order with them.
 bool WriteOne(TCliSession& session, std::uint8_t address, const std::string& label, const TWriteValues& values,
               std::ostream& out, std::ostream& err) {
-  WriteParameters(session.Link(), session.Errors(), address, values);
-  bool ok = ReportErrors(err, label, texts::kWriteParameters, session.Errors());
-  const TReaderParameters back = Read(session, address);
-  ok = ReportErrors(err, label, texts::kReadParameters, session.Errors()) && ok;
-  const std::vector<std::string> differences = ReadBackDifferences(values, back);
-  for (const std::string& line : differences) err << label << ": " << line << "\n";
-  ok = ok && differences.empty();
+  const TVerifiedWrite result =
+      WriteAndVerify(session.Link(), session.Errors(), address, values, [&](const ErrorList& writeErrors) {
+        ReportErrors(err, label, texts::kWriteParameters, writeErrors);
+      });
+  ReportErrors(err, label, texts::kReadParameters, result.readErrors);
+  for (const TReadBackDifference& difference : result.differences)
+    err << label << ": " << DifferenceLine(difference) << "\n";
+  const bool ok = result.Verified();
   out << label << ": " << (ok ? "written and read back" : "not written as given") << "\n";
   return ok;
 }

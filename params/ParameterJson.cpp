@@ -1,5 +1,6 @@
 #include "ParameterJson.h"
 
+#include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -11,7 +12,10 @@
 #include <cstdio>
 #include <optional>
 #include <set>
+#include <utility>
+#include <variant>
 
+#include "Overloaded.h"
 #include "ParameterCodec.h"
 #include "ParameterTable.h"
 #include "Utf8Text.h"
@@ -67,8 +71,8 @@ QJsonValue JsonValue(const TReaderParameters& values, const TParameterInfo& info
   return QJsonValue::Null;
 }
 
-[[noreturn]] void FailField(std::string_view field, const std::string& why) {
-  throw TFileError(std::string(field) + ": " + why);
+[[noreturn]] void FailField(std::string_view field, TFileFault fault) {
+  throw TFileError(std::string(field), std::move(fault));
 }
 
 std::string Shown(const QJsonValue& value) {
@@ -83,8 +87,7 @@ std::string Shown(const QJsonValue& value) {
 int IntegerIn(std::string_view field, const QJsonValue& value, TValueRange range) {
   const double number = value.toDouble();
   if (!value.isDouble() || std::floor(number) != number || number < range.minimum || number > range.maximum)
-    FailField(field, Shown(value) + " is not a whole number from " + std::to_string(range.minimum) + " to " +
-                         std::to_string(range.maximum));
+    FailField(field, file_fault::NotWholeNumber{Shown(value), range.minimum, range.maximum});
   return static_cast<int>(number);
 }
 
@@ -94,17 +97,17 @@ int ListValue(std::string_view field, const QJsonValue& value, const TParameterI
   if (value.isString()) {
     const std::string name = value.toString().toStdString();
     if (const auto v = ValueOfName(names, name)) return *v;
-    FailField(field, "unknown name '" + name + "' (" + ListText(names) + ")");
+    FailField(field, file_fault::UnknownName{name, ListText(names)});
   }
   if (value.isObject()) {
     const QJsonObject object = value.toObject();
     const QJsonValue number = object.value("value");
     const QJsonValue name = object.value("name");
-    if (number.isUndefined() && name.isUndefined()) FailField(field, "needs \"value\" or \"name\"");
+    if (number.isUndefined() && name.isUndefined()) FailField(field, file_fault::NeedsValueOrName{});
     const int byNumber = number.isUndefined() ? -1 : IntegerIn(std::string(field) + ".value", number, info.range);
     const int byName = name.isUndefined() || name.isNull() ? -1 : ListValue(std::string(field) + ".name", name, info);
     if (byNumber >= 0 && byName >= 0 && byNumber != byName)
-      FailField(field, "value " + std::to_string(byNumber) + " and name " + Shown(name) + " disagree");
+      FailField(field, file_fault::ValueAndNameDisagree{byNumber, Shown(name)});
     return byNumber >= 0 ? byNumber : byName;
   }
   return IntegerIn(field, value, info.range);
@@ -113,23 +116,23 @@ int ListValue(std::string_view field, const QJsonValue& value, const TParameterI
 TCalendarDate DateValue(std::string_view field, const QJsonValue& value) {
   static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})$"));
   const auto match = iso.match(value.toString());
-  if (!value.isString() || !match.hasMatch()) FailField(field, Shown(value) + " is not a date YYYY-MM-DD");
+  if (!value.isString() || !match.hasMatch()) FailField(field, file_fault::NotDate{Shown(value)});
   const TCalendarDate date{match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt()};
-  if (!IsCalendarDate(date)) FailField(field, Shown(value) + " is not a calendar date");
+  if (!IsCalendarDate(date)) FailField(field, file_fault::NotCalendarDate{Shown(value)});
   return date;
 }
 
 std::string EntryValue(std::string_view field, const QJsonValue& value) {
   static const QRegularExpression entry(QStringLiteral("^([0-9A-Fa-f]{%1})?$").arg(kEntryDigits));
   if (!value.isString() || !entry.match(value.toString()).hasMatch())
-    FailField(field, Shown(value) + " is not " + std::to_string(kEntryDigits) + " hex digits or \"\"");
+    FailField(field, file_fault::NotHexDigits{Shown(value), static_cast<int>(kEntryDigits)});
   return value.toString().toUpper().toStdString();
 }
 
 void TakeRows(std::string_view field, const QJsonValue& value, TWriteValues& values) {
   const QJsonArray rows = value.toArray();
   if (!value.isArray() || rows.size() != static_cast<qsizetype>(kBlackListRows))
-    FailField(field, "needs a list of " + std::to_string(kBlackListRows) + " entries");
+    FailField(field, file_fault::NotList{static_cast<int>(kBlackListRows)});
   for (std::size_t row = 0; row < kBlackListRows; ++row)
     values.blackList[row] = EntryValue(RowField(field, row), rows[static_cast<qsizetype>(row)]);
 }
@@ -166,8 +169,40 @@ class TFileReader {
   std::set<std::string> missing_;
 };
 
-// The window's refusal, each line led by the field it concerns.
-std::string RefusalMessage(const std::vector<TRefusal>& refusals) {
+}  // namespace
+
+std::string EnglishFileText(const std::string& field, const TFileFault& fault) {
+  using namespace file_fault;
+  using std::to_string;
+  const std::string why = std::visit(
+      Overloaded{
+          [](const NotJson& f) { return "not JSON: " + f.parserText + " at offset " + to_string(f.offset); },
+          [](const NotObject&) { return std::string("not JSON: expected an object {...}"); },
+          [](const NotWholeNumber& f) {
+            return f.shown + " is not a whole number from " + to_string(f.minimum) + " to " + to_string(f.maximum);
+          },
+          [](const UnknownName& f) { return "unknown name '" + f.name + "' (" + f.allowed + ")"; },
+          [](const NeedsValueOrName&) { return std::string(R"(needs "value" or "name")"); },
+          [](const ValueAndNameDisagree& f) {
+            return "value " + to_string(f.value) + " and name " + f.shownName + " disagree";
+          },
+          [](const NotDate& f) { return f.shown + " is not a date YYYY-MM-DD"; },
+          [](const NotCalendarDate& f) { return f.shown + " is not a calendar date"; },
+          [](const NotHexDigits& f) { return f.shown + " is not " + to_string(f.digits) + R"( hex digits or "")"; },
+          [](const NotList& f) { return "needs a list of " + to_string(f.entries) + " entries"; },
+          [](const Missing& f) { return "missing; mode " + to_string(f.mode) + " writes it"; },
+          [](const TooLarge& f) { return "not a parameters file: larger than " + to_string(f.kibibytes) + " KiB"; },
+          [](const Unreadable& f) { return "cannot be read: " + f.systemText; },
+          [](const Refused& f) { return RefusalLines(f.refusals); },
+      },
+      fault);
+  return field.empty() ? why : field + ": " + why;
+}
+
+TFileError::TFileError(std::string field_, TFileFault fault_)
+    : std::runtime_error(EnglishFileText(field_, fault_)), field(std::move(field_)), fault(std::move(fault_)) {}
+
+std::string RefusalLines(const std::vector<TRefusal>& refusals) {
   std::string message;
   for (const TRefusal& refusal : refusals) {
     if (!message.empty()) message += "\n";
@@ -177,10 +212,8 @@ std::string RefusalMessage(const std::vector<TRefusal>& refusals) {
   return message;
 }
 
-}  // namespace
-
-QJsonObject ParametersToJson(std::uint8_t address, const TReaderParameters& values) {
-  QJsonObject object{{Key(kAddressField), address}};
+QJsonObject ParametersToJson(std::optional<std::uint8_t> address, const TReaderParameters& values) {
+  QJsonObject object{{Key(kAddressField), address ? QJsonValue(int{*address}) : QJsonValue(QJsonValue::Null)}};
   for (const TParameterInfo& info : kParameterTable) object.insert(Key(info.field), JsonValue(values, info));
   return object;
 }
@@ -189,8 +222,8 @@ TWriteValues WriteValuesFromJson(const QByteArray& text) {
   QJsonParseError error{};
   const QJsonDocument document = QJsonDocument::fromJson(text, &error);
   if (error.error != QJsonParseError::NoError)
-    throw TFileError("not JSON: " + error.errorString().toStdString() + " at offset " + std::to_string(error.offset));
-  if (!document.isObject()) throw TFileError("not JSON: expected an object {...}");
+    throw TFileError({}, file_fault::NotJson{error.errorString().toStdString(), error.offset});
+  if (!document.isObject()) throw TFileError({}, file_fault::NotObject{});
 
   const QJsonObject object = document.object();
   TWriteValues values;
@@ -206,29 +239,30 @@ TWriteValues WriteValuesFromJson(const QByteArray& text) {
     for (const TParameter parameter : kWriteOrder) {
       const TParameterInfo& info = ParameterInfo(parameter);
       if (info.kind != TValueKind::ListItem && info.usedIn.Applies(values.mode) && file.Missing(info.field))
-        FailField(info.field, "missing; mode " + std::to_string(values.mode) + " writes it");
+        FailField(info.field, file_fault::Missing{values.mode});
     }
   }
   // Any address will do: the reader is known, and only the values are checked here.
   if (const auto refusals = WriteRefusals(std::uint8_t{0}, values); !refusals.empty())
-    throw TFileError(RefusalMessage(refusals));
+    throw TFileError({}, file_fault::Refused{refusals});
   return values;
 }
 
-namespace {
+TWriteValues WriteValuesFromDevice(QIODevice& file) {
+  const QByteArray text = file.read(kMaxParameterFileBytes + 1);
+  if (text.size() > kMaxParameterFileBytes)
+    throw TFileError({}, file_fault::TooLarge{kMaxParameterFileBytes / 1024});
+  return WriteValuesFromJson(text);
+}
 
-struct TComparison {
-  std::string field;
-  std::string written;
-  std::optional<std::string> read;  // nothing when the read-back did not get it
-};
+namespace {
 
 std::string WrittenDate(const std::vector<std::uint8_t>& data) {
   const auto date = DecodeDate(data);
   return date ? IsoDate(*date) : HexText(data);
 }
 
-TComparison Compare(const TWriteRequest& request, const TParameterInfo& info, const TReaderParameters& read) {
+TReadBackDifference Compare(const TWriteRequest& request, const TParameterInfo& info, const TReaderParameters& read) {
   const std::string field(info.field);
   switch (info.kind) {
     case TValueKind::Number:
@@ -256,12 +290,22 @@ TComparison Compare(const TWriteRequest& request, const TParameterInfo& info, co
 
 }  // namespace
 
+std::vector<TReadBackDifference> ReadBackMismatches(const TWriteValues& written, const TReaderParameters& read) {
+  std::vector<TReadBackDifference> differences;
+  for (const TWriteRequest& request : WriteRequests(written)) {
+    TReadBackDifference c = Compare(request, *ParameterOfWriteCode(request.code), read);
+    if (c.read != c.written) differences.push_back(std::move(c));
+  }
+  return differences;
+}
+
+std::string DifferenceLine(const TReadBackDifference& d) {
+  return d.field + ": written " + d.written + ", " + (d.read ? "read back " + *d.read : "not read back");
+}
+
 std::vector<std::string> ReadBackDifferences(const TWriteValues& written, const TReaderParameters& read) {
   std::vector<std::string> lines;
-  for (const TWriteRequest& request : WriteRequests(written)) {
-    const TComparison c = Compare(request, *ParameterOfWriteCode(request.code), read);
-    if (c.read == c.written) continue;
-    lines.push_back(c.field + ": written " + c.written + ", " + (c.read ? "read back " + *c.read : "not read back"));
-  }
+  for (const TReadBackDifference& difference : ReadBackMismatches(written, read))
+    lines.push_back(DifferenceLine(difference));
   return lines;
 }

@@ -3,10 +3,14 @@
 #include <QByteArray>
 #include <QJsonObject>
 
+class QIODevice;
+
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "ReaderSequences.h"
@@ -15,18 +19,106 @@
 // Each parameter is the field that the parameter table names; beside them the reader's address.
 inline constexpr std::string_view kAddressField = "address";
 
-// A file that cannot be written as it stands; the message starts with the field. Exit status 2.
+// Why a parameters file cannot be written as it stands, with the values each front end words
+// in its own language. Values from the file are shown as the file gives them ('4', 2.5, [..]).
+namespace file_fault {
+struct NotJson {
+  std::string parserText;  // Qt's
+  int offset;
+};
+struct NotObject {};
+struct NotWholeNumber {
+  std::string shown;
+  int minimum;
+  int maximum;
+};
+struct UnknownName {
+  std::string name;
+  std::string allowed;  // "0 Кассир, 1 Турникет, ..."
+};
+struct NeedsValueOrName {};
+struct ValueAndNameDisagree {
+  int value;
+  std::string shownName;
+};
+struct NotDate {
+  std::string shown;
+};
+struct NotCalendarDate {
+  std::string shown;
+};
+struct NotHexDigits {
+  std::string shown;
+  int digits;
+};
+struct NotList {
+  int entries;
+};
+struct Missing {
+  int mode;  // the file's mode, which writes the field
+};
+struct TooLarge {
+  qint64 kibibytes;
+};
+struct Unreadable {
+  std::string systemText;
+};
+// The window's own refusals, already worded for the operator; each names its field.
+struct Refused {
+  std::vector<TRefusal> refusals;
+};
+}  // namespace file_fault
+
+using TFileFault = std::variant<file_fault::NotJson, file_fault::NotObject, file_fault::NotWholeNumber,
+                                file_fault::UnknownName, file_fault::NeedsValueOrName,
+                                file_fault::ValueAndNameDisagree, file_fault::NotDate, file_fault::NotCalendarDate,
+                                file_fault::NotHexDigits, file_fault::NotList, file_fault::Missing,
+                                file_fault::TooLarge, file_fault::Unreadable, file_fault::Refused>;
+
+// A file that cannot be written as it stands. what() is the English line `parvex-cli` prints,
+// led by the field; the window words field and fault itself. Exit status 2.
 struct TFileError : std::runtime_error {
-  using std::runtime_error::runtime_error;
+  TFileError(std::string field, TFileFault fault);
+  std::string field;  // as the file names it: "sector", "blackList[3]", "cardType.value"; empty: the whole file
+  TFileFault fault;
 };
 
-// Values that could not be read are null; mode and card type carry their value and name.
-QJsonObject ParametersToJson(std::uint8_t address, const TReaderParameters& values);
+// "sector: 16 is not a whole number from 1 to 15", "not JSON: ... at offset 12".
+std::string EnglishFileText(const std::string& field, const TFileFault& fault);
+
+// The refusals, a line each led by the field it concerns.
+std::string RefusalLines(const std::vector<TRefusal>& refusals);
+
+// Values that could not be read are null; mode and card type carry their value and name. The
+// address is null for values that belong to no reader (a panel without a reader selected).
+QJsonObject ParametersToJson(std::optional<std::uint8_t> address, const TReaderParameters& values);
 
 // Decodes a parameters file and checks it as the window would before sending: the shape and
 // range of every field given, every field the file's mode writes, and the window's refusals
 // (no mode, mode 3 without a card type, a date outside 2000..2255). Throws TFileError.
 TWriteValues WriteValuesFromJson(const QByteArray& text);
 
-// One line per written field whose read-back differs ("sector: written 4, read back 5").
+// A parameters file is a few hundred bytes; anything much larger is not one, and a device that
+// never ends (/dev/zero) must not be read without end.
+inline constexpr qint64 kMaxParameterFileBytes = 64 * 1024;
+
+// Reads an open file, at most kMaxParameterFileBytes, and decodes it as WriteValuesFromJson.
+TWriteValues WriteValuesFromDevice(QIODevice& file);
+
+// A written field that read back otherwise: its field name (a black-list row as
+// "blackList[3]") and both values as the file writes them.
+struct TReadBackDifference {
+  std::string field;
+  std::string written;
+  std::optional<std::string> read;  // nothing when the read-back did not get it
+  bool operator==(const TReadBackDifference&) const = default;
+};
+
+// Every written field whose read-back differs, in the order written.
+std::vector<TReadBackDifference> ReadBackMismatches(const TWriteValues& written, const TReaderParameters& read);
+
+// "sector: written 4, read back 5" or "sector: written 4, not read back".
+std::string DifferenceLine(const TReadBackDifference& difference);
+
+// One line per written field whose read-back differs.
 std::vector<std::string> ReadBackDifferences(const TWriteValues& written, const TReaderParameters& read);

@@ -225,13 +225,13 @@ void SendAll(ReaderLink& link, std::uint8_t address, const std::vector<TWriteReq
   }
 }
 
+}  // namespace
+
 std::string RefusalText(const std::vector<TRefusal>& refusals) {
   std::string text;
   for (const TRefusal& refusal : refusals) text += (text.empty() ? "" : "\r\n") + refusal.text;
   return text;
 }
-
-}  // namespace
 
 TWriteOutcome WriteParameters(ReaderLink& link, ErrorList& errors,
                               std::optional<std::uint8_t> address, const TWriteValues& values) {

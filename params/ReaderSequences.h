@@ -92,6 +92,8 @@ struct TRefusal {
 // A missing reader, mode or card type is the one reason given; every date a reader cannot
 // store is one.
 std::vector<TRefusal> WriteRefusals(std::optional<std::uint8_t> address, const TWriteValues& values);
+// The refusals as one message, a line each.
+std::string RefusalText(const std::vector<TRefusal>& refusals);
 // The requests of a write in the order sent, for values that passed WriteRefusals.
 std::vector<TWriteRequest> WriteRequests(const TWriteValues& values);
 

@@ -23,7 +23,8 @@ namespace {
 
 struct GroupState {
   bool portActions;    // acPortOpen, acPortSettings
-  bool readerActions;  // acPortClose, acReadParameters, acWriteParameters, acWriteKeys, acClearLog
+  bool readerActions;  // acPortClose, acReadParameters, acWriteParameters, acWriteKeys, acClearLog,
+                       // acWriteAllReaders
   bool panel;          // the mode-independent controls of the panel
 };
 
@@ -41,7 +42,7 @@ class EnablingTest : public WindowTest {
     const bool panelOn = panel->cbReader->isEnabled();
     EXPECT_EQ(all({form->acPortOpen, form->acPortSettings}, port), port);
     EXPECT_EQ(all({form->acPortClose, form->acReadParameters, form->acWriteParameters,
-                   form->acWriteKeys, form->acClearLog},
+                   form->acWriteKeys, form->acClearLog, form->acWriteAllReaders},
                   reader),
               reader);
     for (QWidget* w : std::initializer_list<QWidget*>{panel->lblReader, panel->leCacheNumber, panel->cbMode, panel->seCardSector,

@@ -85,6 +85,11 @@ const ActionRow kActionTable[] = {
      "Ctrl+W", true},
     {"acClearLog", "", "Очистить журнал", "", "Ctrl+X", true},
     {"acExchangeLog", "Port", "&Журнал обмена", "Показать журнал обмена со считывателями", "Ctrl+T", true},
+    {"acSaveParameters", "File", "&Сохранить параметры…", "Сохранить параметры считывателя в файл", "Ctrl+S", true},
+    {"acLoadParameters", "File", "За&грузить параметры…",
+     "Загрузить параметры считывателя из файла, ничего не отправляя", "Ctrl+L", true},
+    {"acWriteAllReaders", "Reader", "Записать во &все считыватели",
+     "Записать параметры во все найденные считыватели и проверить чтением", "Ctrl+Shift+W", true},
 };
 
 class ActionTableTest : public WindowTest, public ::testing::WithParamInterface<ActionRow> {};
@@ -129,14 +134,15 @@ TEST_F(FrameTest, MenusAndToolbarHoldTheirActionsInOrder) {
   EXPECT_EQ(menus[0]->text(), QStringLiteral("&Порт"));
   EXPECT_EQ(menus[1]->text(), QStringLiteral("Считыватель"));
   EXPECT_EQ(Names(menus[0]->menu()->actions()),
-            (std::vector<QString>{"acPortOpen", "acPortClose", "-", "acPortSettings", "acExchangeLog", "-", "FileExit1"}));
+            (std::vector<QString>{"acPortOpen", "acPortClose", "-", "acPortSettings", "acExchangeLog", "-",
+                                  "acSaveParameters", "acLoadParameters", "-", "FileExit1"}));
   EXPECT_EQ(Names(menus[1]->menu()->actions()),
-            (std::vector<QString>{"acReadParameters", "acWriteParameters", "acWriteKeys", "-",
+            (std::vector<QString>{"acReadParameters", "acWriteParameters", "acWriteAllReaders", "acWriteKeys", "-",
                                   "acClearLog"}));
   EXPECT_EQ(Names(form->ActionToolBar1->actions()),
             (std::vector<QString>{"acPortOpen", "acPortClose", "acPortSettings", "-",
-                                  "acReadParameters", "acWriteParameters", "acWriteKeys", "-",
-                                  "acClearLog", "acExchangeLog"}));
+                                  "acReadParameters", "acWriteParameters", "acWriteAllReaders", "acWriteKeys", "-",
+                                  "acClearLog", "acExchangeLog", "-", "acSaveParameters", "acLoadParameters"}));
   EXPECT_EQ(form->ActionToolBar1->toolButtonStyle(), Qt::ToolButtonIconOnly);
 }
 

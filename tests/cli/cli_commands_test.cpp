@@ -215,6 +215,14 @@ TEST_F(CliCommands, DryRunPrintsTheFramesAndSendsNothing) {
   EXPECT_EQ(line.RequestsReceived(), 0u);
 }
 
+// A device without end in place of a file is refused after a bounded read, not read forever.
+TEST_F(CliCommands, AFileWithoutEndIsRefusedAsTooLarge) {
+  const CliRun run = CliWithoutLine({"write", "--address", "5", "--dry-run", "/dev/zero"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "parvex-cli: /dev/zero: not a parameters file: larger than 64 KiB\n");
+  EXPECT_EQ(run.out, "");
+}
+
 TEST_F(CliCommands, SearchPrintsEveryReaderInAnswerOrder) {
   sim::Reader first = PlainReader(5);
   first.state.serial = {0x00, 0x7F};

@@ -11,7 +11,7 @@
 #include "MessageBoxes.h"
 #include "ParameterPanel.h"
 #include "SDIMAIN.h"
-#include "SaveFile.h"
+#include "FileChoice.h"
 #include "TerminalView.h"
 
 #include <QAction>
@@ -38,14 +38,14 @@ class ExchangeLog : public ::testing::Test {
  protected:
   void SetUp() override {
     SetMessageSink([this](const TShownMessage& message) { shown.push_back(message); });
-    SetSavePathChooser([this](QWidget*, const QString&, const QString&, const QString&) { return savePath; });
+    SetFileChooser([this](TFileChoice) { return savePath; });
     form = std::make_unique<TParvexForm>();
     form->ComPort->SetPort(QString::fromStdString(line.DevicePath()));
   }
   void TearDown() override {
     form.reset();
     line.Stop();
-    SetSavePathChooser({});
+    SetFileChooser({});
     SetMessageSink({});
   }
 

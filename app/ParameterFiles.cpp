@@ -1,0 +1,80 @@
+// The parameter panel to a parameters file and back. Nothing here talks to a reader: the file
+// is the one `parvex-cli read --json` prints and `parvex-cli write` takes.
+#include "SDIMAIN.h"
+
+#include "FileChoice.h"
+#include "MessageBoxes.h"
+#include "PanelValues.h"
+#include "ParameterFileWords.h"
+#include "ParameterJson.h"
+#include "ParameterPanel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QSaveFile>
+
+namespace {
+
+const QString kSaveCaption = QStringLiteral("Сохранение параметров");
+const QString kLoadCaption = QStringLiteral("Загрузка параметров");
+
+// The file named on the first line, what went wrong beneath it.
+void ShowFileFailure(QWidget* parent, const QString& caption, const QString& heading, const QString& path,
+                     const QString& reason) {
+  ShowErrorMessage(parent, {caption, heading.arg(QDir::toNativeSeparators(path)) + QStringLiteral("\r\n") + reason, {}});
+}
+
+// Ends an edit in progress as leaving the panel does: a black-list row being typed is
+// normalised, a spin value being typed taken into its range.
+void EndPanelEdit(const TParameterPanel& panel) {
+  QWidget* focus = QApplication::focusWidget();
+  if (focus && panel.isAncestorOf(focus)) focus->clearFocus();
+}
+
+TWriteValues LoadFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) throw TFileError({}, file_fault::Unreadable{file.errorString().toStdString()});
+  return WriteValuesFromDevice(file);
+}
+
+}  // namespace
+
+void TParvexForm::acSaveParametersExecute() {
+  EndPanelEdit(*Panel1);
+  const QByteArray text = QJsonDocument(ParametersToJson(SelectedReader(*Panel1), PanelParameters(*Panel1)))
+                              .toJson(QJsonDocument::Indented);
+  // A file is written only when it loads again: the checks of a load come before the question.
+  try {
+    WriteValuesFromJson(text);
+  } catch (const TFileError& error) {
+    ShowErrorMessage(this, {kSaveCaption,
+                            QStringLiteral("Параметры не сохранены:\r\n") + RussianFileText(error.field, error.fault),
+                            {}});
+    return;
+  }
+  const QString path = ChooseFile(this, TFileChoice::SaveParameters);
+  if (path.isEmpty()) return;
+  // Written beside the file and put in its place at the end: never a half-written file.
+  QSaveFile file(path);
+  if (file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit()) return;
+  ShowFileFailure(this, kSaveCaption, QStringLiteral("Не удалось сохранить параметры в файл \"%1\":"), path,
+                  file.errorString());
+}
+
+void TParvexForm::acLoadParametersExecute() {
+  const QString path = ChooseFile(this, TFileChoice::LoadParameters);
+  if (path.isEmpty()) return;
+  TWriteValues values;
+  try {
+    values = LoadFile(path);
+  } catch (const TFileError& error) {
+    // The panel stays as it was.
+    ShowFileFailure(this, kLoadCaption, QStringLiteral("Не удалось загрузить параметры из файла \"%1\":"), path,
+                    RussianFileText(error.field, error.fault));
+    return;
+  }
+  EndPanelEdit(*Panel1);
+  ShowFileValues(*Panel1, values);
+}
