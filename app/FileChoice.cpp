@@ -9,19 +9,36 @@ TFileChooser& Chooser() {
   return chooser;
 }
 
+// The dialog for each choice.
+struct TChoiceDialog {
+  TFileChoice choice;
+  const char* caption;
+  const char* filter;
+  const char* suffix;
+  bool save;
+};
+const TChoiceDialog kDialogs[] = {
+    {TFileChoice::SaveParameters, "Сохранить параметры", "Параметры считывателя (*.json)", "json", true},
+    {TFileChoice::LoadParameters, "Загрузить параметры", "Параметры считывателя (*.json)", "json", false},
+    {TFileChoice::SaveExchangeLog, "Сохранить журнал обмена", "Таблица CSV (*.csv)", "csv", true},
+    {TFileChoice::SaveTerminalLog, "Сохранить журнал", "Текст (*.txt)", "txt", true},
+};
+
 }  // namespace
 
 void SetFileChooser(TFileChooser chooser) { Chooser() = std::move(chooser); }
 
 QString ChooseFile(QWidget* parent, TFileChoice choice) {
   if (Chooser()) return Chooser()(choice);
-  const bool save = choice == TFileChoice::SaveParameters;
-  QFileDialog dialog(parent, save ? QStringLiteral("Сохранить параметры") : QStringLiteral("Загрузить параметры"));
-  dialog.setObjectName(QStringLiteral("ParameterFileDialog"));
-  dialog.setNameFilters({QStringLiteral("Параметры считывателя (*.json)"), QStringLiteral("Все файлы (*)")});
-  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  dialog.setDefaultSuffix(QStringLiteral("json"));
+  const TChoiceDialog* info = &kDialogs[0];
+  for (const TChoiceDialog& row : kDialogs)
+    if (row.choice == choice) info = &row;
+  QFileDialog dialog(parent, QString::fromUtf8(info->caption));
+  dialog.setObjectName(QStringLiteral("FileDialog"));
+  dialog.setNameFilters({QString::fromUtf8(info->filter), QStringLiteral("Все файлы (*)")});
+  dialog.setAcceptMode(info->save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(info->save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setDefaultSuffix(QString::fromLatin1(info->suffix));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().front();
 }

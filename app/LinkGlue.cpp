@@ -5,11 +5,13 @@
 #include "CPort.h"
 #include "ErrorList.h"
 #include "ExceptionGuard.h"
+#include "ExchangeLogModel.h"
 #include "MessageBoxes.h"
 #include "ParameterPanel.h"
 #include "PortSession.h"
 #include "ReaderMessages.h"
 #include "ReaderLink.h"
+#include "SaveFile.h"
 #include "TerminalView.h"
 #include "Utf8Text.h"
 
@@ -50,10 +52,18 @@ class TBatchUpdate {
 void TParvexForm::CreateLink() {
   FTerminal = new TTerminalView(*Panel1->memTerminal);
   LinkHost().SetLogSink([this](std::string_view raw) { FTerminal->Show(raw); });
+  connect(FTerminal->acSaveLog, &QAction::triggered, this, &TParvexForm::SaveTerminalLog);
+  // Every exchange is logged from the start, so that the log shows what ran before it was opened.
+  FExchangeLog = new TExchangeLogModel([this] { return LinkHost().NowMs(); }, this);
+  Link().SetObserver(&FExchangeLog->Observer());
   // An exception from here ends the port's event thread, as the port intends.
   ComPort->SetOnRxChar([this](QObject* sender, int count) { ComPortRxChar(sender, count); });
   connect(Timer1, &QTimer::timeout, this, [this] { Guard([this] { Timer1Timer(); }); });
   connect(ComPort, &TCustomComPort::deviceGone, this, &TParvexForm::ComPortDeviceGone);
+}
+
+void TParvexForm::SaveTerminalLog() {
+  SaveWithDialog(this, TFileChoice::SaveTerminalLog, QStringLiteral("Сохранение журнала"), FTerminal->Text().toUtf8());
 }
 
 void TParvexForm::ComPortRxChar(QObject*, int count) {

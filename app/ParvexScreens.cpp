@@ -2,6 +2,7 @@
 // for the README and for checking the layout by eye. Run under Xvfb by scripts/screenshot.
 #include "ABOUT.h"
 #include "CPort.h"
+#include "ExchangeLogWindow.h"
 #include "SDIMAIN.h"
 #include "WriteAllProgress.h"
 #include "WriteAllResults.h"
@@ -98,6 +99,11 @@ int main(int argc, char* argv[]) {
     form.acPortOpen->trigger();
     Settle(1500);
     Save(&form, out.filePath(QStringLiteral("main-window-open.png")));
+    // The exchange log after the search and the read that the open ran.
+    form.acExchangeLog->trigger();
+    Settle(500);
+    Save(form.ExchangeLogWindow(), out.filePath(QStringLiteral("exchange-log.png")));
+    form.ExchangeLogWindow()->close();
     PictureWriteToAll(form, out.filePath(QStringLiteral("write-all-progress.png")),
                       out.filePath(QStringLiteral("write-all-result.png")));
     form.acPortClose->trigger();

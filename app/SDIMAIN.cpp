@@ -4,6 +4,7 @@
 #include "CPort.h"
 #include "CPortSetup.h"
 #include "ExceptionGuard.h"
+#include "ExchangeLogWindow.h"
 #include "ParameterPanel.h"
 #include "PortSession.h"
 #include "TerminalView.h"
@@ -63,6 +64,8 @@ const TActionInfo kActions[] = {
      "Записать данные в считыватель", Qt::CTRL | Qt::Key_W, "write"},
     {&TParvexForm::acClearLog, "acClearLog", "", "Очистить журнал", "", Qt::CTRL | Qt::Key_X,
      "clear"},
+    {&TParvexForm::acExchangeLog, "acExchangeLog", "Port", "&Журнал обмена",
+     "Показать журнал обмена со считывателями", Qt::CTRL | Qt::Key_T, "exchanges"},
     {&TParvexForm::acSaveParameters, "acSaveParameters", "File", "&Сохранить параметры…",
      "Сохранить параметры считывателя в файл", Qt::CTRL | Qt::Key_S, "save"},
     {&TParvexForm::acLoadParameters, "acLoadParameters", "File", "За&грузить параметры…",
@@ -174,6 +177,7 @@ void TParvexForm::CreateBars() {
   port->addActions({acPortOpen, acPortClose});
   port->addSeparator();
   port->addAction(acPortSettings);
+  port->addAction(acExchangeLog);
   port->addSeparator();
   port->addActions({acSaveParameters, acLoadParameters});
   port->addSeparator();
@@ -201,6 +205,7 @@ void TParvexForm::CreateBars() {
   ActionToolBar1->insertAction(acWriteKeys, acWriteAllReaders);
   ActionToolBar1->addSeparator();
   ActionToolBar1->addAction(acClearLog);
+  ActionToolBar1->addAction(acExchangeLog);
   ActionToolBar1->addSeparator();
   ActionToolBar1->addActions({acSaveParameters, acLoadParameters});
   addToolBar(Qt::TopToolBarArea, ActionToolBar1);
@@ -222,6 +227,8 @@ void TParvexForm::ConnectActions() {
   OnExecute(acReadParameters, &TParvexForm::acReadParametersExecute);
   OnExecute(acWriteParameters, &TParvexForm::acWriteParametersExecute);
   OnExecute(acClearLog, &TParvexForm::acClearLogExecute);
+  // A view, not an operation: it opens while a search or a read runs, to watch it.
+  OnExecuteWhileBusy(acExchangeLog, &TParvexForm::acExchangeLogExecute);
   OnExecute(acSaveParameters, &TParvexForm::acSaveParametersExecute);
   OnExecute(acLoadParameters, &TParvexForm::acLoadParametersExecute);
   OnExecute(acWriteAllReaders, &TParvexForm::acWriteAllReadersExecute);
@@ -239,7 +246,9 @@ void TParvexForm::OnExecuteWhileBusy(QAction* action, THandler handler) {
 }
 
 bool TParvexForm::RunAction(QAction* action, THandler handler) {
-  ActionList1Update();
+  // While a locked operation waits, the lock is the actions' state: the update would enable
+  // them in the middle of it (an action that runs while busy, such as Exit, gets here).
+  if (!Busy()) ActionList1Update();
   if (!action->isEnabled()) return false;
   (this->*handler)();
   return true;
@@ -387,6 +396,13 @@ void TParvexForm::FileExit1Execute() {
 
 void TParvexForm::HelpAbout1Execute() {
   if (AboutBox) AboutBox->exec();
+}
+
+void TParvexForm::acExchangeLogExecute() {
+  if (!FExchangeLogWindow) FExchangeLogWindow = new TExchangeLogWindow(*FExchangeLog, this);
+  FExchangeLogWindow->show();
+  FExchangeLogWindow->raise();
+  FExchangeLogWindow->activateWindow();
 }
 
 void TParvexForm::ScheduleIdleUpdate() {

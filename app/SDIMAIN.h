@@ -22,13 +22,15 @@ class QTimer;
 class QToolBar;
 class TAboutBox;
 class TComPort;
+class TExchangeLogModel;
+class TExchangeLogWindow;
 class TParameterPanel;
 class TfrmWriteAllResults;
 struct TReaderWriteReport;
 struct TWriteValues;
 
 // The program's one main window. It owns the serial port, its timer and the parameter panel, and
-// the port session over them (link, error list, idle flush, settings file); it carries the nine
+// the port session over them (link, error list, idle flush, settings file); it carries the
 // actions and decides what can be used in each state of the port.
 class TParvexForm : public QMainWindow {
   Q_OBJECT
@@ -80,6 +82,9 @@ class TParvexForm : public QMainWindow {
   ReaderLink& Link();
   TPortLinkHost& LinkHost();
   TTerminalView& Terminal() { return *FTerminal; }
+  TExchangeLogModel& ExchangeLog() { return *FExchangeLog; }
+  // Made the first time acExchangeLog runs.
+  TExchangeLogWindow* ExchangeLogWindow() const { return FExchangeLogWindow; }
 
   // The reader link's glue (LinkGlue.cpp).
   void ComPortRxChar(QObject* sender, int count);
@@ -108,6 +113,7 @@ class TParvexForm : public QMainWindow {
   QAction* acReadParameters;
   QAction* acWriteParameters;
   QAction* acClearLog;
+  QAction* acExchangeLog;
   QAction* acSaveParameters;
   QAction* acLoadParameters;
   QAction* acWriteAllReaders;
@@ -119,6 +125,9 @@ class TParvexForm : public QMainWindow {
   void acClearLogExecute();
   void FileExit1Execute();
   void HelpAbout1Execute();
+  void acExchangeLogExecute();
+  // The terminal log's "Сохранить журнал…": its text, as shown, to a file the operator picks.
+  void SaveTerminalLog();
 
   // The reader operations (ReaderOperations.cpp).
   void acReadParametersExecute();
@@ -167,6 +176,8 @@ class TParvexForm : public QMainWindow {
   int FOperationDepth = 0;     // operations started through StartOperation and still running
   bool FClosePending = false;  // a close asked for while an operation ran
   TTerminalView* FTerminal = nullptr;  // owned by memTerminal
+  TExchangeLogModel* FExchangeLog = nullptr;  // every exchange of the link, whether shown or not
+  TExchangeLogWindow* FExchangeLogWindow = nullptr;
   bool FIdlePending = false;
   // A settings file that could not be read at start is told once the window is on screen.
   std::exception_ptr FStartupError;

@@ -55,7 +55,7 @@ TCliSession::TCliSession(const TCliOptions& options, std::ostream& err) : sessio
   }
   if (options.trace) {
     trace_ = std::make_unique<TExchangeTrace>(err, [this] { return session_.Host().NowMs(); });
-    session_.Link().SetObserver(trace_.get());
+    session_.Link().SetObserver(&trace_->Observer());
     session_.Host().SetLogSink([this](std::string_view raw) { trace_->ShowLogLine(raw); });
   }
   // Should this throw, the destructor does not run, but the session's does: the open port is

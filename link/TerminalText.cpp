@@ -100,21 +100,25 @@ std::string Cp866FromUtf8(std::string_view utf8) {
 
 void TerminalLog::Clear() {
   lines_.clear();
-  lastRaw_.clear();
+  sources_.clear();
 }
 
-LogEdit TerminalLog::Show(std::string_view raw) {
+LogEdit TerminalLog::Show(std::string_view raw, std::int64_t nowMs) {
   LogEdit edit;
-  if (lines_.empty()) lines_.emplace_back();
+  if (lines_.empty()) {
+    lines_.emplace_back();
+    sources_.emplace_back();
+  }
+  const std::string& lastRaw = sources_.back().raw;
   // What the last line shows stays, but for a trailing CR, whose meaning the next byte decides.
-  std::size_t stable = lastRaw_.size();
+  std::size_t stable = lastRaw.size();
   std::size_t stableBytes = lines_.back().size();
-  if (stable > 0 && lastRaw_.back() == kCr) {
+  if (stable > 0 && lastRaw.back() == kCr) {
     --stable;
     stableBytes -= 3;  // the CR's control picture
   }
   // The link always hands the shown line again with the new bytes behind it.
-  const bool continues = raw.size() >= stable && (stable == 0 || raw[stable - 1] == lastRaw_[stable - 1]);
+  const bool continues = raw.size() >= stable && (stable == 0 || raw[stable - 1] == lastRaw[stable - 1]);
   if (!continues) {
     stable = 0;
     stableBytes = 0;
@@ -123,13 +127,8 @@ LogEdit TerminalLog::Show(std::string_view raw) {
   const std::string_view fresh = raw.substr(stable);
   edit.text = RenderLogText(fresh);
   lines_.back().resize(stableBytes);
-  lastRaw_.resize(stable);
-  const std::size_t lastLf = fresh.rfind(kLf);
-  if (lastLf == std::string_view::npos) {
-    lastRaw_.append(fresh);
-  } else {
-    lastRaw_.assign(fresh.substr(lastLf + 1));
-  }
+  sources_.back().raw.resize(stable);
+  AppendRaw(fresh, nowMs);
   std::size_t start = 0;
   for (;;) {
     const std::size_t brk = edit.text.find('\n', start);
@@ -138,6 +137,22 @@ LogEdit TerminalLog::Show(std::string_view raw) {
     lines_.emplace_back();
     start = brk + 1;
   }
-  while (lines_.size() > maxLines_) lines_.pop_front();
+  while (lines_.size() > maxLines_) {
+    lines_.pop_front();
+    sources_.pop_front();
+  }
   return edit;
+}
+
+// Splits fresh raw bytes over the lines as the rendering does: each LF ends a line.
+void TerminalLog::AppendRaw(std::string_view fresh, std::int64_t nowMs) {
+  for (;;) {
+    LogLineSource& line = sources_.back();
+    if (line.raw.empty()) line.startMs = fresh.empty() ? 0 : nowMs;
+    const std::size_t lf = fresh.find(kLf);
+    line.raw.append(fresh.substr(0, lf == std::string_view::npos ? lf : lf + 1));
+    if (lf == std::string_view::npos) return;
+    fresh.remove_prefix(lf + 1);
+    sources_.emplace_back();
+  }
 }

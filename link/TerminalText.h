@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <string_view>
@@ -38,20 +39,33 @@ struct LogEdit {
   std::string text;
 };
 
+// Where a line of the log came from: its raw bytes, its break included, and when its first
+// byte was shown (on the caller's clock; 0 while the line is empty).
+struct LogLineSource {
+  std::string raw;
+  std::int64_t startMs = 0;
+};
+
 // The lines of a terminal log as a text view shows them, without the view: the link hands it
 // the whole unfinished raw line at every echo, and it replaces its last line by the rendering.
 // The raw line only grows between echoes (a trailing CR may still become part of a break), so
-// only what is new is rendered.
+// only what is new is rendered. Each line keeps its raw bytes and start time, so that a view can
+// show them again in another form.
 class TerminalLog {
  public:
   explicit TerminalLog(std::size_t maxLines = terminal::kMaxLogLines) : maxLines_(maxLines) {}
-  // Replaces the last line by the rendering of raw; each break in it opens a new line.
-  LogEdit Show(std::string_view raw);
+  // Replaces the last line by the rendering of raw; each break in it opens a new line. nowMs
+  // stamps the lines that get their first byte.
+  LogEdit Show(std::string_view raw, std::int64_t nowMs = 0);
   void Clear();
   const std::deque<std::string>& lines() const { return lines_; }
+  // One per line, in the order of lines().
+  const std::deque<LogLineSource>& sources() const { return sources_; }
 
  private:
+  void AppendRaw(std::string_view raw, std::int64_t nowMs);
+
   std::size_t maxLines_;
   std::deque<std::string> lines_;
-  std::string lastRaw_;  // the raw bytes the last line shows
+  std::deque<LogLineSource> sources_;  // the last one's raw is what the last line shows
 };

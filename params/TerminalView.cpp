@@ -1,23 +1,46 @@
 #include "TerminalView.h"
 
+#include "ExchangeText.h"
 #include "Utf8Text.h"
 
+#include <QAction>
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QFontDatabase>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QStatusTipEvent>
+#include <QStringList>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <span>
 
 namespace {
 // The view catches up at most this often: applying and painting every chunk of a fast line
 // would lay out the visible lines once per chunk, slower than the line itself. Far below what
 // an eye notices.
 constexpr int kRefreshMs = 25;
+// With HEX on, the bytes of short lines (a modem's "OK") start in one column.
+constexpr int kHexColumn = 24;
+
+QAction* MenuAction(QObject* owner, const char* name, const char* caption, const char* hint, bool checkable) {
+  auto* action = new QAction(Utf8Text(caption), owner);
+  action->setObjectName(QString::fromLatin1(name));
+  action->setStatusTip(Utf8Text(hint));
+  action->setCheckable(checkable);
+  return action;
+}
 }  // namespace
 
-TTerminalView::TTerminalView(QPlainTextEdit& view) : QObject(&view), view_(view) {
+TTerminalView::TTerminalView(QPlainTextEdit& view)
+    : QObject(&view), view_(view), clock_([] { return QDateTime::currentMSecsSinceEpoch(); }) {
   refresh_.setSingleShot(true);
   refresh_.setInterval(kRefreshMs);
   connect(&refresh_, &QTimer::timeout, this, &TTerminalView::Apply);
@@ -25,14 +48,68 @@ TTerminalView::TTerminalView(QPlainTextEdit& view) : QObject(&view), view_(view)
   view_.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   view_.setLineWrapMode(QPlainTextEdit::NoWrap);
   view_.setUndoRedoEnabled(false);  // the undo stack would keep every echo ever shown
+
+  acLogTime = MenuAction(this, "acLogTime", "Время", "Показывать время прихода каждой строки", true);
+  acLogHex = MenuAction(this, "acLogHex", "HEX", "Показывать байты каждой строки в шестнадцатеричном виде", true);
+  acSaveLog = MenuAction(this, "acSaveLog", "Сохранить журнал…", "Сохранить журнал в текстовый файл", false);
+  connect(acLogTime, &QAction::toggled, this, &TTerminalView::Rerender);
+  connect(acLogHex, &QAction::toggled, this, &TTerminalView::Rerender);
+  view_.setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(&view_, &QWidget::customContextMenuRequested, this, &TTerminalView::ShowContextMenu);
+}
+
+void TTerminalView::ShowContextMenu(const QPoint& at) {
+  const std::unique_ptr<QMenu> menu(view_.createStandardContextMenu(at));
+  menu->addSeparator();
+  menu->addActions({acLogTime, acLogHex, acSaveLog});
+  // A context menu is a window of its own: its hints stop there unless sent on to the log, whose
+  // window shows them in its status bar as it does for the menu bar's items.
+  connect(menu.get(), &QMenu::hovered, this, [this](QAction* action) { action->showStatusText(&view_); });
+  menu->exec(view_.viewport()->mapToGlobal(at));
+  QStatusTipEvent cleared{QString()};
+  QCoreApplication::sendEvent(&view_, &cleared);
+}
+
+bool TTerminalView::Decorated() const { return acLogTime->isChecked() || acLogHex->isChecked(); }
+
+QString TTerminalView::LineText(std::size_t index) const {
+  QString text = Utf8Text(log_.lines()[index]);
+  const LogLineSource& source = log_.sources()[index];
+  if (!Decorated() || source.raw.empty()) return text;  // an empty last line waits for its first byte
+  if (acLogHex->isChecked()) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(source.raw.data());
+    text = text.leftJustified(kHexColumn) + QStringLiteral("  ") +
+           QString::fromStdString(HexFrame(std::span(bytes, source.raw.size())));
+  }
+  if (acLogTime->isChecked())
+    text = QDateTime::fromMSecsSinceEpoch(source.startMs).toString(QStringLiteral("hh:mm:ss.zzz  ")) + text;
+  return text;
+}
+
+QString TTerminalView::Text() const {
+  QStringList lines;
+  for (std::size_t i = 0; i < log_.lines().size(); ++i) lines << LineText(i);
+  return lines.join(QLatin1Char('\n'));
 }
 
 void TTerminalView::Show(std::string_view raw) {
-  const LogEdit edit = log_.Show(raw);
-  const QString text = Utf8Text(edit.text);
-  // On the last line one raw byte is one character, and every character of the rendering is a
-  // single UTF-16 unit, so keep counts positions in the line.
-  const qsizetype keep = static_cast<qsizetype>(edit.keep);
+  const LogEdit edit = log_.Show(raw, clock_());
+  QString text;
+  qsizetype keep = 0;
+  if (Decorated()) {
+    // A decoration depends on the whole line: the last line is shown anew with the lines it
+    // opened.
+    const std::size_t changed = std::count(edit.text.begin(), edit.text.end(), '\n') + 1;
+    const std::size_t count = log_.lines().size();
+    QStringList lines;
+    for (std::size_t i = count - std::min(changed, count); i < count; ++i) lines << LineText(i);
+    text = lines.join(QLatin1Char('\n'));
+  } else {
+    text = Utf8Text(edit.text);
+    // On the last line one raw byte is one character, and every character of the rendering is
+    // a single UTF-16 unit, so keep counts positions in the line.
+    keep = static_cast<qsizetype>(edit.keep);
+  }
   if (!pending_) {
     pending_ = TPending{keep, text};
     refresh_.start();
@@ -65,6 +142,14 @@ void TTerminalView::Apply() {
   }
   if (!edit.text.isEmpty()) cursor.insertText(edit.text);
   DropOldestLines();
+  QScrollBar* bar = view_.verticalScrollBar();
+  bar->setValue(bar->maximum());
+}
+
+void TTerminalView::Rerender() {
+  pending_.reset();
+  refresh_.stop();
+  view_.setPlainText(Text());
   QScrollBar* bar = view_.verticalScrollBar();
   bar->setValue(bar->maximum());
 }

@@ -1,4 +1,5 @@
 // The window frame: client area, bars, actions with their captions, hints, shortcuts and icons.
+#include "TerminalView.h"
 #include "WindowFixture.h"
 
 #include <QIcon>
@@ -83,6 +84,7 @@ const ActionRow kActionTable[] = {
     {"acWriteParameters", "Reader", "&Записать параметры", "Записать данные в считыватель",
      "Ctrl+W", true},
     {"acClearLog", "", "Очистить журнал", "", "Ctrl+X", true},
+    {"acExchangeLog", "Port", "&Журнал обмена", "Показать журнал обмена со считывателями", "Ctrl+T", true},
     {"acSaveParameters", "File", "&Сохранить параметры…", "Сохранить параметры считывателя в файл", "Ctrl+S", true},
     {"acLoadParameters", "File", "За&грузить параметры…",
      "Загрузить параметры считывателя из файла, ничего не отправляя", "Ctrl+L", true},
@@ -132,15 +134,15 @@ TEST_F(FrameTest, MenusAndToolbarHoldTheirActionsInOrder) {
   EXPECT_EQ(menus[0]->text(), QStringLiteral("&Порт"));
   EXPECT_EQ(menus[1]->text(), QStringLiteral("Считыватель"));
   EXPECT_EQ(Names(menus[0]->menu()->actions()),
-            (std::vector<QString>{"acPortOpen", "acPortClose", "-", "acPortSettings", "-", "acSaveParameters",
-                                  "acLoadParameters", "-", "FileExit1"}));
+            (std::vector<QString>{"acPortOpen", "acPortClose", "-", "acPortSettings", "acExchangeLog", "-",
+                                  "acSaveParameters", "acLoadParameters", "-", "FileExit1"}));
   EXPECT_EQ(Names(menus[1]->menu()->actions()),
             (std::vector<QString>{"acReadParameters", "acWriteParameters", "acWriteAllReaders", "acWriteKeys", "-",
                                   "acClearLog"}));
   EXPECT_EQ(Names(form->ActionToolBar1->actions()),
             (std::vector<QString>{"acPortOpen", "acPortClose", "acPortSettings", "-",
                                   "acReadParameters", "acWriteParameters", "acWriteAllReaders", "acWriteKeys", "-",
-                                  "acClearLog", "-", "acSaveParameters", "acLoadParameters"}));
+                                  "acClearLog", "acExchangeLog", "-", "acSaveParameters", "acLoadParameters"}));
   EXPECT_EQ(form->ActionToolBar1->toolButtonStyle(), Qt::ToolButtonIconOnly);
 }
 
@@ -165,6 +167,28 @@ TEST_F(FrameTest, StatusBarShowsTheHintOfTheButtonUnderThePointer) {
   QTest::mouseMove(button, button->rect().center());
   Settle();
   EXPECT_EQ(form->StatusBar->currentMessage(), QStringLiteral("Вычитать данные из считывателя"));
+}
+
+// The terminal log's menu keeps the text view's items and adds its own, whose hints reach the
+// window's status bar although a context menu is a window of its own.
+TEST_F(FrameTest, TerminalLogMenuAddsItsItemsWithTheirHints) {
+  ShowActive();
+  QStringList items;
+  QString hint;
+  QTimer::singleShot(200, form.get(), [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu) return;
+    for (QAction* action : menu->actions()) items << action->text().section(QLatin1Char('\t'), 0, 0);
+    menu->setActiveAction(form->Terminal().acLogHex);
+    hint = form->StatusBar->currentMessage();
+    menu->close();
+  });
+  emit panel->memTerminal->customContextMenuRequested(QPoint(5, 5));
+  EXPECT_EQ(items, (QStringList{"&Copy", "", "Select All", "", "Время", "HEX", "Сохранить журнал…"}));
+  EXPECT_EQ(hint, form->Terminal().acLogHex->statusTip());
+  EXPECT_FALSE(hint.isEmpty());
+  EXPECT_FALSE(form->Terminal().acLogTime->isChecked() || form->Terminal().acLogHex->isChecked());
+  EXPECT_TRUE(form->StatusBar->currentMessage().isEmpty());  // gone with the menu
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include "ErrorList.h"
 #include "ReaderLink.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDateTime>
 #include <QPlainTextEdit>
 #include <QTextDocument>
 #include <QStringList>
@@ -101,6 +103,57 @@ TEST_F(TerminalViewTest, TheViewKeepsABoundedNumberOfLinesWithTheNewestAtTheEnd)
   EXPECT_LE(static_cast<std::size_t>(edit.blockCount()), terminal::kMaxLogLines);
   EXPECT_TRUE(Shown().endsWith(
       QString::fromStdString("line " + std::to_string(terminal::kMaxLogLines + 49) + "\n")));
+}
+
+// "Время" and "HEX" show every line again, those already shown included, with the time its
+// first byte came and its bytes; switched off, the log is the plain one again.
+TEST_F(TerminalViewTest, TimeAndHexDecorateEveryLineAndLeaveThePlainLogWhenOff) {
+  qint64 clock = 1'700'000'000'000;
+  view.SetClock([&] { return clock; });
+  const auto time = [](qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms).toString("hh:mm:ss.zzz"); };
+  Feed("OK\r\n");
+  Flush();
+  clock += 1500;
+  Feed("ER");
+  Flush();
+  const QString plain = Shown();
+  EXPECT_EQ(plain, QStringLiteral("OK\nER"));
+
+  view.acLogHex->setChecked(true);
+  const QString okHex = QStringLiteral("OK").leftJustified(24) + "  4F 4B 0D 0A";
+  EXPECT_EQ(Shown(), okHex + "\n" + QStringLiteral("ER").leftJustified(24) + "  45 52");
+  view.acLogTime->setChecked(true);
+  clock += 250;
+  Feed("R\n\x01");  // the unfinished line goes on: its time stays that of its first byte
+  Flush();
+  EXPECT_EQ(Shown(), time(1'700'000'000'000) + "  " + okHex + "\n" + time(1'700'000'001'500) + "  " +
+                         QStringLiteral("ERR").leftJustified(24) + "  45 52 52 0A\n" + time(1'700'000'001'750) +
+                         "  " + QStringLiteral("\u2401").leftJustified(24) + "  01");
+  EXPECT_EQ(view.Text(), Shown());  // what "Сохранить журнал…" writes
+
+  view.acLogTime->setChecked(false);
+  view.acLogHex->setChecked(false);
+  EXPECT_EQ(Shown(), Expected());
+  EXPECT_EQ(Shown(), QStringLiteral("OK\nERR\n\u2401"));
+}
+
+// With the decorations on, edits that fold into one another still leave the view as the log says.
+TEST_F(TerminalViewTest, DecoratedViewShowsTheLogWhateverTheChunks) {
+  view.acLogHex->setChecked(true);
+  const std::string stream = "ab\r\ncd\re\n\x80" "f\r\n\r\ng";
+  std::mt19937 random(11);
+  for (int round = 0; round < 10; ++round) {
+    view.Clear();
+    Flush();
+    for (std::size_t at = 0; at < stream.size();) {
+      const std::size_t size = std::min<std::size_t>(stream.size() - at, 1 + random() % 4);
+      Feed(std::string_view(stream).substr(at, size));
+      at += size;
+      if (random() % 2 == 0) view.Apply();
+    }
+    Flush();
+    ASSERT_EQ(Shown(), view.Text()) << "round " << round;
+  }
 }
 
 }  // namespace
