@@ -8,12 +8,12 @@
 #include "ParameterFileWords.h"
 #include "ParameterJson.h"
 #include "ParameterPanel.h"
+#include "SaveFile.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 namespace {
 
@@ -56,11 +56,9 @@ void TParvexForm::acSaveParametersExecute() {
   }
   const QString path = ChooseFile(this, TFileChoice::SaveParameters);
   if (path.isEmpty()) return;
-  // Written beside the file and put in its place at the end: never a half-written file.
-  QSaveFile file(path);
-  if (file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit()) return;
-  ShowFileFailure(this, kSaveCaption, QStringLiteral("Не удалось сохранить параметры в файл \"%1\":"), path,
-                  file.errorString());
+  const QString reason = WriteWholeFile(path, text);
+  if (reason.isEmpty()) return;
+  ShowFileFailure(this, kSaveCaption, QStringLiteral("Не удалось сохранить параметры в файл \"%1\":"), path, reason);
 }
 
 void TParvexForm::acLoadParametersExecute() {
