@@ -21,25 +21,17 @@
 
 #include "CPort.h"
 #include "ErrorList.h"
-#include "PortLinkHost.h"
+#include "ExchangeTiming.h"
 #include "ReaderLink.h"
 #include "Ser2netServer.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr int kSamples = 1000;
 constexpr double kMedianLimitMs = 0.5;
 // Of one core: what is left is the wake-ups of the event thread and of the wait's event loop
 // when the answer comes.
 constexpr double kWaitCpuLimit = 0.10;
-
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Percentile(std::vector<double> v, double p) {
-  std::sort(v.begin(), v.end());
-  return v[static_cast<std::size_t>(p * static_cast<double>(v.size() - 1))];
-}
 
 double ProcessCpuMs() {
   rusage usage{};
@@ -47,17 +39,6 @@ double ProcessCpuMs() {
   const auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3; };
   return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
-
-class StampingHost : public TPortLinkHost {
- public:
-  using TPortLinkHost::TPortLinkHost;
-  std::size_t WriteLine(std::span<const std::uint8_t> bytes) override {
-    const std::size_t written = TPortLinkHost::WriteLine(bytes);
-    sent = Clock::now();
-    return written;
-  }
-  Clock::time_point sent;
-};
 
 void BM_NetworkUnicastExchange(benchmark::State& state) {
   QProcess sim;

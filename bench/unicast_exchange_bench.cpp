@@ -17,35 +17,15 @@
 
 #include "CPort.h"
 #include "ErrorList.h"
-#include "PortLinkHost.h"
+#include "ExchangeTiming.h"
 #include "ReaderLink.h"
 #include "SimLineThread.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr int kSamples = 2000;
 constexpr double kMedianLimitMs = 0.5;
 constexpr unsigned kFastestBaud = 4000000;
-
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Percentile(std::vector<double> v, double p) {
-  std::sort(v.begin(), v.end());
-  return v[static_cast<std::size_t>(p * static_cast<double>(v.size() - 1))];
-}
-
-// The window's host, with the moments the program hands over to the line stamped.
-class StampingHost : public TPortLinkHost {
- public:
-  using TPortLinkHost::TPortLinkHost;
-  std::size_t WriteLine(std::span<const std::uint8_t> bytes) override {
-    const std::size_t written = TPortLinkHost::WriteLine(bytes);
-    sent = Clock::now();
-    return written;
-  }
-  Clock::time_point sent;
-};
 
 void BM_UnicastExchange(benchmark::State& state) {
   SimLineThread line;
