@@ -9,15 +9,8 @@ std::string ErrorLine(std::uint8_t command, std::uint8_t status) {
   return line;
 }
 
-void ErrorList::AddError(std::uint8_t command, std::uint8_t status) {
-  lines_.push_back(ErrorLine(command, status));
-}
-
-std::string ComposeErrorMessage(std::string_view heading, const ErrorList& errors) {
-  std::string text(heading);
-  for (const std::string& line : errors.lines()) {
-    text += line;
-    text += "\r\n";
-  }
-  return text;
+std::vector<std::string> ErrorList::lines() const {
+  std::vector<std::string> lines;
+  for (const CommandFailure& failure : failures_) lines.push_back(ErrorLine(failure.command, failure.status));
+  return lines;
 }
