@@ -5,644 +5,649 @@
     <name>FileChoice</name>
     <message>
         <source>Сохранить параметры</source>
-        <translation type="unfinished"></translation>
+        <translation>Save parameters</translation>
     </message>
     <message>
         <source>Параметры считывателя (*.json)</source>
-        <translation type="unfinished"></translation>
+        <translation>Reader parameters (*.json)</translation>
     </message>
     <message>
         <source>Загрузить параметры</source>
-        <translation type="unfinished"></translation>
+        <translation>Load parameters</translation>
     </message>
     <message>
         <source>Сохранить журнал обмена</source>
-        <translation type="unfinished"></translation>
+        <translation>Save exchange log</translation>
     </message>
     <message>
         <source>Таблица CSV (*.csv)</source>
-        <translation type="unfinished"></translation>
+        <translation>CSV table (*.csv)</translation>
     </message>
     <message>
         <source>Сохранить журнал</source>
-        <translation type="unfinished"></translation>
+        <translation>Save log</translation>
     </message>
     <message>
         <source>Текст (*.txt)</source>
-        <translation type="unfinished"></translation>
+        <translation>Text (*.txt)</translation>
     </message>
     <message>
         <source>Все файлы (*)</source>
-        <translation type="unfinished"></translation>
+        <translation>All files (*)</translation>
     </message>
 </context>
 <context>
     <name>ParameterFile</name>
     <message>
         <source>не JSON: %1 (позиция %2)</source>
-        <translation type="unfinished"></translation>
+        <translation>not JSON: %1 (offset %2)</translation>
     </message>
     <message>
         <source>не JSON: ожидается объект {...}</source>
-        <translation type="unfinished"></translation>
+        <translation>not JSON: an object {...} is expected</translation>
     </message>
     <message>
         <source>%1 — не целое число от %2 до %3</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 is not a whole number from %2 to %3</translation>
     </message>
     <message>
         <source>нет такого имени &apos;%1&apos; (допустимы: %2)</source>
-        <translation type="unfinished"></translation>
+        <translation>no such name &apos;%1&apos; (allowed: %2)</translation>
     </message>
     <message>
         <source>нужно поле &quot;value&quot; или &quot;name&quot;</source>
-        <translation type="unfinished"></translation>
+        <translation>needs the field &quot;value&quot; or &quot;name&quot;</translation>
     </message>
     <message>
         <source>значение %1 и имя %2 не совпадают</source>
-        <translation type="unfinished"></translation>
+        <translation>the value %1 and the name %2 disagree</translation>
     </message>
     <message>
         <source>%1 — не дата вида ГГГГ-ММ-ДД</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 is not a date of the form YYYY-MM-DD</translation>
     </message>
     <message>
         <source>%1 — такой даты нет в календаре</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 is not a date of the calendar</translation>
     </message>
     <message>
         <source>%1 — не %2 шестнадцатеричных цифр и не &quot;&quot;</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 is neither %2 hex digits nor &quot;&quot;</translation>
     </message>
     <message numerus="yes">
         <source>нужен список из %n записей</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>needs a list of %n entry</numerusform>
+            <numerusform>needs a list of %n entries</numerusform>
         </translation>
     </message>
     <message>
         <source>нет значения, а режим %1 его записывает</source>
-        <translation type="unfinished"></translation>
+        <translation>no value, but mode %1 writes it</translation>
     </message>
     <message>
         <source>файл больше %1 КиБ — это не файл параметров</source>
-        <translation type="unfinished"></translation>
+        <translation>the file is larger than %1 KiB: not a parameters file</translation>
     </message>
     <message>
         <source>файл не читается: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>the file cannot be read: %1</translation>
     </message>
     <message>
         <source>прочитано %1</source>
-        <translation type="unfinished"></translation>
+        <translation>read %1</translation>
     </message>
     <message>
         <source>не прочитано</source>
-        <translation type="unfinished"></translation>
+        <translation>not read</translation>
     </message>
     <message>
         <source>%1: записано %2, %3</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: written %2, %3</translation>
     </message>
 </context>
 <context>
     <name>Reader</name>
     <message>
         <source>Чтение серийного номера</source>
-        <translation type="unfinished"></translation>
+        <translation>Read serial number</translation>
     </message>
     <message>
         <source>Чтение номера кассы</source>
-        <translation type="unfinished"></translation>
+        <translation>Read cash desk number</translation>
     </message>
     <message>
         <source>Изменение ключа</source>
-        <translation type="unfinished"></translation>
+        <translation>Change key</translation>
     </message>
     <message>
         <source>Изменение инициализирующего ключа</source>
-        <translation type="unfinished"></translation>
+        <translation>Change initialisation key</translation>
     </message>
     <message>
         <source>Изменение количества единиц пополнения</source>
-        <translation type="unfinished"></translation>
+        <translation>Change recharge units</translation>
     </message>
     <message>
         <source>Чтение количества единиц пополнения</source>
-        <translation type="unfinished"></translation>
+        <translation>Read recharge units</translation>
     </message>
     <message>
         <source>Изменение режима работы</source>
-        <translation type="unfinished"></translation>
+        <translation>Change operating mode</translation>
     </message>
     <message>
         <source>Чтение режима работы</source>
-        <translation type="unfinished"></translation>
+        <translation>Read operating mode</translation>
     </message>
     <message>
         <source>Изменение типа карточки</source>
-        <translation type="unfinished"></translation>
+        <translation>Change card type</translation>
     </message>
     <message>
         <source>Чтение типа карточки</source>
-        <translation type="unfinished"></translation>
+        <translation>Read card type</translation>
     </message>
     <message>
         <source>Изменение текущей даты</source>
-        <translation type="unfinished"></translation>
+        <translation>Change current date</translation>
     </message>
     <message>
         <source>Чтение текущей даты</source>
-        <translation type="unfinished"></translation>
+        <translation>Read current date</translation>
     </message>
     <message>
         <source>Изменение конечной даты</source>
-        <translation type="unfinished"></translation>
+        <translation>Change end date</translation>
     </message>
     <message>
         <source>Чтение конечной даты</source>
-        <translation type="unfinished"></translation>
+        <translation>Read end date</translation>
     </message>
     <message>
         <source>Выбор номера сектора для записи данных</source>
-        <translation type="unfinished"></translation>
+        <translation>Select the data sector</translation>
     </message>
     <message>
         <source>Чтение номера сектора, выбранного для записи данных</source>
-        <translation type="unfinished"></translation>
+        <translation>Read the data sector</translation>
     </message>
     <message>
         <source>Изменение таймаута прохода по карточкам &quot;Абонемент&quot;</source>
-        <translation type="unfinished"></translation>
+        <translation>Change the pass timeout of &quot;Subscription&quot; cards</translation>
     </message>
     <message>
         <source>Чтение таймаута прохода по карточкам &quot;Абонемент&quot;</source>
-        <translation type="unfinished"></translation>
+        <translation>Read the pass timeout of &quot;Subscription&quot; cards</translation>
     </message>
     <message>
         <source>Изменение времени работы реле</source>
-        <translation type="unfinished"></translation>
+        <translation>Change relay time</translation>
     </message>
     <message>
         <source>Чтение временин работы реле</source>
-        <translation type="unfinished"></translation>
+        <translation>Read relay time</translation>
     </message>
     <message>
         <source>Изменение черного списка кассовых аппаратов</source>
-        <translation type="unfinished"></translation>
+        <translation>Change cash register black list</translation>
     </message>
     <message>
         <source>Чтение черного списка кассовых аппаратов</source>
-        <translation type="unfinished"></translation>
+        <translation>Read cash register black list</translation>
     </message>
     <message>
         <source>Неизвестная команда</source>
-        <translation type="unfinished"></translation>
+        <translation>Unknown command</translation>
     </message>
     <message>
         <source>несоответствие контрольной суммы</source>
-        <translation type="unfinished"></translation>
+        <translation>checksum mismatch</translation>
     </message>
     <message>
         <source>таймаут</source>
-        <translation type="unfinished"></translation>
+        <translation>timeout</translation>
     </message>
     <message>
         <source>доступ запрещен</source>
-        <translation type="unfinished"></translation>
+        <translation>access denied</translation>
     </message>
     <message>
         <source>неправильный формат данных</source>
-        <translation type="unfinished"></translation>
+        <translation>wrong data format</translation>
     </message>
     <message>
         <source>ошибка фрейма</source>
-        <translation type="unfinished"></translation>
+        <translation>framing error</translation>
     </message>
     <message>
         <source>ошибка четности</source>
-        <translation type="unfinished"></translation>
+        <translation>parity error</translation>
     </message>
     <message>
         <source>коллизия</source>
-        <translation type="unfinished"></translation>
+        <translation>collision</translation>
     </message>
     <message>
         <source>не полный UID</source>
-        <translation type="unfinished"></translation>
+        <translation>incomplete UID</translation>
     </message>
     <message>
         <source>ошибка типа</source>
-        <translation type="unfinished"></translation>
+        <translation>type error</translation>
     </message>
     <message>
         <source>нет ответа</source>
-        <translation type="unfinished"></translation>
+        <translation>no answer</translation>
     </message>
     <message>
         <source>неправильная команда</source>
-        <translation type="unfinished"></translation>
+        <translation>wrong command</translation>
     </message>
     <message>
         <source>ошибка &quot;BadBitPassWrite&quot;</source>
-        <translation type="unfinished"></translation>
+        <translation>&quot;BadBitPassWrite&quot; error</translation>
     </message>
     <message>
         <source>неправильный тип ключа</source>
-        <translation type="unfinished"></translation>
+        <translation>wrong key type</translation>
     </message>
     <message>
         <source>неправильной значение</source>
-        <translation type="unfinished"></translation>
+        <translation>wrong value</translation>
     </message>
     <message>
         <source>команда не может быть обработана в текущем режиме</source>
-        <translation type="unfinished"></translation>
+        <translation>command cannot be processed in the current mode</translation>
     </message>
     <message>
         <source>ключ не может быть обработан в текущем режиме</source>
-        <translation type="unfinished"></translation>
+        <translation>key cannot be processed in the current mode</translation>
     </message>
     <message>
         <source>неправильный формат даты</source>
-        <translation type="unfinished"></translation>
+        <translation>wrong date format</translation>
     </message>
     <message>
         <source>неправильный номер сектора, выбранного для записи данных</source>
-        <translation type="unfinished"></translation>
+        <translation>wrong data sector number</translation>
     </message>
     <message>
         <source>тестовая ошибка</source>
-        <translation type="unfinished"></translation>
+        <translation>test error</translation>
     </message>
     <message>
         <source>неизвестная ошибка</source>
-        <translation type="unfinished"></translation>
+        <translation>unknown error</translation>
     </message>
     <message>
         <source>успешно</source>
-        <translation type="unfinished"></translation>
+        <translation>accepted</translation>
     </message>
     <message>
         <source>неверная длина</source>
-        <translation type="unfinished"></translation>
+        <translation>wrong length</translation>
     </message>
     <message>
         <source>статус</source>
-        <translation type="unfinished"></translation>
+        <translation>status</translation>
     </message>
     <message>
         <source>Quillmar</source>
-        <translation type="unfinished"></translation>
+        <translation>Quillmar</translation>
     </message>
     <message>
         <source>Турникет</source>
-        <translation type="unfinished"></translation>
+        <translation>Turnstile</translation>
     </message>
     <message>
         <source>Чтение</source>
-        <translation type="unfinished"></translation>
+        <translation>Reading</translation>
     </message>
     <message>
         <source>Пополнение</source>
-        <translation type="unfinished"></translation>
+        <translation>Recharge</translation>
     </message>
     <message>
         <source>Инициализация</source>
-        <translation type="unfinished"></translation>
+        <translation>Initialisation</translation>
     </message>
     <message>
         <source>Пополняемая</source>
-        <translation type="unfinished"></translation>
+        <translation>Rechargeable</translation>
     </message>
     <message>
         <source>Абонемент</source>
-        <translation type="unfinished"></translation>
+        <translation>Subscription</translation>
     </message>
     <message>
         <source>Номер кассы</source>
-        <translation type="unfinished"></translation>
+        <translation>Cash desk number</translation>
     </message>
     <message>
         <source>Режим работы</source>
-        <translation type="unfinished"></translation>
+        <translation>Operating mode</translation>
     </message>
     <message>
         <source>Тип карточки</source>
-        <translation type="unfinished"></translation>
+        <translation>Card type</translation>
     </message>
     <message>
         <source>Cектор</source>
-        <translation type="unfinished"></translation>
+        <translation>Sector</translation>
     </message>
     <message>
         <source>Таймаут абонемента (сек)</source>
-        <translation type="unfinished"></translation>
+        <translation>Subscription timeout (s)</translation>
     </message>
     <message>
         <source>Время реле (сек)</source>
-        <translation type="unfinished"></translation>
+        <translation>Relay time (s)</translation>
     </message>
     <message>
         <source>Черный список</source>
-        <translation type="unfinished"></translation>
+        <translation>Black list</translation>
     </message>
     <message>
         <source>Чтение параметров считывателя</source>
-        <translation type="unfinished"></translation>
+        <translation>Reading reader parameters</translation>
     </message>
     <message>
         <source>Во время чтения параметров считывателя произошли ошибки: <byte value="xd"/>
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Errors occurred while reading the reader parameters: <byte value="xd"/>
+</translation>
     </message>
     <message>
         <source>Запись параметров считывателя</source>
-        <translation type="unfinished"></translation>
+        <translation>Writing reader parameters</translation>
     </message>
     <message>
         <source>Во время записи параметров считывателя произошли ошибки: <byte value="xd"/>
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Errors occurred while writing the reader parameters: <byte value="xd"/>
+</translation>
     </message>
     <message>
         <source>Изменение ключей</source>
-        <translation type="unfinished"></translation>
+        <translation>Changing keys</translation>
     </message>
     <message>
         <source>Во время изменения ключей произошли ошибки: <byte value="xd"/>
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Errors occurred while changing the keys: <byte value="xd"/>
+</translation>
     </message>
     <message>
         <source>Поиск считывателей</source>
-        <translation type="unfinished"></translation>
+        <translation>Reader search</translation>
     </message>
     <message>
         <source>Во время поиска считывателей произошли ошибки: <byte value="xd"/>
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Errors occurred during the reader search: <byte value="xd"/>
+</translation>
     </message>
     <message>
         <source>Считыватели не обнаружены</source>
-        <translation type="unfinished"></translation>
+        <translation>No readers found</translation>
     </message>
     <message>
         <source>Необходимо выбрать считыватель</source>
-        <translation type="unfinished"></translation>
+        <translation>Select a reader</translation>
     </message>
     <message>
         <source>Необходимо выбрать режим работы считывателя</source>
-        <translation type="unfinished"></translation>
+        <translation>Select the reader&apos;s operating mode</translation>
     </message>
     <message>
         <source>Необходимо выбрать тип карточки</source>
-        <translation type="unfinished"></translation>
+        <translation>Select the card type</translation>
     </message>
     <message>
         <source>Изменение ключей возможно только в режимах &quot;Турникет&quot;, &quot;Чтение&quot;, &quot;Пополнение&quot; и &quot;Инициализация&quot;</source>
-        <translation type="unfinished"></translation>
+        <translation>Keys can be changed only in the modes &quot;Turnstile&quot;, &quot;Reading&quot;, &quot;Recharge&quot; and &quot;Initialisation&quot;</translation>
     </message>
     <message>
         <source>Текущая дата</source>
-        <translation type="unfinished"></translation>
+        <translation>Current date</translation>
     </message>
     <message>
         <source>Конечная дата</source>
-        <translation type="unfinished"></translation>
+        <translation>End date</translation>
     </message>
     <message>
         <source>%1 %2 не может быть записана: считыватель хранит даты с %3 по %4</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 %2 cannot be written: a reader stores dates from %3 to %4</translation>
     </message>
 </context>
 <context>
     <name>SaveFile</name>
     <message>
         <source>Не удалось сохранить файл %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Could not save the file %1</translation>
     </message>
 </context>
 <context>
     <name>TExchangeLogModel</name>
     <message>
         <source>Время</source>
-        <translation type="unfinished"></translation>
+        <translation>Time</translation>
     </message>
     <message>
         <source>Адрес</source>
-        <translation type="unfinished"></translation>
+        <translation>Address</translation>
     </message>
     <message>
         <source>Команда</source>
-        <translation type="unfinished"></translation>
+        <translation>Command</translation>
     </message>
     <message>
         <source>Попытка</source>
-        <translation type="unfinished"></translation>
+        <translation>Attempt</translation>
     </message>
     <message>
         <source>Задержка, мс</source>
-        <translation type="unfinished"></translation>
+        <translation>Round trip, ms</translation>
     </message>
     <message>
         <source>Результат</source>
-        <translation type="unfinished"></translation>
+        <translation>Result</translation>
     </message>
     <message>
         <source>Запрос</source>
-        <translation type="unfinished"></translation>
+        <translation>Request</translation>
     </message>
     <message>
         <source>Ответ</source>
-        <translation type="unfinished"></translation>
+        <translation>Response</translation>
     </message>
     <message>
         <source>прервано</source>
-        <translation type="unfinished"></translation>
+        <translation>interrupted</translation>
     </message>
     <message>
         <source>ожидание</source>
-        <translation type="unfinished"></translation>
+        <translation>waiting</translation>
     </message>
 </context>
 <context>
     <name>TExchangeLogWindow</name>
     <message>
         <source>Журнал обмена</source>
-        <translation type="unfinished"></translation>
+        <translation>Exchange log</translation>
     </message>
     <message>
         <source>Очистить</source>
-        <translation type="unfinished"></translation>
+        <translation>Clear</translation>
     </message>
     <message>
         <source>Удалить все строки журнала обмена</source>
-        <translation type="unfinished"></translation>
+        <translation>Remove every row of the exchange log</translation>
     </message>
     <message>
         <source>Сохранить…</source>
-        <translation type="unfinished"></translation>
+        <translation>Save…</translation>
     </message>
     <message>
         <source>Сохранить журнал обмена в файл CSV</source>
-        <translation type="unfinished"></translation>
+        <translation>Save the exchange log to a CSV file</translation>
     </message>
     <message>
         <source>Сохранение журнала обмена</source>
-        <translation type="unfinished"></translation>
+        <translation>Saving the exchange log</translation>
     </message>
 </context>
 <context>
     <name>TParameterPanel</name>
     <message>
         <source>Считыватель</source>
-        <translation type="unfinished"></translation>
+        <translation>Reader</translation>
     </message>
     <message>
         <source>Журнал</source>
-        <translation type="unfinished"></translation>
+        <translation>Log</translation>
     </message>
 </context>
 <context>
     <name>TParvexForm</name>
     <message>
         <source>Сохранение журнала</source>
-        <translation type="unfinished"></translation>
+        <translation>Saving the log</translation>
     </message>
     <message>
         <source>Сохранение параметров</source>
-        <translation type="unfinished"></translation>
+        <translation>Saving parameters</translation>
     </message>
     <message>
         <source>Загрузка параметров</source>
-        <translation type="unfinished"></translation>
+        <translation>Loading parameters</translation>
     </message>
     <message>
         <source>Параметры не сохранены:<byte value="xd"/>
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Parameters not saved:<byte value="xd"/>
+</translation>
     </message>
     <message>
         <source>Не удалось сохранить параметры в файл &quot;%1&quot;:</source>
-        <translation type="unfinished"></translation>
+        <translation>Could not save the parameters to the file &quot;%1&quot;:</translation>
     </message>
     <message>
         <source>Не удалось загрузить параметры из файла &quot;%1&quot;:</source>
-        <translation type="unfinished"></translation>
+        <translation>Could not load the parameters from the file &quot;%1&quot;:</translation>
     </message>
     <message>
         <source>Запись во все считыватели</source>
-        <translation type="unfinished"></translation>
+        <translation>Write to every reader</translation>
     </message>
 </context>
 <context>
     <name>TTerminalView</name>
     <message>
         <source>Время</source>
-        <translation type="unfinished"></translation>
+        <translation>Time</translation>
     </message>
     <message>
         <source>Показывать время прихода каждой строки</source>
-        <translation type="unfinished"></translation>
+        <translation>Show the time each line arrived</translation>
     </message>
     <message>
         <source>Показывать байты каждой строки в шестнадцатеричном виде</source>
-        <translation type="unfinished"></translation>
+        <translation>Show the bytes of each line in hex</translation>
     </message>
     <message>
         <source>Сохранить журнал…</source>
-        <translation type="unfinished"></translation>
+        <translation>Save log…</translation>
     </message>
     <message>
         <source>Сохранить журнал в текстовый файл</source>
-        <translation type="unfinished"></translation>
+        <translation>Save the log to a text file</translation>
     </message>
 </context>
 <context>
     <name>TfrmWriteAllProgress</name>
     <message>
         <source>Запись во все считыватели</source>
-        <translation type="unfinished"></translation>
+        <translation>Write to every reader</translation>
     </message>
     <message>
         <source>%v из %m</source>
-        <translation type="unfinished"></translation>
+        <translation>%v of %m</translation>
     </message>
     <message>
         <source>Запись остановится после текущего считывателя</source>
-        <translation type="unfinished"></translation>
+        <translation>Writing stops after the current reader</translation>
     </message>
     <message>
         <source>Отмена</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel</translation>
     </message>
     <message>
         <source>Считыватель %1 из %2: %3</source>
-        <translation type="unfinished"></translation>
+        <translation>Reader %1 of %2: %3</translation>
     </message>
 </context>
 <context>
     <name>TfrmWriteAllResults</name>
     <message>
         <source>не записан: запись отменена</source>
-        <translation type="unfinished"></translation>
+        <translation>not written: writing cancelled</translation>
     </message>
     <message>
         <source>записан и проверен</source>
-        <translation type="unfinished"></translation>
+        <translation>written and verified</translation>
     </message>
     <message>
         <source>ошибки</source>
-        <translation type="unfinished"></translation>
+        <translation>errors</translation>
     </message>
     <message>
         <source>прочитан не так, как записан</source>
-        <translation type="unfinished"></translation>
+        <translation>read back otherwise than written</translation>
     </message>
     <message>
         <source>Запись во все считыватели: результат</source>
-        <translation type="unfinished"></translation>
+        <translation>Write to every reader: result</translation>
     </message>
     <message>
         <source>Считыватель</source>
-        <translation type="unfinished"></translation>
+        <translation>Reader</translation>
     </message>
     <message>
         <source>Результат</source>
-        <translation type="unfinished"></translation>
+        <translation>Result</translation>
     </message>
     <message>
         <source>Закрыть</source>
-        <translation type="unfinished"></translation>
+        <translation>Close</translation>
     </message>
     <message>
         <source>Записано и проверено: %1 из %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Written and verified: %1 of %2</translation>
     </message>
 </context>
 <context>
     <name>TfrmWriteKeys</name>
     <message>
         <source>Ключ A - для чтения информации и уменьшения количества проходов</source>
-        <translation type="unfinished"></translation>
+        <translation>Key A - for reading and for counting down passes</translation>
     </message>
     <message>
         <source>Ключ B - для пополнения</source>
-        <translation type="unfinished"></translation>
+        <translation>Key B - for recharging</translation>
     </message>
     <message>
         <source>Ключ для инициализации новых карт</source>
-        <translation type="unfinished"></translation>
+        <translation>Key for initialising new cards</translation>
     </message>
     <message>
         <source>Тип ключа для инициализации новых карт</source>
-        <translation type="unfinished"></translation>
+        <translation>Key type for initialising new cards</translation>
     </message>
     <message>
         <source>Отмена</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel</translation>
     </message>
 </context>
 </TS>

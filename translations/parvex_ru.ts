@@ -5,10 +5,10 @@
     <name>ParameterFile</name>
     <message numerus="yes">
         <source>нужен список из %n записей</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>нужен список из %n записи</numerusform>
+            <numerusform>нужен список из %n записей</numerusform>
+            <numerusform>нужен список из %n записей</numerusform>
         </translation>
     </message>
 </context>
