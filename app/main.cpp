@@ -73,7 +73,7 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   const std::optional<TLanguage> language = ChosenLanguage(argc, argv);
   if (!language) return 2;
-  InstallTranslations(*language);
+  const TTranslations translations(*language);
   QApplication::setApplicationName(QStringLiteral("Parvex"));
   // The desktop matches the window to its menu entry and icon by this id.
   QGuiApplication::setDesktopFileName(QStringLiteral(PARVEX_APP_ID));

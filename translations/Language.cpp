@@ -7,19 +7,6 @@
 
 #include <cstdlib>
 
-namespace {
-
-// Loads one catalogue into a translator the application owns, when it is there.
-void Install(const QString& file, const QString& folder) {
-  auto* translator = new QTranslator(QCoreApplication::instance());
-  if (translator->load(file, folder))
-    QCoreApplication::installTranslator(translator);
-  else
-    delete translator;
-}
-
-}  // namespace
-
 std::optional<TLanguage> LanguageNamed(std::string_view name) {
   if (name == "ru") return TLanguage::Russian;
   if (name == "en") return TLanguage::English;
@@ -40,9 +27,19 @@ TLanguage LanguageOfLocale() {
   return LanguageOfLocale([](const char* name) { return std::getenv(name); });
 }
 
-void InstallTranslations(TLanguage language) {
+TTranslations::TTranslations(TLanguage language) {
   const QString suffix = language == TLanguage::English ? QStringLiteral("en") : QStringLiteral("ru");
   Install(QStringLiteral("qtbase_") + suffix, QLibraryInfo::path(QLibraryInfo::TranslationsPath));
   // Russian is the source of the program's own texts; its catalogue holds only the plural forms.
   Install(QStringLiteral("parvex_") + suffix, QStringLiteral(":/i18n"));
+}
+
+// A translator takes itself out of the application when it goes.
+TTranslations::~TTranslations() = default;
+
+void TTranslations::Install(const QString& file, const QString& folder) {
+  auto translator = std::make_unique<QTranslator>();
+  if (!translator->load(file, folder)) return;
+  QCoreApplication::installTranslator(translator.get());
+  installed_.push_back(std::move(translator));
 }

@@ -1,8 +1,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
+
+class QString;
+class QTranslator;
 
 // The languages the programs speak: Russian, the source of every text, and English by translation.
 enum class TLanguage { Russian, English };
@@ -18,8 +23,20 @@ TLanguage LanguageOfLocale(const TEnvironment& variable);
 // The same for this process's environment.
 TLanguage LanguageOfLocale();
 
-// Makes the application speak language from now on: Qt's own catalogue (its dialogs, buttons and
+// The application speaks language while this lives: Qt's own catalogue (its dialogs, buttons and
 // context menus) from the system's Qt translations, and the program's own from its resources.
-// The application must exist. A catalogue that is missing leaves its texts in their source
-// language (Qt's English, the program's Russian), which is no reason to stop.
-void InstallTranslations(TLanguage language);
+// The application must exist; what is made afterwards is in that language. A catalogue that is
+// missing leaves its texts in their source language (Qt's English, the program's Russian), which
+// is no reason to stop.
+class TTranslations {
+ public:
+  explicit TTranslations(TLanguage language);
+  ~TTranslations();
+  TTranslations(const TTranslations&) = delete;
+  TTranslations& operator=(const TTranslations&) = delete;
+
+ private:
+  void Install(const QString& file, const QString& folder);
+
+  std::vector<std::unique_ptr<QTranslator>> installed_;
+};
