@@ -19,13 +19,14 @@ struct TChoiceDialog {
   bool save;
 };
 const TChoiceDialog kDialogs[] = {
-    {TFileChoice::SaveParameters, QT_TRANSLATE_NOOP("FileChoice", "Сохранить параметры"), QT_TRANSLATE_NOOP("FileChoice", "Параметры считывателя (*.json)"),
-     "json", true},
-    {TFileChoice::LoadParameters, QT_TRANSLATE_NOOP("FileChoice", "Загрузить параметры"), QT_TRANSLATE_NOOP("FileChoice", "Параметры считывателя (*.json)"),
-     "json", false},
-    {TFileChoice::SaveExchangeLog, QT_TRANSLATE_NOOP("FileChoice", "Сохранить журнал обмена"), QT_TRANSLATE_NOOP("FileChoice", "Таблица CSV (*.csv)"), "csv",
-     true},
-    {TFileChoice::SaveTerminalLog, QT_TRANSLATE_NOOP("FileChoice", "Сохранить журнал"), QT_TRANSLATE_NOOP("FileChoice", "Текст (*.txt)"), "txt", true},
+    {TFileChoice::SaveParameters, QT_TRANSLATE_NOOP("FileChoice", "Сохранить параметры"),
+     QT_TRANSLATE_NOOP("FileChoice", "Параметры считывателя (*.json)"), "json", true},
+    {TFileChoice::LoadParameters, QT_TRANSLATE_NOOP("FileChoice", "Загрузить параметры"),
+     QT_TRANSLATE_NOOP("FileChoice", "Параметры считывателя (*.json)"), "json", false},
+    {TFileChoice::SaveExchangeLog, QT_TRANSLATE_NOOP("FileChoice", "Сохранить журнал обмена"),
+     QT_TRANSLATE_NOOP("FileChoice", "Таблица CSV (*.csv)"), "csv", true},
+    {TFileChoice::SaveTerminalLog, QT_TRANSLATE_NOOP("FileChoice", "Сохранить журнал"),
+     QT_TRANSLATE_NOOP("FileChoice", "Текст (*.txt)"), "txt", true},
 };
 
 }  // namespace

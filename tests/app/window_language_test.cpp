@@ -39,7 +39,8 @@ QStringList ShownTexts(QWidget* top) {
     if (auto* tree = qobject_cast<QTreeWidget*>(widget))
       for (QTreeWidgetItemIterator item(tree); *item; ++item) texts << (*item)->text(0) << (*item)->text(1);
   }
-  for (const QAction* action : top->findChildren<QAction*>()) texts << action->text() << action->toolTip() << action->statusTip();
+  for (const QAction* action : top->findChildren<QAction*>())
+    texts << action->text() << action->toolTip() << action->statusTip();
   return texts;
 }
 

@@ -1,4 +1,4 @@
-// Which language the locale chooses, and what --language takes.
+// Which language the locale chooses.
 #include "Language.h"
 
 #include <gtest/gtest.h>

@@ -21,12 +21,13 @@ TEST_P(ErrorMessage, IsTheHeadingThenALinePerFailure) {
   ErrorList errors;
   errors.AddError(cmd::ReadMode, status::Timeout);
   errors.AddError(cmd::WriteBlackList, 0x23);
-  EXPECT_EQ(ErrorMessageText(texts::kReadParameters.errorsHeading, errors).toStdString(),
-            GetParam() == TLanguage::English
-                ? "Errors occurred while reading the reader parameters: \r\nRead operating mode - timeout\r\n"
-                  "Change cash register black list - command cannot be processed in the current mode\r\n"
-                : "Во время чтения параметров считывателя произошли ошибки: \r\nЧтение режима работы - таймаут\r\n"
-                  "Изменение черного списка кассовых аппаратов - команда не может быть обработана в текущем режиме\r\n");
+  EXPECT_EQ(
+      ErrorMessageText(texts::kReadParameters.errorsHeading, errors).toStdString(),
+      GetParam() == TLanguage::English
+          ? "Errors occurred while reading the reader parameters: \r\nRead operating mode - timeout\r\n"
+            "Change cash register black list - command cannot be processed in the current mode\r\n"
+          : "Во время чтения параметров считывателя произошли ошибки: \r\nЧтение режима работы - таймаут\r\n"
+            "Изменение черного списка кассовых аппаратов - команда не может быть обработана в текущем режиме\r\n");
   EXPECT_EQ(ErrorMessageText("H\r\n", ErrorList()), QStringLiteral("H\r\n"));
 }
 
