@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 
+#include "CliHelp.h"
 #include "CliOptions.h"
 #include "CliSession.h"
 #include "CodeTables.h"

@@ -44,7 +44,4 @@ struct TCliOptions {
 // the offending argument.
 TCliOptions ParseCliOptions(const std::vector<std::string>& args);
 
-// The help of the program (None) or of one command, every option documented.
-std::string HelpText(TCliCommand command);
-
 std::string CommandName(TCliCommand command);
