@@ -12,7 +12,7 @@
 // what it takes once. A new command is a value of TCliCommand, its row in CommandRules() and
 // the rows of its new options in OptionRules().
 
-// Stores an option's value in the options; throws TUsageError naming the option for a bad one.
+// Stores an option's value in the options; throws EUsageError naming the option for a bad one.
 using TOptionSetter = std::function<void(TCliOptions&, std::string_view option, std::string_view value)>;
 
 struct TOptionRule {

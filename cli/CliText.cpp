@@ -18,5 +18,5 @@ std::string Listed(std::vector<std::string> items, std::string_view last) {
 }
 
 void Fail(std::string_view option, std::string_view why) {
-  throw TUsageError(std::string(option) + ": " + std::string(why));
+  throw EUsageError(std::string(option) + ": " + std::string(why));
 }

@@ -14,5 +14,5 @@ std::string Joined(const std::vector<std::string>& items, std::string_view separ
 // "1, 2 or 3" with last = " or "
 std::string Listed(std::vector<std::string> items, std::string_view last);
 
-// Throws TUsageError: "OPTION: WHY".
+// Throws EUsageError: "OPTION: WHY".
 [[noreturn]] void Fail(std::string_view option, std::string_view why);

@@ -77,7 +77,7 @@ std::vector<TCommandRule> MakeCommandRules() {
        .options = {"--version"},
        .onLine = true,
        .checkComplete =
-           [](const TCliOptions&) { throw TUsageError("no command given (" + CommandNames() + "; see --help)"); }},
+           [](const TCliOptions&) { throw EUsageError("no command given (" + CommandNames() + "; see --help)"); }},
       {.command = TCliCommand::Ports,
        .name = "ports",
        .summary = "list the machine's serial devices",

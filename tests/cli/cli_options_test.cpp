@@ -43,7 +43,7 @@ TEST_P(RefusedCommandLine, NamesWhatIsWrong) {
   try {
     ParseCliOptions(GetParam().args);
     FAIL() << "accepted";
-  } catch (const TUsageError& e) {
+  } catch (const EUsageError& e) {
     EXPECT_NE(std::string(e.what()).find(GetParam().named), std::string::npos) << e.what();
   }
 }
@@ -126,7 +126,7 @@ TEST_P(CommandHelp, DocumentsEveryOptionTheCommandTakes) {
     if (option != "--help") {
       try {
         ParseCliOptions(args);
-      } catch (const TUsageError& e) {
+      } catch (const EUsageError& e) {
         EXPECT_EQ(std::string(e.what()).find("not an option"), std::string::npos) << e.what();
       }
     }
@@ -160,7 +160,7 @@ TEST(CommandOptions, EachCommandsHelpListsExactlyTheOptionsItTakes) {
       bool taken = true;
       try {
         ParseCliOptions({CommandName(command), option, "1"});  // a value if it takes one
-      } catch (const TUsageError& e) {
+      } catch (const EUsageError& e) {
         taken = std::string(e.what()).find("not an option") == std::string::npos;
       }
       EXPECT_EQ(taken, listed.count(option) == 1) << CommandName(command) << " " << option;
