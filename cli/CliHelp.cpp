@@ -57,7 +57,8 @@ std::string Head(const TOptionRule& option) {
 // The options of a help under their title, after a blank line; nothing for none.
 std::string Block(std::string_view title, const std::vector<const TOptionRule*>& options, std::size_t column) {
   if (options.empty()) return {};
-  std::string text = title.empty() ? "\n" : "\n" + std::string(title) + "\n";
+  std::string text = "\n";
+  if (!title.empty()) text.append(title).append("\n");
   for (const TOptionRule* option : options) text += Item(Head(*option), option->description, column);
   return text;
 }
