@@ -66,15 +66,13 @@ TEST_F(EnablingTest, StartsWithItsPortClosed) {
   EXPECT_EQ(State(), (GroupState{true, false, false}));
   TComPort* port = form->ComPort;
   ASSERT_NE(port, nullptr);
-  EXPECT_EQ(port->objectName(), QStringLiteral("ComPort"));  // the settings file's section
+  EXPECT_EQ(port->objectName(), QStringLiteral("ComPort"));
   EXPECT_EQ(port->parent(), form.get());
   EXPECT_FALSE(port->Connected());
   // A converter that drives the bus on RTS or DTR must stay quiet after the open.
   EXPECT_EQ(port->FlowControl()->ControlDTR(), dtrDisable);
   EXPECT_EQ(port->FlowControl()->ControlRTS(), rtsDisable);
   EXPECT_TRUE(form->Errors().empty());
-  Settle();
-  EXPECT_EQ(State(), (GroupState{true, false, false}));
 }
 
 TEST_F(EnablingTest, OpenAndCloseThroughTheActionsFollowTheStateTable) {

@@ -4,11 +4,6 @@
 #include "TerminalView.h"
 #include "WindowFixture.h"
 
-#include <QDialog>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <QIcon>
 #include <QImage>
 #include <QMenu>
@@ -101,103 +96,58 @@ TEST_F(FrameTest, NoTwoActionsShareAShortcut) {
   EXPECT_GE(owners.size(), 10u);
 }
 
-// What a shortcut's action left behind: the files asked for and the modal dialogs shown (each
-// answered with a cancel), and the window itself.
-struct ActionTrace {
-  TParvexForm* form = nullptr;
-  std::vector<TFileChoice> choices;
-  QStringList dialogs;
-};
-
 struct ShortcutCase {
   const char* name;
   QKeyCombination key;
-  bool portOpen;                                 // the state in which the action is enabled
-  std::function<void(TParvexForm&)> prepare;     // may be empty
-  std::function<bool(const ActionTrace&)> ran;   // whether the action's own work is seen
+  bool portOpen;                                // the state in which the action is enabled
+  std::function<void(TParvexForm&)> prepare;    // may be empty
+  // Whether the action's own work is seen, given the files it asked for.
+  std::function<bool(TParvexForm&, const std::vector<TFileChoice>&)> ran;
 };
 
 void PrintTo(const ShortcutCase& test, std::ostream* os) { *os << test.name; }
 
 class ShortcutRunsItsAction : public WindowTest, public ::testing::WithParamInterface<ShortcutCase> {
  protected:
-  void SetUp() override {
-    WindowTest::SetUp();
-    // The settings action writes Parvex.ini into the working folder.
-    ASSERT_TRUE(folder.isValid());
-    previous = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(folder.path()));
-    trace.form = form.get();
-    SetFileChooser([this](TFileChoice choice) {
-      trace.choices.push_back(choice);
-      return QString();
-    });
-    closer.setInterval(5);
-    QObject::connect(&closer, &QTimer::timeout, [this] {
-      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-        trace.dialogs << dialog->objectName();
-        dialog->reject();
-      }
-    });
-    closer.start();
-    ShowActive();
-  }
   void TearDown() override {
-    closer.stop();
     SetFileChooser({});
     WindowTest::TearDown();
-    QDir::setCurrent(previous);
   }
-
-  QTemporaryDir folder;
-  QString previous;
-  QTimer closer;
-  ActionTrace trace;
 };
 
 TEST_P(ShortcutRunsItsAction, FromTheWindow) {
   const ShortcutCase& test = GetParam();
+  std::vector<TFileChoice> choices;
+  SetFileChooser([&](TFileChoice choice) { choices.push_back(choice); return QString(); });
+  ShowActive();
   if (test.portOpen) OpenPort();
   if (test.prepare) test.prepare(*form);
   QTest::keyClick(form.get(), test.key.key(), test.key.keyboardModifiers());
   Settle();
-  EXPECT_TRUE(test.ran(trace));
+  EXPECT_TRUE(test.ran(*form, choices));
   EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
 }
 
-QLineEdit* CashDesk(TParvexForm& form) { return form.Panel1->leCacheNumber; }
+using Choices = std::vector<TFileChoice>;
 
 INSTANTIATE_TEST_SUITE_P(
     Window, ShortcutRunsItsAction,
     ::testing::Values(
         ShortcutCase{"ReadParameters", Qt::CTRL | Qt::Key_R, true,
-                     [](TParvexForm& form) { CashDesk(form)->clear(); },
-                     [](const ActionTrace& t) { return CashDesk(*t.form)->text() == "0000012A"; }},
-        ShortcutCase{"WriteParameters", Qt::CTRL | Qt::Key_W, true,
-                     [](TParvexForm& form) { form.Panel1->seRelayTime->setValue(7); },
-                     [](const ActionTrace& t) {
-                       t.form->Panel1->seRelayTime->setValue(0);
-                       t.form->acReadParameters->trigger();
-                       return t.form->Panel1->seRelayTime->value() == 7;
+                     [](TParvexForm& form) { form.Panel1->leCacheNumber->clear(); },
+                     [](TParvexForm& form, const Choices&) {
+                       return form.Panel1->leCacheNumber->text() == "0000012A";
                      }},
         ShortcutCase{"WriteAllReaders", Qt::CTRL | Qt::SHIFT | Qt::Key_W, true, {},
-                     [](const ActionTrace& t) { return t.form->WriteAllResults() != nullptr; }},
-        ShortcutCase{"PortSettings", Qt::CTRL | Qt::Key_P, false, {},
-                     [](const ActionTrace& t) {
-                       return t.dialogs == QStringList{"ComSetupFrm"} && QFile::exists("Parvex.ini");
-                     }},
+                     [](TParvexForm& form, const Choices&) { return form.WriteAllResults() != nullptr; }},
         ShortcutCase{"ExchangeLog", Qt::CTRL | Qt::Key_T, false, {},
-                     [](const ActionTrace& t) {
-                       return t.form->ExchangeLogWindow() && t.form->ExchangeLogWindow()->isVisible();
+                     [](TParvexForm& form, const Choices&) {
+                       return form.ExchangeLogWindow() && form.ExchangeLogWindow()->isVisible();
                      }},
         ShortcutCase{"SaveParameters", Qt::CTRL | Qt::Key_S, true, {},
-                     [](const ActionTrace& t) {
-                       return t.choices == std::vector{TFileChoice::SaveParameters};
-                     }},
+                     [](TParvexForm&, const Choices& c) { return c == Choices{TFileChoice::SaveParameters}; }},
         ShortcutCase{"LoadParameters", Qt::CTRL | Qt::Key_L, false, {},
-                     [](const ActionTrace& t) {
-                       return t.choices == std::vector{TFileChoice::LoadParameters};
-                     }}),
+                     [](TParvexForm&, const Choices& c) { return c == Choices{TFileChoice::LoadParameters}; }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 std::vector<QString> Names(const QList<QAction*>& actions) {
