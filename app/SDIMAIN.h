@@ -59,8 +59,9 @@ class TParvexForm : public QMainWindow {
   // The exception guard alone, for entry points that must run during a wait (timer, port events).
   bool Guard(const std::function<void()>& body);
   // Holds the window for a multi-frame operation: hourglass and busy flag, and with Scope::Window
-  // also the panel and both action groups disabled (in that order); undone in reverse, also when
-  // the operation leaves by an exception. Nested locks only count.
+  // also the panel and both action groups disabled; at its end, also when the operation leaves by
+  // an exception, the panel is in use again and the groups follow the port. Nested locks only
+  // count.
   class TBusyLock {
    public:
     enum class Scope { Window, CursorOnly };
