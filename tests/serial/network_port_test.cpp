@@ -3,9 +3,16 @@
 // open failure or a vanished device, after which the port opens again.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QString>
 
+#include <netinet/tcp.h>
+
+#include <atomic>
 #include <numeric>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "CPort.h"
@@ -142,13 +149,54 @@ class SilentServer {
   SilentServer& operator=(const SilentServer&) = delete;
   int Port() const { return port_; }
 
+ protected:
+  int Fd() const { return fd_; }
+
  private:
   int fd_;
   int port_ = 0;
 };
 
+// A server that opens a subnegotiation and never ends it, sending as fast as the connection
+// takes it until the client gives up.
+class FloodingServer : public SilentServer {
+ public:
+  FloodingServer() : thread_([this] { Serve(); }) {}
+  ~FloodingServer() {
+    stop_ = true;
+    thread_.join();
+  }
+
+ private:
+  bool Ready(int fd, short events) const {
+    pollfd wait{fd, events, 0};
+    return ::poll(&wait, 1, 20) > 0;
+  }
+  void Serve() {
+    while (!stop_) {
+      if (!Ready(Fd(), POLLIN)) continue;
+      const int connection = ::accept(Fd(), nullptr, nullptr);
+      if (connection < 0) continue;
+      Bytes flood(4096, 'x');
+      flood[0] = 0xFF;
+      flood[1] = 0xFA;
+      flood[2] = 44;
+      for (bool open = true; open && !stop_;) {
+        if (!Ready(connection, POLLOUT)) continue;
+        open = ::send(connection, flood.data(), flood.size(), MSG_NOSIGNAL | MSG_DONTWAIT) > 0 || errno == EAGAIN;
+        flood[0] = flood[1] = flood[2] = 'x';
+      }
+      ::close(connection);
+    }
+  }
+
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
 TEST_F(PortOnNetworkLine, LinesThatCannotBeReachedFailTheOpenWithTheSystemsReason) {
   const SilentServer silent;
+  const FloodingServer flooding;
   const TOpenFailure rows[] = {
       {QStringLiteral("rfc2217://127.0.0.1:%1").arg(Ser2netServer::FreeLoopbackPort()), {ECONNREFUSED}, {}},
       // No name server at all answers EAI_AGAIN, or nothing in time.
@@ -157,9 +205,16 @@ TEST_F(PortOnNetworkLine, LinesThatCannotBeReachedFailTheOpenWithTheSystemsReaso
       // A server that does not speak telnet never takes up the option.
       {QStringLiteral("rfc2217://127.0.0.1:%1").arg(silent.Port()), {ETIMEDOUT},
        QStringLiteral("the server did not take up the com-port option (RFC 2217)")},
+      {QStringLiteral("rfc2217://127.0.0.1:%1").arg(flooding.Port()), {ETIMEDOUT},
+       QStringLiteral("the server did not take up the com-port option (RFC 2217)")},
   };
   for (const TOpenFailure& row : rows) {
     port.SetPort(row.name);
+    QElapsedTimer openTime;
+    openTime.start();
+    // The 3 s bound of the whole attempt holds whatever the server does; the second beyond it
+    // is the time to give up, not a speed.
+    const auto bounded = qScopeGuard([&] { EXPECT_LT(openTime.elapsed(), 4000) << row.name.toStdString(); });
     try {
       port.Open();
       FAIL() << row.name.toStdString();
@@ -181,6 +236,31 @@ TEST_F(PortOnNetworkLine, LinesThatCannotBeReachedFailTheOpenWithTheSystemsReaso
   port.SetPort(server->Rfc2217Line());
   port.Open();
   EXPECT_TRUE(port.Connected());
+}
+
+// A gateway whose power is cut never closes the connection: the connection itself must find
+// out, within about 10 s, whether it is idle (probes) or has sent bytes (their acknowledgement).
+TEST(NetworkLineConnection, ProbesAGatewayThatFallsSilent) {
+  const SilentServer gateway;
+  const auto platform = SystemComPlatform();
+  std::string reason;
+  const int fd = platform->OpenDevice("tcp://127.0.0.1:" + std::to_string(gateway.Port()), reason);
+  ASSERT_GE(fd, 0) << reason;
+  const auto option = [fd](int level, int name) {
+    int value = -1;
+    socklen_t length = sizeof value;
+    EXPECT_EQ(::getsockopt(fd, level, name, &value, &length), 0);
+    return value;
+  };
+  EXPECT_EQ(option(SOL_SOCKET, SO_KEEPALIVE), 1);
+  const int idleSeconds = option(IPPROTO_TCP, TCP_KEEPIDLE) +
+                          option(IPPROTO_TCP, TCP_KEEPINTVL) * option(IPPROTO_TCP, TCP_KEEPCNT);
+  EXPECT_GT(idleSeconds, 0);
+  EXPECT_LE(idleSeconds, 10);
+  const int unacknowledgedMs = option(IPPROTO_TCP, TCP_USER_TIMEOUT);
+  EXPECT_GT(unacknowledgedMs, 0);
+  EXPECT_LE(unacknowledgedMs, 10000);
+  platform->Close(fd);
 }
 
 }  // namespace
