@@ -387,7 +387,7 @@ void TCustomComPort::ReapRetiredThreads() {
 void TCustomComPort::NotifyDeviceGone(std::uint64_t session) {
   if (session != session_ || !Connected() || goneSession_ == session) return;
   goneSession_ = session;
-  emit deviceGone();
+  emit DeviceGone();
 }
 
 // ---- settings on the device ----------------------------------------------------------------

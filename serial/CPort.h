@@ -336,7 +336,7 @@ class TCustomComPort : public QObject {
   void ClearEventHandlers();
 
  signals:
-  void deviceGone();  // emitted once, in the UI thread, when the device has vanished
+  void DeviceGone();  // emitted once, in the UI thread, when the device has vanished
 
  protected:
   virtual void DoRxChar(int count);
