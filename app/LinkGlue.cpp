@@ -59,7 +59,7 @@ void TParvexForm::CreateLink() {
   // An exception from here ends the port's event thread, as the port intends.
   ComPort->SetOnRxChar([this](QObject* sender, int count) { ComPortRxChar(sender, count); });
   connect(Timer1, &QTimer::timeout, this, [this] { Guard([this] { Timer1Timer(); }); });
-  connect(ComPort, &TCustomComPort::deviceGone, this, &TParvexForm::ComPortDeviceGone);
+  connect(ComPort, &TCustomComPort::DeviceGone, this, &TParvexForm::ComPortDeviceGone);
 }
 
 void TParvexForm::SaveTerminalLog() {

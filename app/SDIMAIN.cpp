@@ -339,7 +339,7 @@ void TParvexForm::CreateComPort() {
   session_ = std::make_unique<TPortSession>(*ComPort, *Timer1);
   ComPort->SetSetupDialog(ExecuteSetupDialog);
   // A vanished device closes the port by itself; the groups follow at the next idle update.
-  connect(ComPort, &TCustomComPort::deviceGone, this, &TParvexForm::ScheduleIdleUpdate);
+  connect(ComPort, &TCustomComPort::DeviceGone, this, &TParvexForm::ScheduleIdleUpdate);
 }
 
 void TParvexForm::FormDestroy() {

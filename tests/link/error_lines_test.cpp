@@ -64,6 +64,7 @@ TEST(ErrorList, KeepsEveryLineInOrderWithoutMergingAndClears) {
   errors.AddError(0x98, 0x23);
   ASSERT_EQ(errors.lines().size(), 3u);
   EXPECT_EQ(errors.lines()[0], errors.lines()[1]);
+  EXPECT_EQ(errors.Entries().back(), (ErrorEntry{0x98, 0x23, errors.lines().back()}));
   EXPECT_EQ(ComposeErrorMessage("Заголовок: \r\n", errors),
             "Заголовок: \r\n"
             "Изменение режима работы - таймаут\r\n"
