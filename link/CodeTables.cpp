@@ -1,9 +1,14 @@
 #include "CodeTables.h"
 
+#include <iterator>
+
 #include "TextMark.h"
 
-// The texts are the readers' own, slips included; do not "correct" them.
-const std::array<TCodeInfo, 23> kCommandTable = {{
+namespace {
+
+// The texts are the readers' own, slips included; do not "correct" them. The last row of
+// each table is its fall-back.
+constexpr TCodeInfo kCommandTable[] = {
     {0x70, QT_TRANSLATE_NOOP("Reader", "Чтение серийного номера")},
     {0x72, QT_TRANSLATE_NOOP("Reader", "Чтение номера кассы")},
     {0x74, QT_TRANSLATE_NOOP("Reader", "Изменение ключа")},
@@ -27,9 +32,9 @@ const std::array<TCodeInfo, 23> kCommandTable = {{
     {0x98, QT_TRANSLATE_NOOP("Reader", "Изменение черного списка кассовых аппаратов")},
     {0x9A, QT_TRANSLATE_NOOP("Reader", "Чтение черного списка кассовых аппаратов")},
     {0xFF, QT_TRANSLATE_NOOP("Reader", "Неизвестная команда")},
-}};
+};
 
-const std::array<TCodeInfo, 20> kStatusTable = {{
+constexpr TCodeInfo kStatusTable[] = {
     {0x05, QT_TRANSLATE_NOOP("Reader", "несоответствие контрольной суммы")},
     {0x09, QT_TRANSLATE_NOOP("Reader", "таймаут")},
     {0x17, QT_TRANSLATE_NOOP("Reader", "доступ запрещен")},
@@ -50,15 +55,13 @@ const std::array<TCodeInfo, 20> kStatusTable = {{
     {0x26, QT_TRANSLATE_NOOP("Reader", "неправильный номер сектора, выбранного для записи данных")},
     {0x7F, QT_TRANSLATE_NOOP("Reader", "тестовая ошибка")},
     {0xFE, QT_TRANSLATE_NOOP("Reader", "неизвестная ошибка")},
-}};
-
-namespace {
+};
 
 template <std::size_t N>
-std::string_view Lookup(const std::array<TCodeInfo, N>& table, std::uint8_t code) {
+std::string_view Lookup(const TCodeInfo (&table)[N], std::uint8_t code) {
   for (const TCodeInfo& entry : table)
     if (entry.code == code) return entry.text;
-  return table.back().text;
+  return std::end(table)[-1].text;
 }
 
 }  // namespace

@@ -11,6 +11,6 @@ std::string ErrorLine(std::uint8_t command, std::uint8_t status) {
 
 std::vector<std::string> ErrorList::lines() const {
   std::vector<std::string> lines;
-  for (const CommandFailure& failure : failures_) lines.push_back(ErrorLine(failure.command, failure.status));
+  for (const ErrorEntry& entry : entries_) lines.push_back(ErrorLine(entry.command, entry.status));
   return lines;
 }

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "CodeTables.h"
-#include "crc16.h"
+#include "Frame.h"
 
 std::string HexFrame(std::span<const std::uint8_t> frame) {
   std::string text;
@@ -18,16 +18,16 @@ std::string HexFrame(std::span<const std::uint8_t> frame) {
 
 std::string AsItStands(std::string_view text) { return std::string(text); }
 
-std::string OutcomeText(TCommandOutcome outcome, std::span<const std::uint8_t> response, const OutcomeWords& words,
+std::string OutcomeText(CommandOutcome outcome, std::span<const std::uint8_t> response, const OutcomeWords& words,
                         const SayText& say) {
   switch (outcome) {
-    case TCommandOutcome::Accepted:
+    case CommandOutcome::Accepted:
       return say(words.accepted);
-    case TCommandOutcome::Timeout:
+    case CommandOutcome::Timeout:
       return say(words.timeout);
-    case TCommandOutcome::WrongLength:
+    case CommandOutcome::WrongLength:
       return say(words.wrongLength);
-    case TCommandOutcome::ReaderStatus: {
+    case CommandOutcome::ReaderStatus: {
       // The link reports a reader's status only with a response of the right length.
       const std::uint8_t status = response.size() >= frame::ResponseLength(0) ? FrameView(response).Status() : 0;
       char code[8];

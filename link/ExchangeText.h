@@ -31,5 +31,5 @@ inline constexpr OutcomeWords kWindowWords{QT_TRANSLATE_NOOP("Reader", "успе
 using SayText = std::function<std::string(std::string_view)>;
 std::string AsItStands(std::string_view text);
 
-std::string OutcomeText(TCommandOutcome outcome, std::span<const std::uint8_t> response,
+std::string OutcomeText(CommandOutcome outcome, std::span<const std::uint8_t> response,
                         const OutcomeWords& words = kTraceWords, const SayText& say = AsItStands);

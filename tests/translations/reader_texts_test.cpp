@@ -37,8 +37,8 @@ INSTANTIATE_TEST_SUITE_P(Languages, ErrorMessage, ::testing::Values(TLanguage::R
 TEST(ReaderTextsInEnglish, EveryTextOfTheTablesIsTold) {
   const TTranslations english(TLanguage::English);
   std::vector<std::string_view> all;
-  for (const TCodeInfo& info : kCommandTable) all.push_back(info.text);
-  for (const TCodeInfo& info : kStatusTable) all.push_back(info.text);
+  for (int code = 0; code <= 0xFF; ++code)
+    all.insert(all.end(), {CommandText(static_cast<std::uint8_t>(code)), StatusText(static_cast<std::uint8_t>(code))});
   for (const TValueName& name : kModeNames) all.push_back(name.name);
   for (const TValueName& name : kCardTypeNames) all.push_back(name.name);
   for (const TParameterInfo& info : kParameterTable) all.push_back(info.caption);
