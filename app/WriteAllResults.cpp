@@ -25,7 +25,7 @@ QString OutcomeText(const std::optional<TVerifiedWrite>& outcome) {
 QStringList DetailLines(const TVerifiedWrite& outcome) {
   QStringList lines;
   for (const ErrorList* errors : {&outcome.writeErrors, &outcome.readErrors})
-    for (const CommandFailure& failure : errors->failures()) lines << ErrorLineText(failure);
+    for (const ErrorEntry& failure : errors->Entries()) lines << ErrorLineText(failure);
   for (const TReadBackDifference& difference : outcome.differences) lines << DifferenceText(difference);
   return lines;
 }

@@ -14,7 +14,7 @@ QString ReaderText(std::string_view source) {
 
 std::string ReaderTextUtf8(std::string_view source) { return ReaderText(source).toStdString(); }
 
-QString ErrorLineText(const CommandFailure& failure) {
+QString ErrorLineText(const ErrorEntry& failure) {
   return ReaderText(CommandText(failure.command)) + QStringLiteral(" - ") + ReaderText(StatusText(failure.status));
 }
 
@@ -32,6 +32,6 @@ QString RefusalsText(const std::vector<TRefusal>& refusals) {
 
 QString ErrorMessageText(std::string_view heading, const ErrorList& errors) {
   QString text = ReaderText(heading);
-  for (const CommandFailure& failure : errors.failures()) text += ErrorLineText(failure) + QStringLiteral("\r\n");
+  for (const ErrorEntry& failure : errors.Entries()) text += ErrorLineText(failure) + QStringLiteral("\r\n");
   return text;
 }

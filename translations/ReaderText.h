@@ -18,7 +18,7 @@ QString ReaderText(std::string_view source);
 std::string ReaderTextUtf8(std::string_view source);
 
 // "command text - status text" in the installed language.
-QString ErrorLineText(const CommandFailure& failure);
+QString ErrorLineText(const ErrorEntry& failure);
 
 // The heading (which ends in CR LF) followed by every failure's line, each ended by CR LF.
 QString ErrorMessageText(std::string_view heading, const ErrorList& errors);

@@ -541,6 +541,106 @@
         <source>Запись во все считыватели</source>
         <translation>Write to every reader</translation>
     </message>
+    <message>
+        <source>В&amp;ыход</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>Выйти из программы</source>
+        <translation>Quit the program</translation>
+    </message>
+    <message>
+        <source>&amp;Изменение ключей</source>
+        <translation>Change &amp;keys</translation>
+    </message>
+    <message>
+        <source>&amp;Открыть</source>
+        <translation>&amp;Open</translation>
+    </message>
+    <message>
+        <source>Открыть порт</source>
+        <translation>Open the port</translation>
+    </message>
+    <message>
+        <source>&amp;Закрыть</source>
+        <translation>&amp;Close</translation>
+    </message>
+    <message>
+        <source>Закрыть порт</source>
+        <translation>Close the port</translation>
+    </message>
+    <message>
+        <source>&amp;Параметры</source>
+        <translation>&amp;Settings</translation>
+    </message>
+    <message>
+        <source>Изменить параметры порта</source>
+        <translation>Change the port settings</translation>
+    </message>
+    <message>
+        <source>&amp;Вычитать параметры</source>
+        <translation>&amp;Read parameters</translation>
+    </message>
+    <message>
+        <source>Вычитать данные из считывателя</source>
+        <translation>Read the data from the reader</translation>
+    </message>
+    <message>
+        <source>&amp;Записать параметры</source>
+        <translation>&amp;Write parameters</translation>
+    </message>
+    <message>
+        <source>Записать данные в считыватель</source>
+        <translation>Write the data to the reader</translation>
+    </message>
+    <message>
+        <source>Очистить журнал</source>
+        <translation>Clear log</translation>
+    </message>
+    <message>
+        <source>&amp;Журнал обмена</source>
+        <translation>E&amp;xchange log</translation>
+    </message>
+    <message>
+        <source>Показать журнал обмена со считывателями</source>
+        <translation>Show the log of exchanges with the readers</translation>
+    </message>
+    <message>
+        <source>&amp;Сохранить параметры…</source>
+        <translation>&amp;Save parameters…</translation>
+    </message>
+    <message>
+        <source>Сохранить параметры считывателя в файл</source>
+        <translation>Save the reader parameters to a file</translation>
+    </message>
+    <message>
+        <source>За&amp;грузить параметры…</source>
+        <translation>&amp;Load parameters…</translation>
+    </message>
+    <message>
+        <source>Загрузить параметры считывателя из файла, ничего не отправляя</source>
+        <translation>Load the reader parameters from a file, sending nothing</translation>
+    </message>
+    <message>
+        <source>Записать во &amp;все считыватели</source>
+        <translation>Write to &amp;every reader</translation>
+    </message>
+    <message>
+        <source>Записать параметры во все найденные считыватели и проверить чтением</source>
+        <translation>Write the parameters to every reader found and verify them by reading</translation>
+    </message>
+    <message>
+        <source>Программатор считывателя</source>
+        <translation>Reader programmer</translation>
+    </message>
+    <message>
+        <source>&amp;Порт</source>
+        <translation>&amp;Port</translation>
+    </message>
+    <message>
+        <source>Считыватель</source>
+        <translation>Reader</translation>
+    </message>
 </context>
 <context>
     <name>TTerminalView</name>
