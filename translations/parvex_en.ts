@@ -174,11 +174,11 @@
     </message>
     <message>
         <source>Изменение таймаута прохода по карточкам &quot;Абонемент&quot;</source>
-        <translation>Change the pass timeout of &quot;Subscription&quot; cards</translation>
+        <translation>Change subscription pass timeout</translation>
     </message>
     <message>
         <source>Чтение таймаута прохода по карточкам &quot;Абонемент&quot;</source>
-        <translation>Read the pass timeout of &quot;Subscription&quot; cards</translation>
+        <translation>Read subscription pass timeout</translation>
     </message>
     <message>
         <source>Изменение времени работы реле</source>
