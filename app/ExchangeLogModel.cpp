@@ -2,7 +2,7 @@
 
 #include "CodeTables.h"
 #include "ExchangeText.h"
-#include "Utf8Text.h"
+#include "ReaderText.h"
 
 #include <QBrush>
 #include <QColor>
@@ -17,16 +17,19 @@
 namespace {
 
 const char* const kHeaders[TExchangeLogModel::ColumnCount] = {
-    "Время", "Адрес", "Команда", "Попытка", "Задержка, мс", "Результат", "Запрос", "Ответ"};
+    QT_TRANSLATE_NOOP("TExchangeLogModel", "Время"),        QT_TRANSLATE_NOOP("TExchangeLogModel", "Адрес"),
+    QT_TRANSLATE_NOOP("TExchangeLogModel", "Команда"),      QT_TRANSLATE_NOOP("TExchangeLogModel", "Попытка"),
+    QT_TRANSLATE_NOOP("TExchangeLogModel", "Задержка, мс"), QT_TRANSLATE_NOOP("TExchangeLogModel", "Результат"),
+    QT_TRANSLATE_NOOP("TExchangeLogModel", "Запрос"),       QT_TRANSLATE_NOOP("TExchangeLogModel", "Ответ")};
 const QString kTimeFormat = QStringLiteral("hh:mm:ss.zzz");
 const QString kCsvTimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz");
 
 QString Hex(const std::vector<std::uint8_t>& frame) { return QString::fromStdString(HexFrame(frame)); }
 
 QString OutcomeCell(const ExchangeRow& row) {
-  if (row.interrupted) return QStringLiteral("прервано");
-  if (!row.outcome) return QStringLiteral("ожидание");
-  return Utf8Text(OutcomeText(*row.outcome, row.response, kWindowWords));
+  if (row.interrupted) return TExchangeLogModel::tr("прервано");
+  if (!row.outcome) return TExchangeLogModel::tr("ожидание");
+  return QString::fromStdString(OutcomeText(*row.outcome, row.response, kWindowWords, ReaderTextUtf8));
 }
 
 QString CsvField(const QString& text) {
@@ -65,7 +68,7 @@ TExchangeLogModel::TLogRow TExchangeLogModel::Made(const ExchangeRow& row, qint6
   made.failed = row.interrupted || (row.outcome && *row.outcome != CommandOutcome::Accepted);
   made.cells[Time] = QDateTime::fromMSecsSinceEpoch(timeMs).toString(kTimeFormat);
   made.cells[Address] = QString::number(row.address);
-  made.cells[Command] = Utf8Text(CommandText(row.code));
+  made.cells[Command] = ReaderText(CommandText(row.code));
   made.cells[Attempt] = QString::number(row.attempt);
   const bool ended = row.outcome || row.interrupted;
   made.cells[RoundTrip] = ended ? QString::number(row.roundTripMs) : QString();
@@ -132,7 +135,7 @@ void TExchangeLogModel::Clear() {
 QByteArray TExchangeLogModel::Csv() {
   ApplyPending();  // what the link reported last is written too
   QStringList header;
-  for (const char* title : kHeaders) header << Utf8Text(title);
+  for (const char* title : kHeaders) header << tr(title);
   QString text = CsvLine(header);
   for (const TLogRow& row : rows_) {
     QStringList fields(row.cells.begin(), row.cells.end());
@@ -172,5 +175,5 @@ QVariant TExchangeLogModel::data(const QModelIndex& index, int role) const {
 
 QVariant TExchangeLogModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount) return {};
-  return Utf8Text(kHeaders[section]);
+  return tr(kHeaders[section]);
 }

@@ -1,6 +1,8 @@
 #include "ExchangeLogWindow.h"
 
+#include "CodeTables.h"
 #include "ExchangeLogModel.h"
+#include "ReaderText.h"
 #include "SaveFile.h"
 
 #include <QFontDatabase>
@@ -20,9 +22,18 @@ constexpr int kInitialHeight = 420;
 // A column is as wide as its title or as this text (what a read shows), whichever is wider; the
 // last one takes the rest of the window. Longer texts are cut with an ellipsis and shown whole as
 // the cell's tip.
-const char* const kColumnSamples[TExchangeLogModel::ColumnCount] = {
-    "00:00:00.000", "255", "Чтение черного списка кассовых аппаратов", "3", "3200", "прервано",
-    "01 06 9A 09 A2 1D", "01 0A 9B 00 12 AB 9F FF 0D 3C"};
+QString ColumnSample(int column) {
+  switch (column) {
+    case TExchangeLogModel::Time: return QStringLiteral("00:00:00.000");
+    case TExchangeLogModel::Address: return QStringLiteral("255");
+    case TExchangeLogModel::Command: return ReaderText(CommandText(cmd::ReadBlackList));
+    case TExchangeLogModel::Attempt: return QStringLiteral("3");
+    case TExchangeLogModel::RoundTrip: return QStringLiteral("3200");
+    case TExchangeLogModel::Outcome: return TExchangeLogModel::tr("прервано");
+    case TExchangeLogModel::Request: return QStringLiteral("01 06 9A 09 A2 1D");
+    default: return QStringLiteral("01 0A 9B 00 12 AB 9F FF 0D 3C");
+  }
+}
 constexpr int kCellPadding = 12;
 
 }  // namespace
@@ -30,7 +41,7 @@ constexpr int kCellPadding = 12;
 TExchangeLogWindow::TExchangeLogWindow(TExchangeLogModel& model, QWidget* parent)
     : QWidget(parent, Qt::Window), model_(model) {
   setObjectName(QStringLiteral("frmExchangeLog"));
-  setWindowTitle(QStringLiteral("Журнал обмена"));
+  setWindowTitle(tr("Журнал обмена"));
 
   tvExchanges = new QTableView(this);
   tvExchanges->setObjectName(QStringLiteral("tvExchanges"));
@@ -48,12 +59,12 @@ TExchangeLogWindow::TExchangeLogWindow(TExchangeLogModel& model, QWidget* parent
   tvExchanges->horizontalHeader()->setStretchLastSection(true);
   SizeColumns();
 
-  btnClearExchanges = new QPushButton(QStringLiteral("Очистить"), this);
+  btnClearExchanges = new QPushButton(tr("Очистить"), this);
   btnClearExchanges->setObjectName(QStringLiteral("btnClearExchanges"));
-  btnClearExchanges->setToolTip(QStringLiteral("Удалить все строки журнала обмена"));
-  btnSaveExchanges = new QPushButton(QStringLiteral("Сохранить…"), this);
+  btnClearExchanges->setToolTip(tr("Удалить все строки журнала обмена"));
+  btnSaveExchanges = new QPushButton(tr("Сохранить…"), this);
   btnSaveExchanges->setObjectName(QStringLiteral("btnSaveExchanges"));
-  btnSaveExchanges->setToolTip(QStringLiteral("Сохранить журнал обмена в файл CSV"));
+  btnSaveExchanges->setToolTip(tr("Сохранить журнал обмена в файл CSV"));
   connect(btnClearExchanges, &QPushButton::clicked, &model_, &TExchangeLogModel::Clear);
   connect(btnSaveExchanges, &QPushButton::clicked, this, &TExchangeLogWindow::SaveRows);
 
@@ -89,11 +100,11 @@ void TExchangeLogWindow::SizeColumns() {
   for (int column = 0; column < TExchangeLogModel::ColumnCount; ++column) {
     const QString title = model_.headerData(column, Qt::Horizontal).toString();
     const QFontMetrics& cells = TExchangeLogModel::FixedPitch(column) ? digits : text;
-    const int width = std::max(titles.horizontalAdvance(title), cells.horizontalAdvance(QString::fromUtf8(kColumnSamples[column])));
+    const int width = std::max(titles.horizontalAdvance(title), cells.horizontalAdvance(ColumnSample(column)));
     tvExchanges->setColumnWidth(column, width + kCellPadding);
   }
 }
 
 void TExchangeLogWindow::SaveRows() {
-  SaveWithDialog(this, TFileChoice::SaveExchangeLog, QStringLiteral("Сохранение журнала обмена"), model_.Csv());
+  SaveWithDialog(this, TFileChoice::SaveExchangeLog, tr("Сохранение журнала обмена"), model_.Csv());
 }

@@ -1,5 +1,6 @@
 #include "FileChoice.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 
 namespace {
@@ -18,10 +19,14 @@ struct TChoiceDialog {
   bool save;
 };
 const TChoiceDialog kDialogs[] = {
-    {TFileChoice::SaveParameters, "Сохранить параметры", "Параметры считывателя (*.json)", "json", true},
-    {TFileChoice::LoadParameters, "Загрузить параметры", "Параметры считывателя (*.json)", "json", false},
-    {TFileChoice::SaveExchangeLog, "Сохранить журнал обмена", "Таблица CSV (*.csv)", "csv", true},
-    {TFileChoice::SaveTerminalLog, "Сохранить журнал", "Текст (*.txt)", "txt", true},
+    {TFileChoice::SaveParameters, QT_TRANSLATE_NOOP("FileChoice", "Сохранить параметры"),
+     QT_TRANSLATE_NOOP("FileChoice", "Параметры считывателя (*.json)"), "json", true},
+    {TFileChoice::LoadParameters, QT_TRANSLATE_NOOP("FileChoice", "Загрузить параметры"),
+     QT_TRANSLATE_NOOP("FileChoice", "Параметры считывателя (*.json)"), "json", false},
+    {TFileChoice::SaveExchangeLog, QT_TRANSLATE_NOOP("FileChoice", "Сохранить журнал обмена"),
+     QT_TRANSLATE_NOOP("FileChoice", "Таблица CSV (*.csv)"), "csv", true},
+    {TFileChoice::SaveTerminalLog, QT_TRANSLATE_NOOP("FileChoice", "Сохранить журнал"),
+     QT_TRANSLATE_NOOP("FileChoice", "Текст (*.txt)"), "txt", true},
 };
 
 }  // namespace
@@ -33,9 +38,10 @@ QString ChooseFile(QWidget* parent, TFileChoice choice) {
   const TChoiceDialog* info = &kDialogs[0];
   for (const TChoiceDialog& row : kDialogs)
     if (row.choice == choice) info = &row;
-  QFileDialog dialog(parent, QString::fromUtf8(info->caption));
+  QFileDialog dialog(parent, QCoreApplication::translate("FileChoice", info->caption));
   dialog.setObjectName(QStringLiteral("FileDialog"));
-  dialog.setNameFilters({QString::fromUtf8(info->filter), QStringLiteral("Все файлы (*)")});
+  dialog.setNameFilters({QCoreApplication::translate("FileChoice", info->filter),
+                         QCoreApplication::translate("FileChoice", "Все файлы (*)")});
   dialog.setAcceptMode(info->save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(info->save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setDefaultSuffix(QString::fromLatin1(info->suffix));

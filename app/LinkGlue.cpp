@@ -11,9 +11,9 @@
 #include "PortSession.h"
 #include "ReaderMessages.h"
 #include "ReaderLink.h"
+#include "ReaderText.h"
 #include "SaveFile.h"
 #include "TerminalView.h"
-#include "Utf8Text.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -25,10 +25,6 @@
 
 namespace {
 
-// The texts every front end shows for the search.
-const QString kSearchCaption = Utf8Text(texts::kSearchReaders.caption);
-const QString kNoReaders = Utf8Text(texts::kNoReadersFound);
-constexpr std::string_view kSearchErrors = texts::kSearchReaders.errorsHeading;
 
 // Holds back the list's redrawing until all entries are in, also when the search throws.
 class TBatchUpdate {
@@ -63,7 +59,7 @@ void TParvexForm::CreateLink() {
 }
 
 void TParvexForm::SaveTerminalLog() {
-  SaveWithDialog(this, TFileChoice::SaveTerminalLog, QStringLiteral("Сохранение журнала"), terminal_->Text().toUtf8());
+  SaveWithDialog(this, TFileChoice::SaveTerminalLog, tr("Сохранение журнала"), terminal_->Text().toUtf8());
 }
 
 void TParvexForm::ComPortRxChar(QObject*, int count) {
@@ -90,9 +86,10 @@ bool TParvexForm::SearchReaders() {
   }
   const bool found = !answers.empty();
   if (!found) {
-    ShowErrorMessage(this, {kSearchCaption, kNoReaders, {}});
+    ShowErrorMessage(this, {ReaderText(texts::kSearchReaders.caption), ReaderText(texts::kNoReadersFound), {}});
   } else if (!Errors().empty()) {
-    ShowErrorMessage(this, {kSearchCaption, QString::fromStdString(ComposeErrorMessage(kSearchErrors, Errors())), {}});
+    ShowErrorMessage(this, {ReaderText(texts::kSearchReaders.caption),
+                            ErrorMessageText(texts::kSearchReaders.errorsHeading, Errors()), {}});
   }
   if (list->count() > 0) {
     list->setCurrentIndex(0);

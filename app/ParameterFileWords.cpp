@@ -1,53 +1,93 @@
 #include "ParameterFileWords.h"
 
-#include <variant>
-
 #include "Overloaded.h"
+#include "ReaderText.h"
 #include "Utf8Text.h"
 
-QString RussianFileText(const std::string& field, const TFileFault& fault) {
+#include <QCoreApplication>
+
+#include <variant>
+
+namespace {
+
+// The window's own refusals, a line each led by the field it concerns.
+QString RefusedText(const std::vector<TRefusal>& refusals) {
+  QStringList lines;
+  for (const TRefusal& refusal : refusals) {
+    const QString field =
+        refusal.parameter ? Utf8Text(ParameterInfo(*refusal.parameter).field) + QStringLiteral(": ") : QString();
+    lines << field + RefusalLineText(refusal);
+  }
+  return lines.join(QLatin1Char('\n'));
+}
+
+}  // namespace
+
+QString FileFaultText(const std::string& field, const TFileFault& fault) {
   using namespace file_fault;
   const QString why = std::visit(
       Overloaded{
           [](const NotJson& f) {
-            return QStringLiteral("не JSON: %1 (позиция %2)").arg(Utf8Text(f.parserText)).arg(f.offset);
+            return QCoreApplication::translate("ParameterFile", "не JSON: %1 (позиция %2)")
+                .arg(Utf8Text(f.parserText))
+                .arg(f.offset);
           },
-          [](const NotObject&) { return QStringLiteral("не JSON: ожидается объект {...}"); },
+          [](const NotObject&) {
+            return QCoreApplication::translate("ParameterFile", "не JSON: ожидается объект {...}");
+          },
           [](const NotWholeNumber& f) {
-            return QStringLiteral("%1 — не целое число от %2 до %3")
+            return QCoreApplication::translate("ParameterFile", "%1 — не целое число от %2 до %3")
                 .arg(Utf8Text(f.shown))
                 .arg(f.minimum)
                 .arg(f.maximum);
           },
           [](const UnknownName& f) {
-            return QStringLiteral("нет такого имени '%1' (допустимы: %2)").arg(Utf8Text(f.name), Utf8Text(f.allowed));
+            return QCoreApplication::translate("ParameterFile", "нет такого имени '%1' (допустимы: %2)")
+                .arg(Utf8Text(f.name), Utf8Text(f.allowed));
           },
-          [](const NeedsValueOrName&) { return QStringLiteral("нужно поле \"value\" или \"name\""); },
+          [](const NeedsValueOrName&) {
+            return QCoreApplication::translate("ParameterFile", "нужно поле \"value\" или \"name\"");
+          },
           [](const ValueAndNameDisagree& f) {
-            return QStringLiteral("значение %1 и имя %2 не совпадают").arg(f.value).arg(Utf8Text(f.shownName));
+            return QCoreApplication::translate("ParameterFile", "значение %1 и имя %2 не совпадают")
+                .arg(f.value)
+                .arg(Utf8Text(f.shownName));
           },
-          [](const NotDate& f) { return QStringLiteral("%1 — не дата вида ГГГГ-ММ-ДД").arg(Utf8Text(f.shown)); },
+          [](const NotDate& f) {
+            return QCoreApplication::translate("ParameterFile", "%1 — не дата вида ГГГГ-ММ-ДД").arg(Utf8Text(f.shown));
+          },
           [](const NotCalendarDate& f) {
-            return QStringLiteral("%1 — такой даты нет в календаре").arg(Utf8Text(f.shown));
+            return QCoreApplication::translate("ParameterFile", "%1 — такой даты нет в календаре")
+                .arg(Utf8Text(f.shown));
           },
           [](const NotHexDigits& f) {
-            return QStringLiteral("%1 — не %2 шестнадцатеричных цифр и не \"\"").arg(Utf8Text(f.shown)).arg(f.digits);
+            return QCoreApplication::translate("ParameterFile", "%1 — не %2 шестнадцатеричных цифр и не \"\"")
+                .arg(Utf8Text(f.shown))
+                .arg(f.digits);
           },
-          [](const NotList& f) { return QStringLiteral("нужен список из %1 записей").arg(f.entries); },
-          [](const Missing& f) { return QStringLiteral("нет значения, а режим %1 его записывает").arg(f.mode); },
+          [](const NotList& f) {
+            return QCoreApplication::translate("ParameterFile", "нужен список из %n записей", nullptr, f.entries);
+          },
+          [](const Missing& f) {
+            return QCoreApplication::translate("ParameterFile", "нет значения, а режим %1 его записывает").arg(f.mode);
+          },
           [](const TooLarge& f) {
-            return QStringLiteral("файл больше %1 КиБ — это не файл параметров").arg(f.kibibytes);
+            return QCoreApplication::translate("ParameterFile", "файл больше %1 КиБ — это не файл параметров")
+                .arg(f.kibibytes);
           },
-          [](const Unreadable& f) { return QStringLiteral("файл не читается: %1").arg(Utf8Text(f.systemText)); },
-          // The window's own refusals are already its words.
-          [](const Refused& f) { return Utf8Text(RefusalLines(f.refusals)); },
+          [](const Unreadable& f) {
+            return QCoreApplication::translate("ParameterFile", "файл не читается: %1").arg(Utf8Text(f.systemText));
+          },
+          [](const Refused& f) { return RefusedText(f.refusals); },
       },
       fault);
   return field.empty() ? why : Utf8Text(field) + QStringLiteral(": ") + why;
 }
 
-QString RussianDifferenceText(const TReadBackDifference& difference) {
-  const QString read = difference.read ? QStringLiteral("прочитано %1").arg(Utf8Text(*difference.read))
-                                       : QStringLiteral("не прочитано");
-  return QStringLiteral("%1: записано %2, %3").arg(Utf8Text(difference.field), Utf8Text(difference.written), read);
+QString DifferenceText(const TReadBackDifference& difference) {
+  const QString read =
+      difference.read ? QCoreApplication::translate("ParameterFile", "прочитано %1").arg(Utf8Text(*difference.read))
+                      : QCoreApplication::translate("ParameterFile", "не прочитано");
+  return QCoreApplication::translate("ParameterFile", "%1: записано %2, %3")
+      .arg(Utf8Text(difference.field), Utf8Text(difference.written), read);
 }

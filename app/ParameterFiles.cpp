@@ -17,8 +17,8 @@
 
 namespace {
 
-const QString kSaveCaption = QStringLiteral("Сохранение параметров");
-const QString kLoadCaption = QStringLiteral("Загрузка параметров");
+QString SaveCaption() { return TParvexForm::tr("Сохранение параметров"); }
+QString LoadCaption() { return TParvexForm::tr("Загрузка параметров"); }
 
 // The file named on the first line, what went wrong beneath it.
 void ShowFileFailure(QWidget* parent, const QString& caption, const QString& heading, const QString& path,
@@ -49,8 +49,8 @@ void TParvexForm::acSaveParametersExecute() {
   try {
     WriteValuesFromJson(text);
   } catch (const TFileError& error) {
-    ShowErrorMessage(this, {kSaveCaption,
-                            QStringLiteral("Параметры не сохранены:\r\n") + RussianFileText(error.field, error.fault),
+    ShowErrorMessage(this, {SaveCaption(),
+                            tr("Параметры не сохранены:\r\n") + FileFaultText(error.field, error.fault),
                             {}});
     return;
   }
@@ -58,7 +58,7 @@ void TParvexForm::acSaveParametersExecute() {
   if (path.isEmpty()) return;
   const QString reason = WriteWholeFile(path, text);
   if (reason.isEmpty()) return;
-  ShowFileFailure(this, kSaveCaption, QStringLiteral("Не удалось сохранить параметры в файл \"%1\":"), path, reason);
+  ShowFileFailure(this, SaveCaption(), tr("Не удалось сохранить параметры в файл \"%1\":"), path, reason);
 }
 
 void TParvexForm::acLoadParametersExecute() {
@@ -69,8 +69,8 @@ void TParvexForm::acLoadParametersExecute() {
     values = LoadFile(path);
   } catch (const TFileError& error) {
     // The panel stays as it was.
-    ShowFileFailure(this, kLoadCaption, QStringLiteral("Не удалось загрузить параметры из файла \"%1\":"), path,
-                    RussianFileText(error.field, error.fault));
+    ShowFileFailure(this, LoadCaption(), tr("Не удалось загрузить параметры из файла \"%1\":"), path,
+                    FileFaultText(error.field, error.fault));
     return;
   }
   EndPanelEdit(*Panel1);

@@ -1,8 +1,10 @@
 // parvex-screens OUTDIR [DEVICE]: pictures of the main window and of every dialog it can show,
-// for the README and for checking the layout by eye. Run under Xvfb by scripts/screenshot.
+// for the README and for checking the layout by eye, in the locale's language as parvex chooses
+// it. Run under Xvfb by scripts/screenshot.
 #include "ABOUT.h"
 #include "CPort.h"
 #include "ExchangeLogWindow.h"
+#include "Language.h"
 #include "SDIMAIN.h"
 #include "WriteAllProgress.h"
 #include "WriteAllResults.h"
@@ -80,6 +82,7 @@ int main(int argc, char* argv[]) {
   }
   const QDir out(QString::fromLocal8Bit(argv[1]));
   const QString device = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+  const TTranslations translations(LanguageOfLocale());
 
   TParvexForm form;
   form.AboutBox = new TAboutBox(&form);
@@ -99,6 +102,7 @@ int main(int argc, char* argv[]) {
     form.acPortOpen->trigger();
     Settle(1500);
     Save(&form, out.filePath(QStringLiteral("main-window-open.png")));
+    PictureDialogOf(form.acWriteKeys, out.filePath(QStringLiteral("write-keys.png")));
     // The exchange log after the search and the read that the open ran.
     form.acExchangeLog->trigger();
     Settle(500);

@@ -10,7 +10,7 @@
 #include "ReaderLink.h"
 #include "ReaderMessages.h"
 #include "ReaderSequences.h"
-#include "Utf8Text.h"
+#include "ReaderText.h"
 #include "VerifiedWrite.h"
 #include "WriteAllProgress.h"
 #include "WriteAllResults.h"
@@ -18,23 +18,20 @@
 
 #include <QComboBox>
 
-#include <string_view>
 
 namespace {
 
-void ShowMessage(QWidget* parent, const TOperationTexts& operation, std::string_view text) {
-  ShowErrorMessage(parent, {Utf8Text(operation.caption), Utf8Text(text), {}});
+void ShowMessage(QWidget* parent, const TOperationTexts& operation, const QString& text) {
+  ShowErrorMessage(parent, {ReaderText(operation.caption), text, {}});
 }
 
 // The error list under the operation's heading, when a command failed. True when shown.
 bool ShowErrors(QWidget* parent, const TOperationTexts& operation, const ErrorList& errors) {
   if (errors.empty()) return false;
-  ShowMessage(parent, operation, ComposeErrorMessage(operation.errorsHeading, errors));
+  ShowMessage(parent, operation, ErrorMessageText(operation.errorsHeading, errors));
   return true;
 }
 
-// Refusals of a write to every reader come under its own caption.
-constexpr std::string_view kWriteAllCaption = "Запись во все считыватели";
 
 }  // namespace
 
@@ -48,7 +45,7 @@ void TParvexForm::acReadParametersExecute() {
                        });
     // A refusal is shown while the window is still locked, the errors once it is free again.
     if (!outcome.refusal.empty()) {
-      ShowMessage(this, texts::kReadParameters, outcome.refusal);
+      ShowMessage(this, texts::kReadParameters, ReaderText(outcome.refusal));
       return;
     }
   }
@@ -62,8 +59,8 @@ void TParvexForm::acWriteParametersExecute() {
     TBusyLock lock(*this);
     const TWriteOutcome outcome =
         WriteParameters(Link(), Errors(), SelectedReader(*Panel1), PanelValues(*Panel1));
-    if (!outcome.refusal.empty()) {
-      ShowMessage(this, texts::kWriteParameters, outcome.refusal);
+    if (!outcome.refusals.empty()) {
+      ShowMessage(this, texts::kWriteParameters, RefusalsText(outcome.refusals));
       return;
     }
   }
@@ -73,7 +70,7 @@ void TParvexForm::acWriteParametersExecute() {
 void TParvexForm::acWriteKeysExecute() {
   const int mode = Panel1->Mode();
   if (!ModeHasKey(mode)) {
-    ShowMessage(this, texts::kChangeKeys, texts::kKeysNotInMode);
+    ShowMessage(this, texts::kChangeKeys, ReaderText(texts::kKeysNotInMode));
     throw EAbort();
   }
   TfrmWriteKeys dialog(
@@ -93,7 +90,7 @@ void TParvexForm::ChangeKeys(const QString& KeyA, const QString& KeyB, const QSt
         Link(), Errors(), SelectedReader(*Panel1), Panel1->Mode(),
         {KeyA.toStdString(), KeyB.toStdString(), OldKey.toStdString(), OldKeyType.toStdString()});
     if (!outcome.refusal.empty()) {
-      ShowMessage(this, texts::kChangeKeys, outcome.refusal);
+      ShowMessage(this, texts::kChangeKeys, ReaderText(outcome.refusal));
       throw EAbort();
     }
   }
@@ -107,7 +104,8 @@ void TParvexForm::acWriteAllReadersExecute() {
     TBusyLock lock(*this);
     const TWriteValues values = PanelValues(*Panel1);
     if (const auto refusals = WriteRefusals(SelectedReader(*Panel1), values); !refusals.empty()) {
-      ShowErrorMessage(this, {Utf8Text(kWriteAllCaption), Utf8Text(RefusalText(refusals)), {}});
+      // Refusals of a write to every reader come under its own caption.
+      ShowErrorMessage(this, {tr("Запись во все считыватели"), RefusalsText(refusals), {}});
       return;
     }
     reports = WriteEveryReader(values);

@@ -68,36 +68,42 @@ struct TActionInfo {
 // The action list, in its order.
 const TActionInfo kActions[] = {
     // Closing the window waits for a running operation's end.
-    {PARVEX_ACTION(FileExit1), TBusyPolicy::Runs, TActionGroup::Always, "File", "В&ыход",
-     "Выйти из программы", {}, ""},
+    {PARVEX_ACTION(FileExit1), TBusyPolicy::Runs, TActionGroup::Always, "File",
+     QT_TRANSLATE_NOOP("TParvexForm", "В&ыход"), QT_TRANSLATE_NOOP("TParvexForm", "Выйти из программы"), {}, ""},
     {PARVEX_ACTION(acWriteKeys), TBusyPolicy::Refused, TActionGroup::Reader, "Reader",
-     "&Изменение ключей", "", Qt::CTRL | Qt::Key_K, "key"},
-    {PARVEX_ACTION(HelpAbout1), TBusyPolicy::Refused, TActionGroup::Always, "Help", "&About...", "",
-     {}, ""},
-    {PARVEX_ACTION(acPortOpen), TBusyPolicy::Refused, TActionGroup::Port, "Port", "&Открыть",
-     "Открыть порт", Qt::CTRL | Qt::Key_O, "open"},
-    {PARVEX_ACTION(acPortClose), TBusyPolicy::Refused, TActionGroup::Reader, "Port", "&Закрыть",
-     "Закрыть порт", Qt::CTRL | Qt::Key_C, "close"},
-    {PARVEX_ACTION(acPortSettings), TBusyPolicy::Refused, TActionGroup::Port, "Port", "&Параметры",
-     "Изменить параметры порта", Qt::CTRL | Qt::Key_P, "settings"},
+     QT_TRANSLATE_NOOP("TParvexForm", "&Изменение ключей"), "", Qt::CTRL | Qt::Key_K, "key"},
+    {PARVEX_ACTION(HelpAbout1), TBusyPolicy::Refused, TActionGroup::Always, "Help", "&About...", "", {}, ""},
+    {PARVEX_ACTION(acPortOpen), TBusyPolicy::Refused, TActionGroup::Port, "Port",
+     QT_TRANSLATE_NOOP("TParvexForm", "&Открыть"), QT_TRANSLATE_NOOP("TParvexForm", "Открыть порт"),
+     Qt::CTRL | Qt::Key_O, "open"},
+    {PARVEX_ACTION(acPortClose), TBusyPolicy::Refused, TActionGroup::Reader, "Port",
+     QT_TRANSLATE_NOOP("TParvexForm", "&Закрыть"), QT_TRANSLATE_NOOP("TParvexForm", "Закрыть порт"),
+     Qt::CTRL | Qt::Key_C, "close"},
+    {PARVEX_ACTION(acPortSettings), TBusyPolicy::Refused, TActionGroup::Port, "Port",
+     QT_TRANSLATE_NOOP("TParvexForm", "&Параметры"), QT_TRANSLATE_NOOP("TParvexForm", "Изменить параметры порта"),
+     Qt::CTRL | Qt::Key_P, "settings"},
     {PARVEX_ACTION(acReadParameters), TBusyPolicy::Refused, TActionGroup::Reader, "Reader",
-     "&Вычитать параметры", "Вычитать данные из считывателя", Qt::CTRL | Qt::Key_R, "read"},
+     QT_TRANSLATE_NOOP("TParvexForm", "&Вычитать параметры"),
+     QT_TRANSLATE_NOOP("TParvexForm", "Вычитать данные из считывателя"), Qt::CTRL | Qt::Key_R, "read"},
     {PARVEX_ACTION(acWriteParameters), TBusyPolicy::Refused, TActionGroup::Reader, "Reader",
-     "&Записать параметры", "Записать данные в считыватель", Qt::CTRL | Qt::Key_W, "write"},
-    {PARVEX_ACTION(acClearLog), TBusyPolicy::Refused, TActionGroup::Reader, "", "Очистить журнал", "",
-     Qt::CTRL | Qt::Key_X, "clear"},
+     QT_TRANSLATE_NOOP("TParvexForm", "&Записать параметры"),
+     QT_TRANSLATE_NOOP("TParvexForm", "Записать данные в считыватель"), Qt::CTRL | Qt::Key_W, "write"},
+    {PARVEX_ACTION(acClearLog), TBusyPolicy::Refused, TActionGroup::Reader, "",
+     QT_TRANSLATE_NOOP("TParvexForm", "Очистить журнал"), "", Qt::CTRL | Qt::Key_X, "clear"},
     // A view, not an operation: it opens while a search or a read runs, to watch it.
-    {PARVEX_ACTION(acExchangeLog), TBusyPolicy::Runs, TActionGroup::Always, "Port", "&Журнал обмена",
-     "Показать журнал обмена со считывателями", Qt::CTRL | Qt::Key_T, "exchanges"},
+    {PARVEX_ACTION(acExchangeLog), TBusyPolicy::Runs, TActionGroup::Always, "Port",
+     QT_TRANSLATE_NOOP("TParvexForm", "&Журнал обмена"),
+     QT_TRANSLATE_NOOP("TParvexForm", "Показать журнал обмена со считывателями"), Qt::CTRL | Qt::Key_T, "exchanges"},
     {PARVEX_ACTION(acSaveParameters), TBusyPolicy::Refused, TActionGroup::Always, "File",
-     "&Сохранить параметры…", "Сохранить параметры считывателя в файл", Qt::CTRL | Qt::Key_S,
-     "save"},
+     QT_TRANSLATE_NOOP("TParvexForm", "&Сохранить параметры…"),
+     QT_TRANSLATE_NOOP("TParvexForm", "Сохранить параметры считывателя в файл"), Qt::CTRL | Qt::Key_S, "save"},
     {PARVEX_ACTION(acLoadParameters), TBusyPolicy::Refused, TActionGroup::Always, "File",
-     "За&грузить параметры…", "Загрузить параметры считывателя из файла, ничего не отправляя",
+     QT_TRANSLATE_NOOP("TParvexForm", "За&грузить параметры…"),
+     QT_TRANSLATE_NOOP("TParvexForm", "Загрузить параметры считывателя из файла, ничего не отправляя"),
      Qt::CTRL | Qt::Key_L, "load"},
     {PARVEX_ACTION(acWriteAllReaders), TBusyPolicy::Refused, TActionGroup::Reader, "Reader",
-     "Записать во &все считыватели",
-     "Записать параметры во все найденные считыватели и проверить чтением",
+     QT_TRANSLATE_NOOP("TParvexForm", "Записать во &все считыватели"),
+     QT_TRANSLATE_NOOP("TParvexForm", "Записать параметры во все найденные считыватели и проверить чтением"),
      Qt::CTRL | Qt::SHIFT | Qt::Key_W, "write-all"},
 };
 
@@ -157,7 +163,7 @@ bool IsIdleTrigger(QEvent::Type type) {
 TParvexForm::TParvexForm(QWidget* parent) : QMainWindow(parent) {
   Q_INIT_RESOURCE(icons);
   setObjectName(QStringLiteral("ParvexForm"));
-  setWindowTitle(QStringLiteral("Программатор считывателя"));
+  setWindowTitle(tr("Программатор считывателя"));
 
   CreateActions();
   CreateBars();
@@ -193,10 +199,10 @@ TParvexForm::~TParvexForm() {
 // Every action of the list, connected to its handler under its busy policy.
 void TParvexForm::CreateActions() {
   for (const TActionInfo& info : kActions) {
-    auto* action = new QAction(QString::fromUtf8(info.caption), this);
+    auto* action = new QAction(tr(info.caption), this);
     action->setObjectName(QString::fromLatin1(info.name));
     action->setProperty("category", QString::fromLatin1(info.category));
-    const QString hint = QString::fromUtf8(info.hint);
+    const QString hint = tr(info.hint);
     action->setStatusTip(hint);
     action->setToolTip(hint);
     if (info.shortcut != QKeyCombination()) action->setShortcut(QKeySequence(info.shortcut));
@@ -220,7 +226,7 @@ void TParvexForm::CreateBars() {
   ActionMainMenuBar1->setObjectName(QStringLiteral("ActionMainMenuBar1"));
   ActionMainMenuBar1->setNativeMenuBar(false);
   ActionMainMenuBar1->setFixedHeight(kMenuBarHeight);
-  QMenu* port = ActionMainMenuBar1->addMenu(QStringLiteral("&Порт"));
+  QMenu* port = ActionMainMenuBar1->addMenu(tr("&Порт"));
   port->setObjectName(QStringLiteral("mnuPort"));
   port->addActions({acPortOpen, acPortClose});
   port->addSeparator();
@@ -230,7 +236,7 @@ void TParvexForm::CreateBars() {
   port->addActions({acSaveParameters, acLoadParameters});
   port->addSeparator();
   port->addAction(FileExit1);
-  QMenu* reader = ActionMainMenuBar1->addMenu(QStringLiteral("Считыватель"));
+  QMenu* reader = ActionMainMenuBar1->addMenu(tr("Считыватель"));
   reader->setObjectName(QStringLiteral("mnuReader"));
   reader->addActions({acReadParameters, acWriteParameters, acWriteKeys});
   reader->insertAction(acWriteKeys, acWriteAllReaders);

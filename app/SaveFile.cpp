@@ -2,6 +2,7 @@
 
 #include "MessageBoxes.h"
 
+#include <QCoreApplication>
 #include <QSaveFile>
 
 QString WriteWholeFile(const QString& path, const QByteArray& contents) {
@@ -21,6 +22,6 @@ bool SaveWithDialog(QWidget* parent, TFileChoice choice, const QString& caption,
   if (path.isEmpty()) return false;
   const QString reason = WriteWholeFile(path, contents);
   if (reason.isEmpty()) return true;
-  ShowErrorMessage(parent, {caption, QStringLiteral("Не удалось сохранить файл %1").arg(path), reason});
+  ShowErrorMessage(parent, {caption, QCoreApplication::translate("SaveFile", "Не удалось сохранить файл %1").arg(path), reason});
   return false;
 }

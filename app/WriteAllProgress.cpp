@@ -9,7 +9,7 @@
 TfrmWriteAllProgress::TfrmWriteAllProgress(int readerCount, QWidget* parent)
     : QDialog(parent), readerCount_(readerCount) {
   setObjectName(QStringLiteral("frmWriteAllProgress"));
-  setWindowTitle(QStringLiteral("Запись во все считыватели"));
+  setWindowTitle(tr("Запись во все считыватели"));
   setWindowModality(Qt::WindowModal);
   setMinimumWidth(360);
 
@@ -20,22 +20,22 @@ TfrmWriteAllProgress::TfrmWriteAllProgress(int readerCount, QWidget* parent)
   pbReaders = new QProgressBar(this);
   pbReaders->setObjectName(QStringLiteral("pbReaders"));
   pbReaders->setRange(0, readerCount);
-  pbReaders->setFormat(QStringLiteral("%v из %m"));
+  pbReaders->setFormat(tr("%v из %m"));
   layout->addWidget(pbReaders);
-  lblCancel = new QLabel(QStringLiteral("Запись остановится после текущего считывателя"), this);
+  lblCancel = new QLabel(tr("Запись остановится после текущего считывателя"), this);
   lblCancel->setObjectName(QStringLiteral("lblCancel"));
   lblCancel->setVisible(false);
   layout->addWidget(lblCancel);
 
   auto* buttons = new QDialogButtonBox(this);
-  btnCancel = buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+  btnCancel = buttons->addButton(tr("Отмена"), QDialogButtonBox::RejectRole);
   btnCancel->setObjectName(QStringLiteral("btnCancel"));
   connect(buttons, &QDialogButtonBox::rejected, this, &TfrmWriteAllProgress::reject);
   layout->addWidget(buttons);
 }
 
 void TfrmWriteAllProgress::ShowReader(int index, const QString& entry) {
-  lblReader->setText(QStringLiteral("Считыватель %1 из %2: %3").arg(index + 1).arg(readerCount_).arg(entry));
+  lblReader->setText(tr("Считыватель %1 из %2: %3").arg(index + 1).arg(readerCount_).arg(entry));
   pbReaders->setValue(index);
 }
 

@@ -1,7 +1,7 @@
 #include "WriteAllResults.h"
 
 #include "ParameterFileWords.h"
-#include "Utf8Text.h"
+#include "ReaderText.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -15,18 +15,18 @@
 namespace {
 
 QString OutcomeText(const std::optional<TVerifiedWrite>& outcome) {
-  if (!outcome) return QStringLiteral("не записан: запись отменена");
-  if (outcome->Verified()) return QStringLiteral("записан и проверен");
-  if (!outcome->writeErrors.empty() || !outcome->readErrors.empty()) return QStringLiteral("ошибки");
-  return QStringLiteral("прочитан не так, как записан");
+  if (!outcome) return TfrmWriteAllResults::tr("не записан: запись отменена");
+  if (outcome->Verified()) return TfrmWriteAllResults::tr("записан и проверен");
+  if (!outcome->writeErrors.empty() || !outcome->readErrors.empty()) return TfrmWriteAllResults::tr("ошибки");
+  return TfrmWriteAllResults::tr("прочитан не так, как записан");
 }
 
 // The lines beneath a reader: the write's failed commands, the read-back's, then the fields.
 QStringList DetailLines(const TVerifiedWrite& outcome) {
   QStringList lines;
   for (const ErrorList* errors : {&outcome.writeErrors, &outcome.readErrors})
-    for (const std::string& line : errors->lines()) lines << Utf8Text(line);
-  for (const TReadBackDifference& difference : outcome.differences) lines << RussianDifferenceText(difference);
+    for (const ErrorEntry& failure : errors->Entries()) lines << ErrorLineText(failure);
+  for (const TReadBackDifference& difference : outcome.differences) lines << DifferenceText(difference);
   return lines;
 }
 
@@ -34,7 +34,7 @@ QStringList DetailLines(const TVerifiedWrite& outcome) {
 
 TfrmWriteAllResults::TfrmWriteAllResults(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmWriteAllResults"));
-  setWindowTitle(QStringLiteral("Запись во все считыватели: результат"));
+  setWindowTitle(tr("Запись во все считыватели: результат"));
   resize(620, 360);
 
   auto* layout = new QVBoxLayout(this);
@@ -44,13 +44,13 @@ TfrmWriteAllResults::TfrmWriteAllResults(QWidget* parent) : QDialog(parent) {
   tvResults = new QTreeWidget(this);
   tvResults->setObjectName(QStringLiteral("tvResults"));
   tvResults->setColumnCount(2);
-  tvResults->setHeaderLabels({QStringLiteral("Считыватель"), QStringLiteral("Результат")});
+  tvResults->setHeaderLabels({tr("Считыватель"), tr("Результат")});
   tvResults->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   tvResults->setRootIsDecorated(true);
   layout->addWidget(tvResults);
 
   auto* buttons = new QDialogButtonBox(this);
-  btnClose = buttons->addButton(QStringLiteral("Закрыть"), QDialogButtonBox::RejectRole);
+  btnClose = buttons->addButton(tr("Закрыть"), QDialogButtonBox::RejectRole);
   btnClose->setObjectName(QStringLiteral("btnClose"));
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);
@@ -60,7 +60,7 @@ void TfrmWriteAllResults::ShowReports(const std::vector<TReaderWriteReport>& rep
   const auto verified = std::count_if(reports.begin(), reports.end(), [](const TReaderWriteReport& report) {
     return report.outcome && report.outcome->Verified();
   });
-  lblSummary->setText(QStringLiteral("Записано и проверено: %1 из %2").arg(verified).arg(reports.size()));
+  lblSummary->setText(tr("Записано и проверено: %1 из %2").arg(verified).arg(reports.size()));
   tvResults->clear();
   for (const TReaderWriteReport& report : reports) {
     auto* row = new QTreeWidgetItem(tvResults, {report.reader, OutcomeText(report.outcome)});

@@ -1,6 +1,7 @@
 #include "ABOUT.h"
 #include "CPort.h"
 #include "ExceptionGuard.h"
+#include "Language.h"
 #include "SDIMAIN.h"
 
 #include <QApplication>
@@ -8,6 +9,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <string_view>
 
 namespace {
 
@@ -17,8 +20,10 @@ Configures the contactless card readers on a serial line: finds them, reads and 
 their parameters and changes their card keys, in one window. The port settings are kept
 in Parvex.ini in the current folder.
 
-  -h, --help    print this text
-  --version     print the version of the program
+  --language ru|en  the window's language for this run; by default the locale's
+                    (LANGUAGE, LC_ALL, LC_MESSAGES, LANG): English for en*, else Russian
+  -h, --help        print this text
+  --version         print the version of the program
 
 Qt's own options (-platform NAME, -style NAME, -display DISPLAY, ...) are understood too.
 )";
@@ -39,17 +44,36 @@ int AnswerInformationOption(int argc, char* argv[]) {
   return -1;
 }
 
+// The language the window speaks: --language's, else the locale's. Qt has taken its own options
+// out of argv by now; anything else left is a mistake, not a file to open.
+std::optional<TLanguage> ChosenLanguage(int argc, char* argv[]) {
+  if (argc == 1) return LanguageOfLocale();
+  const std::string_view option = argv[1];
+  const bool joined = option.starts_with("--language=");
+  if (option != "--language" && !joined) {
+    std::fprintf(stderr, "parvex: %s: unknown option (see --help)\n", argv[1]);
+    return std::nullopt;
+  }
+  const int used = joined ? 2 : 3;
+  if (argc > used) {
+    std::fprintf(stderr, "parvex: %s: unknown option (see --help)\n", argv[used]);
+    return std::nullopt;
+  }
+  const std::string_view name = joined ? option.substr(option.find('=') + 1) : argc == 3 ? argv[2] : "";
+  const std::optional<TLanguage> language = LanguageNamed(name);
+  if (!language) std::fprintf(stderr, "parvex: --language takes ru or en\n");
+  return language;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   if (const int status = AnswerInformationOption(argc, argv); status >= 0) return status;
 
   QApplication application(argc, argv);
-  // Qt has taken its own options out of argv; anything left is a mistake, not a file to open.
-  if (argc > 1) {
-    std::fprintf(stderr, "parvex: %s: unknown option (see --help)\n", argv[1]);
-    return 2;
-  }
+  const std::optional<TLanguage> language = ChosenLanguage(argc, argv);
+  if (!language) return 2;
+  const TTranslations translations(*language);
   QApplication::setApplicationName(QStringLiteral("Parvex"));
   // The desktop matches the window to its menu entry and icon by this id.
   QGuiApplication::setDesktopFileName(QStringLiteral(PARVEX_APP_ID));

@@ -17,6 +17,7 @@
 #include "ParameterJson.h"
 #include "PortSurvey.h"
 #include "ReaderMessages.h"
+#include "ReaderText.h"
 #include "ReaderSequences.h"
 #include "ParameterTable.h"
 #include "VerifiedWrite.h"
@@ -39,7 +40,7 @@ std::string TerminalLines(std::string_view text) {
 bool ReportErrors(std::ostream& err, const std::string& label, const TOperationTexts& operation,
                   const ErrorList& errors) {
   if (errors.empty()) return true;
-  err << label << ": " << TerminalLines(ComposeErrorMessage(operation.errorsHeading, errors));
+  err << label << ": " << TerminalLines(ErrorMessageText(operation.errorsHeading, errors).toStdString());
   return false;
 }
 
@@ -59,7 +60,7 @@ int RunPorts(std::ostream& out) {
 bool Search(TCliSession& session, std::vector<ReaderAnswer>& answers, std::ostream& out, std::ostream& err) {
   answers = session.Link().CollectReaderAnswers();
   if (answers.empty()) {
-    err << texts::kNoReadersFound << "\n";
+    err << ReaderTextUtf8(texts::kNoReadersFound) << "\n";
     return false;
   }
   for (const ReaderAnswer& answer : answers) out << ReaderEntryText(answer) << "\n";
@@ -173,7 +174,7 @@ bool WriteOne(TCliSession& session, std::uint8_t address, const std::string& lab
 
 void PrintDryRun(std::ostream& out, std::uint8_t address, const TWriteValues& values) {
   for (const TWriteRequest& request : WriteRequests(values))
-    out << HexFrame(BuildRequest(address, request.code, request.data)) << "  " << CommandText(request.code) << "\n";
+    out << HexFrame(BuildRequest(address, request.code, request.data)) << "  " << ReaderTextUtf8(CommandText(request.code)) << "\n";
   out << "(then every parameter is read back)\n";
 }
 
@@ -203,7 +204,7 @@ int RunWrite(const TCliOptions& options, std::ostream& out, std::ostream& err) {
 int RunKeys(const TCliOptions& options, std::ostream& out, std::ostream& err) {
   const TKeyOptions& k = options.keys;
   if (!ModeHasKey(k.mode)) {
-    err << texts::kKeysNotInMode << "\n";
+    err << ReaderTextUtf8(texts::kKeysNotInMode) << "\n";
     return exitstatus::kUsage;
   }
   TCliSession session(options, err);

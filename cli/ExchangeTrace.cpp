@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "CodeTables.h"
+#include "ReaderText.h"
 
 TExchangeTrace::TExchangeTrace(std::ostream& out, TClock clock)
     : out_(out), clock_(std::move(clock)), startMs_(clock_()), recorder_(*this, clock_) {}
@@ -14,7 +15,7 @@ std::string TExchangeTrace::Stamp() {
 }
 
 void TExchangeTrace::RowStarted(const ExchangeRow& row) {
-  out_ << Stamp() << "  -> attempt " << row.attempt << "  " << HexFrame(row.request) << "  " << CommandText(row.code)
+  out_ << Stamp() << "  -> attempt " << row.attempt << "  " << HexFrame(row.request) << "  " << ReaderTextUtf8(CommandText(row.code))
        << "\n";
   out_.flush();
 }
@@ -25,9 +26,9 @@ void TExchangeTrace::RowEnded(const ExchangeRow& row) {
   // the broadcast.
   if (!row.commandEnded || !row.outcome) return;
   out_ << Stamp() << "  <- attempt " << row.attempt << "  " << row.roundTripMs << " ms  "
-       << OutcomeText(*row.outcome, row.response);
+       << OutcomeText(*row.outcome, row.response, kTraceWords, ReaderTextUtf8);
   if (!row.response.empty()) out_ << "  " << HexFrame(row.response);
-  out_ << "  " << CommandText(row.code) << "\n";
+  out_ << "  " << ReaderTextUtf8(CommandText(row.code)) << "\n";
   out_.flush();
 }
 

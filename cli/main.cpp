@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CliCommands.h"
+#include "Language.h"
 
 namespace {
 
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
   qInstallMessageHandler(DropDebugMessages);
   // The link's waits run an event loop; the port's event thread hands bytes to this thread.
   QCoreApplication application(argc, argv);
+  // The commands' own texts are English; the window's error lines follow the locale's language.
+  const TTranslations translations(LanguageOfLocale());
   const std::vector<std::string> args(argv + 1, argv + argc);
   return RunCli(args, std::cout, std::cerr);
 }

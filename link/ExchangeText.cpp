@@ -16,20 +16,23 @@ std::string HexFrame(std::span<const std::uint8_t> frame) {
   return text;
 }
 
-std::string OutcomeText(CommandOutcome outcome, std::span<const std::uint8_t> response, const OutcomeWords& words) {
+std::string AsItStands(std::string_view text) { return std::string(text); }
+
+std::string OutcomeText(CommandOutcome outcome, std::span<const std::uint8_t> response, const OutcomeWords& words,
+                        const SayText& say) {
   switch (outcome) {
     case CommandOutcome::Accepted:
-      return std::string(words.accepted);
+      return say(words.accepted);
     case CommandOutcome::Timeout:
-      return std::string(words.timeout);
+      return say(words.timeout);
     case CommandOutcome::WrongLength:
-      return std::string(words.wrongLength);
+      return say(words.wrongLength);
     case CommandOutcome::ReaderStatus: {
       // The link reports a reader's status only with a response of the right length.
       const std::uint8_t status = response.size() >= frame::ResponseLength(0) ? FrameView(response).Status() : 0;
       char code[8];
       std::snprintf(code, sizeof code, "%02X", status);
-      return std::string(words.status) + " " + code + " " + std::string(StatusText(status));
+      return say(words.status) + " " + code + " " + say(StatusText(status));
     }
   }
   return {};

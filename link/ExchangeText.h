@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "ReaderLink.h"
+#include "TextMark.h"
 
 // "05 06 7C 01 9A 3B"
 std::string HexFrame(std::span<const std::uint8_t> frame);
@@ -21,7 +23,13 @@ struct OutcomeWords {
 // For a terminal's trace: "accepted", "timeout", "wrong length", "status 17 доступ запрещен".
 inline constexpr OutcomeWords kTraceWords{"accepted", "timeout", "wrong length", "status"};
 // For the window, whose texts are Russian; the timeout is the status table's own word.
-inline constexpr OutcomeWords kWindowWords{"успешно", "таймаут", "неверная длина", "статус"};
+inline constexpr OutcomeWords kWindowWords{QT_TRANSLATE_NOOP("Reader", "успешно"), QT_TRANSLATE_NOOP("Reader", "таймаут"),
+                                         QT_TRANSLATE_NOOP("Reader", "неверная длина"),
+                                         QT_TRANSLATE_NOOP("Reader", "статус")};
+
+// How a front end says a word or a status text in its language; as they stand by default.
+using SayText = std::function<std::string(std::string_view)>;
+std::string AsItStands(std::string_view text);
 
 std::string OutcomeText(CommandOutcome outcome, std::span<const std::uint8_t> response,
-                        const OutcomeWords& words = kTraceWords);
+                        const OutcomeWords& words = kTraceWords, const SayText& say = AsItStands);

@@ -207,7 +207,7 @@ std::string RefusalLines(const std::vector<TRefusal>& refusals) {
   for (const TRefusal& refusal : refusals) {
     if (!message.empty()) message += "\n";
     if (refusal.parameter) message += std::string(ParameterInfo(*refusal.parameter).field) + ": ";
-    message += refusal.text;
+    message += RefusalLine(refusal);
   }
   return message;
 }

@@ -1,7 +1,7 @@
 #include "ParameterPanel.h"
 
 #include "BlackListEditor.h"
-#include "Utf8Text.h"
+#include "ReaderText.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -36,14 +36,14 @@ T* Named(T* widget, const char* name) {
 }
 
 // A label standing 16 px above the control it names.
-QLabel* LabelAbove(QWidget* parent, const char* name, std::string_view caption, int left, int top) {
-  auto* label = Named(new QLabel(Utf8Text(caption), parent), name);
+QLabel* LabelAbove(QWidget* parent, const char* name, const QString& caption, int left, int top) {
+  auto* label = Named(new QLabel(caption, parent), name);
   label->adjustSize();
   label->move(left, top - kLabelAbove);
   return label;
 }
 
-std::string_view Caption(TParameter parameter) { return ParameterInfo(parameter).caption; }
+QString Caption(TParameter parameter) { return ReaderText(ParameterInfo(parameter).caption); }
 
 QComboBox* DropDownList(QWidget* parent, const char* name, int left, int top, int width) {
   auto* combo = Named(new QComboBox(parent), name);
@@ -113,7 +113,7 @@ void FillList(QComboBox* combo, std::span<const TValueName> items) {
   const QSignalBlocker blocker(combo);
   combo->clear();
   for (const TValueName& item : items)
-    combo->addItem(Utf8Text(item.name), item.value);
+    combo->addItem(ReaderText(item.name), item.value);
   combo->setCurrentIndex(-1);
 }
 
@@ -172,7 +172,7 @@ TParameterPanel::TParameterPanel(QWidget* parent) : QWidget(parent) {
   setFont(face);
 
   // Creation order is the child order that enabling walks.
-  lblReader = LabelAbove(this, "lblReader", "Считыватель", 8, 16);
+  lblReader = LabelAbove(this, "lblReader", tr("Считыватель"), 8, 16);
   cbReader = DropDownList(this, "cbReader", 8, 16, 121);
 
   lblCacheNumber = LabelAbove(this, "lblCacheNumber", Caption(TParameter::CashDeskNumber), 136, 16);
@@ -211,7 +211,7 @@ TParameterPanel::TParameterPanel(QWidget* parent) : QWidget(parent) {
   sgBlackList = BlackListGrid(this);
   BlackListEditor = new TBlackListEditor(sgBlackList);
 
-  Label2 = LabelAbove(this, "Label2", "Журнал", 440, 16);
+  Label2 = LabelAbove(this, "Label2", tr("Журнал"), 440, 16);
   memTerminal = TerminalLog(this);
 
   // Every control stands in its place now, so each caption knows its room.

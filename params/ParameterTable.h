@@ -11,6 +11,7 @@
 #include "CodeTables.h"
 #include "ParameterCodec.h"
 #include "ReaderMessages.h"
+#include "TextMark.h"
 
 // The reader's parameters in one table: how each travels (command codes, data size), what it may
 // hold, and in which operating modes it is written and its control enabled; beside it the modes
@@ -43,11 +44,11 @@ struct TValueName {
 };
 
 inline constexpr TValueName kModeNames[] = {
-    {mode::Quillmar, "Quillmar"}, {mode::Turnstile, "Турникет"}, {mode::Reading, "Чтение"},
-    {mode::Recharge, "Пополнение"}, {mode::Initialisation, "Инициализация"},
+    {mode::Quillmar, QT_TRANSLATE_NOOP("Reader", "Quillmar")}, {mode::Turnstile, QT_TRANSLATE_NOOP("Reader", "Турникет")}, {mode::Reading, QT_TRANSLATE_NOOP("Reader", "Чтение")},
+    {mode::Recharge, QT_TRANSLATE_NOOP("Reader", "Пополнение")}, {mode::Initialisation, QT_TRANSLATE_NOOP("Reader", "Инициализация")},
 };
 // No card type carries 0.
-inline constexpr TValueName kCardTypeNames[] = {{1, "Пополняемая"}, {2, "Абонемент"}};
+inline constexpr TValueName kCardTypeNames[] = {{1, QT_TRANSLATE_NOOP("Reader", "Пополняемая")}, {2, QT_TRANSLATE_NOOP("Reader", "Абонемент")}};
 
 constexpr std::optional<std::string_view> NameOfValue(std::span<const TValueName> list, int value) {
   for (const TValueName& item : list)
@@ -135,26 +136,26 @@ struct TParameterInfo {
 
 // In the order of a read.
 inline constexpr std::array<TParameterInfo, 10> kParameterTable{{
-    {TParameter::CashDeskNumber, "cashDeskNumber", "Номер кассы", TValueKind::HexNumber,
+    {TParameter::CashDeskNumber, "cashDeskNumber", QT_TRANSLATE_NOOP("Reader", "Номер кассы"), TValueKind::HexNumber,
      cmd::ReadCashDeskNumber, std::nullopt, 4, {}, {}, TModeRule::EveryMode()},
-    {TParameter::RechargeUnits, "rechargeUnits", "Пополнение", TValueKind::Number,
+    {TParameter::RechargeUnits, "rechargeUnits", QT_TRANSLATE_NOOP("Reader", "Пополнение"), TValueKind::Number,
      cmd::ReadRechargeUnits, cmd::WriteRechargeUnits, 1, {0, 255}, {}, TModeRule::OnlyIn(mode::Recharge)},
-    {TParameter::Mode, "mode", "Режим работы", TValueKind::ListItem, cmd::ReadMode, cmd::WriteMode, 1,
+    {TParameter::Mode, "mode", QT_TRANSLATE_NOOP("Reader", "Режим работы"), TValueKind::ListItem, cmd::ReadMode, cmd::WriteMode, 1,
      RangeOf(kModeNames), {}, TModeRule::EveryMode()},
-    {TParameter::CardType, "cardType", "Тип карточки", TValueKind::ListItem, cmd::ReadCardType,
+    {TParameter::CardType, "cardType", QT_TRANSLATE_NOOP("Reader", "Тип карточки"), TValueKind::ListItem, cmd::ReadCardType,
      cmd::WriteCardType, 1, RangeOf(kCardTypeNames), {}, TModeRule::OnlyIn(mode::Recharge)},
     {TParameter::CurrentDate, "currentDate", texts::kCurrentDateName, TValueKind::Date, cmd::ReadCurrentDate,
      cmd::WriteCurrentDate, 3, {kFirstWireYear, kLastWireYear}, {}, TModeRule::AllModesBut(mode::Reading)},
     {TParameter::EndDate, "endDate", texts::kEndDateName, TValueKind::Date, cmd::ReadEndDate, cmd::WriteEndDate, 3,
      {kFirstWireYear, kLastWireYear}, {}, TModeRule::AllModesBut(mode::Reading)},
     // The caption's first letter is the Latin capital C.
-    {TParameter::Sector, "sector", "Cектор", TValueKind::Number, cmd::ReadSector, cmd::WriteSector, 1,
+    {TParameter::Sector, "sector", QT_TRANSLATE_NOOP("Reader", "Cектор"), TValueKind::Number, cmd::ReadSector, cmd::WriteSector, 1,
      {1, 15}, {}, TModeRule::EveryMode()},
-    {TParameter::AbonementTimeout, "abonementTimeout", "Таймаут абонемента (сек)", TValueKind::Number,
+    {TParameter::AbonementTimeout, "abonementTimeout", QT_TRANSLATE_NOOP("Reader", "Таймаут абонемента (сек)"), TValueKind::Number,
      cmd::ReadAbonementTimeout, cmd::WriteAbonementTimeout, 1, {0, 255}, "s", TModeRule::EveryMode()},
-    {TParameter::RelayTime, "relayTime", "Время реле (сек)", TValueKind::Number, cmd::ReadRelayTime,
+    {TParameter::RelayTime, "relayTime", QT_TRANSLATE_NOOP("Reader", "Время реле (сек)"), TValueKind::Number, cmd::ReadRelayTime,
      cmd::WriteRelayTime, 1, {0, 255}, "s", TModeRule::EveryMode()},
-    {TParameter::BlackList, "blackList", "Черный список", TValueKind::HexRows, cmd::ReadBlackList,
+    {TParameter::BlackList, "blackList", QT_TRANSLATE_NOOP("Reader", "Черный список"), TValueKind::HexRows, cmd::ReadBlackList,
      cmd::WriteBlackList, 4, {}, {}, TModeRule::EveryMode()},
 }};
 

@@ -162,6 +162,13 @@ TReadOutcome ReadParameters(ReaderLink& link, ErrorList& errors,
 
 namespace {
 
+TRefusal DateOutOfRange(TParameter picker, const TCalendarDate& date) {
+  return {picker,
+          texts::kDateOutOfRange,
+          {std::string(ParameterInfo(picker).caption), DateText(date), DateText({kFirstWireYear, 1, 1}),
+           DateText({kLastWireYear, 12, 31})}};
+}
+
 std::string_view NoSelectionText(TParameter list) {
   return list == TParameter::Mode ? texts::kNoMode : texts::kNoCardType;
 }
@@ -169,13 +176,13 @@ std::string_view NoSelectionText(TParameter list) {
 }  // namespace
 
 std::vector<TRefusal> WriteRefusals(std::optional<std::uint8_t> address, const TWriteValues& values) {
-  if (!address) return {{std::nullopt, std::string(texts::kNoReader)}};
+  if (!address) return {{std::nullopt, texts::kNoReader, {}}};
   // The mode is checked first, as without it nothing else is known to be written.
   for (const TParameter parameter : kWriteOrder) {
     const TParameterInfo& info = ParameterInfo(parameter);
     if (info.kind == TValueKind::ListItem && info.usedIn.Applies(values.mode) &&
         values.Byte(parameter) == kNoSelection)
-      return {{parameter, std::string(NoSelectionText(parameter))}};
+      return {{parameter, NoSelectionText(parameter), {}}};
   }
   // A year byte holds only 2000..2255; anything else would reach the reader as another date.
   std::vector<TRefusal> refusals;
@@ -183,7 +190,7 @@ std::vector<TRefusal> WriteRefusals(std::optional<std::uint8_t> address, const T
     const TParameterInfo& info = ParameterInfo(parameter);
     if (info.kind != TValueKind::Date || !info.usedIn.Applies(values.mode)) continue;
     const TCalendarDate& date = values.Date(parameter);
-    if (!FitsWire(date)) refusals.push_back({parameter, DateOutOfRangeLine(info.caption, date)});
+    if (!FitsWire(date)) refusals.push_back(DateOutOfRange(parameter, date));
   }
   return refusals;
 }
@@ -227,16 +234,32 @@ void SendAll(ReaderLink& link, std::uint8_t address, const std::vector<TWriteReq
 
 }  // namespace
 
+std::string RefusalLine(const TRefusal& refusal) {
+  std::string line;
+  const std::string_view text = refusal.text;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+    const bool fillIn = text[i] == '%' && next >= '1' && static_cast<std::size_t>(next - '1') < refusal.fillIns.size();
+    if (!fillIn) {
+      line += text[i];
+      continue;
+    }
+    line += refusal.fillIns[static_cast<std::size_t>(next - '1')];
+    ++i;
+  }
+  return line;
+}
+
 std::string RefusalText(const std::vector<TRefusal>& refusals) {
   std::string text;
-  for (const TRefusal& refusal : refusals) text += (text.empty() ? "" : "\r\n") + refusal.text;
+  for (const TRefusal& refusal : refusals) text += (text.empty() ? "" : "\r\n") + RefusalLine(refusal);
   return text;
 }
 
 TWriteOutcome WriteParameters(ReaderLink& link, ErrorList& errors,
                               std::optional<std::uint8_t> address, const TWriteValues& values) {
   errors.ClearErrors();
-  if (const auto refusals = WriteRefusals(address, values); !refusals.empty()) return {RefusalText(refusals)};
+  if (auto refusals = WriteRefusals(address, values); !refusals.empty()) return {std::move(refusals)};
   SendAll(link, *address, WriteRequests(values));
   return {};
 }

@@ -83,22 +83,26 @@ struct TWriteRequest {
 };
 
 // One reason why a write must not start.
+// Its text is kept as marked for translation, so that each front end tells it in its language.
 struct TRefusal {
   std::optional<TParameter> parameter;  // the value it concerns; nothing for the reader
-  std::string text;
+  std::string_view text;                // %1, %2, ... stand for the fill-ins
+  std::vector<std::string> fillIns;     // names from the tables, dates
 };
 
 // Why a write must not start, in the order the operator meets the checks; empty when it may.
 // A missing reader, mode or card type is the one reason given; every date a reader cannot
 // store is one.
 std::vector<TRefusal> WriteRefusals(std::optional<std::uint8_t> address, const TWriteValues& values);
+// One refusal in the texts' own words, its fill-ins in place.
+std::string RefusalLine(const TRefusal& refusal);
 // The refusals as one message, a line each.
 std::string RefusalText(const std::vector<TRefusal>& refusals);
 // The requests of a write in the order sent, for values that passed WriteRefusals.
 std::vector<TWriteRequest> WriteRequests(const TWriteValues& values);
 
 struct TWriteOutcome {
-  std::string refusal;  // shown instead of sending anything; empty when the write ran
+  std::vector<TRefusal> refusals;  // shown instead of sending anything; empty when the write ran
 };
 
 TWriteOutcome WriteParameters(ReaderLink& link, ErrorList& errors,

@@ -30,10 +30,10 @@ constexpr int kRefreshMs = 25;
 // With HEX on, the bytes of short lines (a modem's "OK") start in one column.
 constexpr int kHexColumn = 24;
 
-QAction* MenuAction(QObject* owner, const char* name, const char* caption, const char* hint, bool checkable) {
-  auto* action = new QAction(Utf8Text(caption), owner);
+QAction* MenuAction(QObject* owner, const char* name, const QString& caption, const QString& hint, bool checkable) {
+  auto* action = new QAction(caption, owner);
   action->setObjectName(QString::fromLatin1(name));
-  action->setStatusTip(Utf8Text(hint));
+  action->setStatusTip(hint);
   action->setCheckable(checkable);
   return action;
 }
@@ -49,9 +49,9 @@ TTerminalView::TTerminalView(QPlainTextEdit& view)
   view_.setLineWrapMode(QPlainTextEdit::NoWrap);
   view_.setUndoRedoEnabled(false);  // the undo stack would keep every echo ever shown
 
-  acLogTime = MenuAction(this, "acLogTime", "Время", "Показывать время прихода каждой строки", true);
-  acLogHex = MenuAction(this, "acLogHex", "HEX", "Показывать байты каждой строки в шестнадцатеричном виде", true);
-  acSaveLog = MenuAction(this, "acSaveLog", "Сохранить журнал…", "Сохранить журнал в текстовый файл", false);
+  acLogTime = MenuAction(this, "acLogTime", tr("Время"), tr("Показывать время прихода каждой строки"), true);
+  acLogHex = MenuAction(this, "acLogHex", QStringLiteral("HEX"), tr("Показывать байты каждой строки в шестнадцатеричном виде"), true);
+  acSaveLog = MenuAction(this, "acSaveLog", tr("Сохранить журнал…"), tr("Сохранить журнал в текстовый файл"), false);
   connect(acLogTime, &QAction::toggled, this, &TTerminalView::Rerender);
   connect(acLogHex, &QAction::toggled, this, &TTerminalView::Rerender);
   view_.setContextMenuPolicy(Qt::CustomContextMenu);

@@ -6,7 +6,7 @@ TVerifiedWrite WriteAndVerify(ReaderLink& link, ErrorList& errors, std::uint8_t 
                               const TWriteDone& written) {
   TVerifiedWrite result;
   const TWriteOutcome outcome = WriteParameters(link, errors, address, values);
-  if (!outcome.refusal.empty()) throw std::invalid_argument("values refused: " + outcome.refusal);
+  if (!outcome.refusals.empty()) throw std::invalid_argument("values refused: " + RefusalText(outcome.refusals));
   result.writeErrors = errors;
   if (written) written(result.writeErrors);
   const TReaderParameters back =

@@ -8,6 +8,7 @@
 
 #include "QtHexText.h"
 #include "ReaderMessages.h"
+#include "ReaderText.h"
 #include "ParameterTable.h"
 #include "Utf8Text.h"
 
@@ -38,8 +39,8 @@ QWidget* Panel(QWidget* parent, const char* name, int height) {
 }
 
 // A caption as wide as the control below it, wrapped when longer, standing on the control.
-QLabel* Caption(QWidget* panel, const char* name, const char* text, int left, int width) {
-  auto* label = Named(new QLabel(QString::fromUtf8(text), panel), name);
+QLabel* Caption(QWidget* panel, const char* name, const QString& text, int left, int width) {
+  auto* label = Named(new QLabel(text, panel), name);
   label->setWordWrap(true);
   label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
   label->setGeometry(left, kCaptionTop, width, kCaptionHeight);
@@ -59,7 +60,7 @@ QLineEdit* KeyField(QWidget* panel, const char* name, int left, int width) {
 TfrmWriteKeys::TfrmWriteKeys(TChangeKeys changeKeys, TRunOperation runOperation, QWidget* parent)
     : QDialog(parent), changeKeys_(std::move(changeKeys)), runOperation_(std::move(runOperation)) {
   setObjectName(QStringLiteral("frmWriteKeys"));
-  setWindowTitle(Utf8Text(texts::kChangeKeys.caption));
+  setWindowTitle(ReaderText(texts::kChangeKeys.caption));
   // Laid out for the same 8 point face as the parameter panel.
   QFont face = font();
   face.setPointSize(8);
@@ -67,20 +68,20 @@ TfrmWriteKeys::TfrmWriteKeys(TChangeKeys changeKeys, TRunOperation runOperation,
 
   pnlKeyA = Panel(this, "pnlKeyA", kKeyPanelHeight);
   lblKeyA = Caption(pnlKeyA, "lblKeyA",
-                    "Ключ A - для чтения информации и уменьшения количества проходов", kMargin,
+                    tr("Ключ A - для чтения информации и уменьшения количества проходов"), kMargin,
                     kLongField);
   eKeyA = KeyField(pnlKeyA, "eKeyA", kMargin, kLongField);
 
   pnlKeyB = Panel(this, "pnlKeyB", kKeyPanelHeight);
-  lblKeyB = Caption(pnlKeyB, "lblKeyB", "Ключ B - для пополнения", kMargin, kLongField);
+  lblKeyB = Caption(pnlKeyB, "lblKeyB", tr("Ключ B - для пополнения"), kMargin, kLongField);
   eKeyB = KeyField(pnlKeyB, "eKeyB", kMargin, kLongField);
 
   pnlOldKey = Panel(this, "pnlOldKey", kKeyPanelHeight);
   lblOldKey =
-      Caption(pnlOldKey, "lblOldKey", "Ключ для инициализации новых карт", kMargin, kOldKeyField);
+      Caption(pnlOldKey, "lblOldKey", tr("Ключ для инициализации новых карт"), kMargin, kOldKeyField);
   eOldKey = KeyField(pnlOldKey, "eOldKey", kMargin, kOldKeyField);
   constexpr int kTypeLeft = kWidth - kMargin - kKeyTypeList;
-  lblOldKeyType = Caption(pnlOldKey, "lblOldKeyType", "Тип ключа для инициализации новых карт",
+  lblOldKeyType = Caption(pnlOldKey, "lblOldKeyType", tr("Тип ключа для инициализации новых карт"),
                           kTypeLeft, kKeyTypeList);
   cbOldKeyType = Named(new QComboBox(pnlOldKey), "cbOldKeyType");
   for (const TKeyType& type : kKeyTypes)
@@ -90,7 +91,7 @@ TfrmWriteKeys::TfrmWriteKeys(TChangeKeys changeKeys, TRunOperation runOperation,
 
   pnlButtons = Panel(this, "pnlButtons", kButtonPanelHeight);
   btnOK = Named(new QPushButton(QStringLiteral("OK"), pnlButtons), "btnOK");
-  btnCancel = Named(new QPushButton(QString::fromUtf8("Отмена"), pnlButtons), "btnCancel");
+  btnCancel = Named(new QPushButton(tr("Отмена"), pnlButtons), "btnCancel");
   constexpr int kButtonWidth = 75;
   constexpr int kButtonHeight = 25;
   constexpr int kButtonTop = (kButtonPanelHeight - kButtonHeight) / 2;

@@ -68,7 +68,7 @@ TEST(ParameterFileWords, EveryKindOfRefusalIsRussianAndNamesItsField) {
   std::set<std::size_t> kinds;
   for (const Case& c : cases) {
     kinds.insert(c.refusal.fault.index());
-    const QString text = RussianFileText(c.refusal.field, c.refusal.fault);
+    const QString text = FileFaultText(c.refusal.field, c.refusal.fault);
     SCOPED_TRACE(text.toStdString() + " / " + c.refusal.what());
     EXPECT_TRUE(text.contains(russian));
     // The window's refusals are Russian in both languages; everything else must not be English.

@@ -1,4 +1,5 @@
 // The parameter panel as laid out: places, ranges, lists, tab order, clamping and growth.
+#include "Language.h"
 #include "ParameterPanel.h"
 #include "QtTestApp.h"
 
@@ -73,16 +74,21 @@ INSTANTIATE_TEST_SUITE_P(Panel, PlacementTest, ::testing::ValuesIn(kPlacements),
                          [](const auto& info) { return std::string(info.param.control); });
 
 // With the desktop's own face (DejaVu Sans on Debian, wider than the one the layout was drawn
-// for) every caption reads whole where it stands: not cut, not running into its neighbour.
-TEST_F(ParameterPanelTest, EveryCaptionReadsWholeBesideItsNeighbours) {
+// for) every caption reads whole where it stands, in either language: not cut, not running into
+// its neighbour.
+class CaptionFit : public ::testing::TestWithParam<TLanguage> {};
+
+TEST_P(CaptionFit, EveryCaptionReadsWholeBesideItsNeighbours) {
+  const TTranslations language(GetParam());
+  const TParameterPanel panel;
   constexpr int kApart = 4;
-  const auto children = panel->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-  for (const QLabel* label : panel->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
-    const std::string name = label->objectName().toStdString();
+  const auto children = panel.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+  for (const QLabel* label : panel.findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
+    const std::string name = label->objectName().toStdString() + " " + label->text().toStdString();
     const QRect text(label->pos(), label->sizeHint());
     EXPECT_GE(label->width(), text.width()) << name;
     EXPECT_LE(text.height(), 16) << name;  // above its control, not on it
-    EXPECT_LE(text.right(), panel->width() - 1) << name;
+    EXPECT_LE(text.right(), panel.width() - 1) << name;
     for (const QWidget* other : children) {
       if (other == label) continue;
       EXPECT_FALSE(text.adjusted(0, 0, kApart, 0).intersects(other->geometry()))
@@ -90,6 +96,9 @@ TEST_F(ParameterPanelTest, EveryCaptionReadsWholeBesideItsNeighbours) {
     }
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Languages, CaptionFit, ::testing::Values(TLanguage::Russian, TLanguage::English),
+                         [](const auto& info) { return info.param == TLanguage::English ? "English" : "Russian"; });
 
 TEST_F(ParameterPanelTest, SectorCaptionBeginsWithLatinC) {
   EXPECT_EQ(panel->Label5->text().at(0), QChar(u'C'));

@@ -42,9 +42,14 @@ struct Result {
   std::string err;
 };
 
-Result Cli(const QStringList& args, const QString& folder = {}) {
+Result Cli(const QStringList& args, const QString& folder = {}, const QString& language = {}) {
   QProcess cli;
   if (!folder.isEmpty()) cli.setWorkingDirectory(folder);
+  if (!language.isEmpty()) {
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.insert(QStringLiteral("LANGUAGE"), language);
+    cli.setProcessEnvironment(variables);
+  }
   cli.start(BuiltProgram(PARVEX_CLI_PATH), args);
   // The longest command here waits three broadcasts.
   if (!cli.waitForFinished(60000)) return {};
@@ -108,6 +113,15 @@ TEST(CliProgram, NoReaderOnTheLineIsStatusOneWithTheWindowsText) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "Считыватели не обнаружены\n");
+}
+
+// The commands' own words stay English; the window's error lines follow the locale.
+TEST(CliProgram, ErrorLinesFollowTheLocalesLanguage) {
+  ReaderSim sim({"--reader", "7", "--status", "7E=17"});
+  const Result r = Cli({"read", "--port", sim.Device(), "--address", "7"}, {}, QStringLiteral("en_GB:ru"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Has(r.err, "reader 7: Errors occurred while reading the reader parameters: \n"
+                         "Read operating mode - access denied\n")) << r.err;
 }
 
 TEST(CliProgram, WriteTakesTheParametersFromStandardInputForADash) {

@@ -124,11 +124,4 @@ TEST(KeyData, SixBytesInFieldOrderThenTheSelector) {
   EXPECT_EQ(B(KeyData("g1b2", kKeySelectorA)), (Bytes{0x01, 0xB2, 0, 0, 0, 0, 0xAA}));
 }
 
-TEST(DateRefusalText, NamesThePickerTheDateAndTheRange) {
-  const std::string line = DateOutOfRangeLine(texts::kCurrentDateName, kZeroDate);
-  EXPECT_EQ(line.rfind("Текущая дата 30.12.1899", 0), 0u) << line;
-  EXPECT_NE(line.find("01.01.2000"), std::string::npos) << line;
-  EXPECT_NE(line.find("31.12.2255"), std::string::npos) << line;
-}
-
 }  // namespace

@@ -52,7 +52,7 @@ TEST_F(Sequences, FullReadGivesTheReadersStateInTheFixedOrder) {
   const TReadOutcome outcome = Read();
   const TReaderParameters& v = outcome.values;
   EXPECT_TRUE(outcome.refusal.empty());
-  EXPECT_TRUE(host.errors.empty()) << ComposeErrorMessage("", host.errors);
+  EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors.lines());
   EXPECT_EQ(v.cashDeskNumber, "0000012A");
   EXPECT_EQ(v.rechargeUnits, 5);
   EXPECT_EQ(v.mode, 1);
@@ -203,8 +203,8 @@ class WriteInMode : public Sequences, public ::testing::WithParamInterface<ModeR
 
 TEST_P(WriteInMode, SendsTheModesCommandsAndReadsBackWhatWasWritten) {
   const TWriteValues values = Values(GetParam().mode);
-  EXPECT_TRUE(WriteParameters(host.link, host.errors, kAddress, values).refusal.empty());
-  EXPECT_TRUE(host.errors.empty()) << ComposeErrorMessage("", host.errors);
+  EXPECT_TRUE(WriteParameters(host.link, host.errors, kAddress, values).refusals.empty());
+  EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors.lines());
   std::vector<std::uint8_t> expected = GetParam().head;
   expected.insert(expected.end(), 10, cmd::WriteBlackList);
   EXPECT_EQ(host.Codes(), expected);
@@ -307,12 +307,13 @@ class WriteRefused : public Sequences, public ::testing::WithParamInterface<Refu
 TEST_P(WriteRefused, ShowsWhyAndSendsNothing) {
   const TWriteOutcome outcome =
       WriteParameters(host.link, host.errors, GetParam().address, GetParam().values);
-  EXPECT_EQ(outcome.refusal, GetParam().text);
+  EXPECT_EQ(RefusalText(outcome.refusals), GetParam().text);
   EXPECT_TRUE(host.written.empty());
   EXPECT_TRUE(host.errors.empty());
 }
 
-const std::string kZeroDateLine = DateOutOfRangeLine(texts::kCurrentDateName, kZeroDate);
+const std::string kZeroDateLine =
+    "Текущая дата 30.12.1899 не может быть записана: считыватель хранит даты с 01.01.2000 по 31.12.2255";
 
 INSTANTIATE_TEST_SUITE_P(
     Checks, WriteRefused,
@@ -334,14 +335,15 @@ INSTANTIATE_TEST_SUITE_P(
                           v.endDate = {2256, 1, 1};
                         }),
                    kZeroDateLine + "\r\n" +
-                       DateOutOfRangeLine(texts::kEndDateName, {2256, 1, 1})}),
+                       "Конечная дата 01.01.2256 не может быть записана: считыватель хранит даты с 01.01.2000 по "
+                       "31.12.2255"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Sequences, ReadingModeDoesNotCheckTheDatesItLeavesOut) {
   TWriteValues v = Values(mode::Reading);
   v.currentDate = kZeroDate;
   v.endDate = {1999, 12, 31};
-  EXPECT_TRUE(WriteParameters(host.link, host.errors, kAddress, v).refusal.empty());
+  EXPECT_TRUE(WriteParameters(host.link, host.errors, kAddress, v).refusals.empty());
   EXPECT_EQ(host.written.size(), 14u);
 }
 
@@ -349,7 +351,7 @@ TEST_F(Sequences, EdgesOfTheWireYearsAreWritten) {
   TWriteValues v = Values(mode::Turnstile);
   v.currentDate = {2000, 1, 1};
   v.endDate = {2255, 12, 31};
-  EXPECT_TRUE(WriteParameters(host.link, host.errors, kAddress, v).refusal.empty());
+  EXPECT_TRUE(WriteParameters(host.link, host.errors, kAddress, v).refusals.empty());
   EXPECT_EQ(host.DataOf(0x84), (std::vector<Bytes>{{0x01, 0x01, 0x00}}));
   EXPECT_EQ(host.DataOf(0x88), (std::vector<Bytes>{{0x1F, 0x0C, 0xFF}}));
 }
@@ -373,7 +375,7 @@ TEST_P(KeyChange, SetsTheModeThenSendsItsKey) {
   TKeyTexts keys = kKeys;
   keys.oldKeyType = GetParam().oldKeyType;
   EXPECT_TRUE(ChangeReaderKeys(host.link, host.errors, kAddress, GetParam().mode, keys).refusal.empty());
-  EXPECT_TRUE(host.errors.empty()) << ComposeErrorMessage("", host.errors);
+  EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors.lines());
   EXPECT_THAT(host.Codes(), ElementsAre(cmd::WriteMode, GetParam().code));
   EXPECT_EQ(host.DataOf(cmd::WriteMode).front(), Bytes{static_cast<std::uint8_t>(GetParam().mode)});
   EXPECT_EQ(host.DataOf(GetParam().code).front(), GetParam().data);
