@@ -17,6 +17,7 @@
 #include "PortSurvey.h"
 #include "ReaderMessages.h"
 #include "ReaderSequences.h"
+#include "SiteCommand.h"
 #include "ParameterTable.h"
 #include "VerifiedWrite.h"
 #include "crc16.h"
@@ -230,6 +231,8 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err) {
       return RunWrite(options, out, err);
     case TCliCommand::Keys:
       return RunKeys(options, out, err);
+    case TCliCommand::Site:
+      return RunSite(options, out, err);
   }
   return exitstatus::kUsage;
 }

@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <functional>
 #include <string_view>
+#include <utility>
 
 #include "ParameterJson.h"
 #include "ParameterTable.h"
+#include "SiteCommand.h"
 
 namespace {
 
@@ -26,7 +28,7 @@ struct TCommandName {
 };
 constexpr TCommandName kCommands[] = {
     {TCliCommand::Ports, "ports"}, {TCliCommand::Search, "search"}, {TCliCommand::Read, "read"},
-    {TCliCommand::Write, "write"}, {TCliCommand::Keys, "keys"},
+    {TCliCommand::Write, "write"}, {TCliCommand::Keys, "keys"}, {TCliCommand::Site, "site"},
 };
 
 // What the user typed, in quotes.
@@ -116,8 +118,8 @@ struct TOptionRule {
   TSetter set;
 };
 
-const std::array<TOptionRule, 15>& OptionRules() {
-  static const std::array<TOptionRule, 15> rules{{
+const std::array<TOptionRule, 16>& OptionRules() {
+  static const std::array<TOptionRule, 16> rules{{
       {"--help", false, kAllCommands, [](TCliOptions& o, auto, auto) { o.help = true; }},
       {"--version", false, Bit(TCliCommand::None), [](TCliOptions& o, auto, auto) { o.version = true; }},
       {"--port", true, kLineCommands,
@@ -134,9 +136,15 @@ const std::array<TOptionRule, 15>& OptionRules() {
        [](TCliOptions& o, auto option, auto value) {
          o.address = static_cast<std::uint8_t>(Number(option, value, 0, 254));
        }},
-      {"--json", false, Bit(TCliCommand::Read), [](TCliOptions& o, auto, auto) { o.json = true; }},
+      {"--json", false, Bit(TCliCommand::Read) | Bit(TCliCommand::Site), [](TCliOptions& o, auto, auto) { o.json = true; }},
       {"--all", false, Bit(TCliCommand::Write), [](TCliOptions& o, auto, auto) { o.all = true; }},
-      {"--dry-run", false, Bit(TCliCommand::Write), [](TCliOptions& o, auto, auto) { o.dryRun = true; }},
+      {"--dry-run", false, Bit(TCliCommand::Write) | Bit(TCliCommand::Site),
+       [](TCliOptions& o, auto, auto) { o.dryRun = true; }},
+      {"--journal", true, Bit(TCliCommand::Site),
+       [](TCliOptions& o, auto option, auto value) {
+         if (value.empty()) Fail(option, "needs a file name");
+         o.journal = std::string(value);
+       }},
       {"--mode", true, kKeys, [](TCliOptions& o, auto option, auto value) { o.keys.mode = ModeValue(option, value); }},
       {"--key-a", true, kKeys, [](TCliOptions& o, auto option, auto value) { o.keys.keyA = KeyText(option, value); }},
       {"--key-b", true, kKeys, [](TCliOptions& o, auto option, auto value) { o.keys.keyB = KeyText(option, value); }},
@@ -159,9 +167,10 @@ const TOptionRule* FindRule(std::string_view name) {
 void CheckComplete(const TCliOptions& o) {
   switch (o.command) {
     case TCliCommand::None:
-      throw TUsageError("no command given (ports, search, read, write, keys; see --help)");
+      throw TUsageError("no command given (ports, search, read, write, keys, site; see --help)");
     case TCliCommand::Ports:
     case TCliCommand::Search:
+    case TCliCommand::Site:  // its operands are the site command's to check
       return;
     case TCliCommand::Read:
       if (!o.address) Fail("read", "needs --address N");
@@ -234,7 +243,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   if (!positional.empty()) {
     const auto it = std::find_if(std::begin(kCommands), std::end(kCommands),
                                  [&](const TCommandName& c) { return c.name == positional.front(); });
-    if (it == std::end(kCommands)) Fail(positional.front(), "unknown command (ports, search, read, write, keys)");
+    if (it == std::end(kCommands)) Fail(positional.front(), "unknown command (ports, search, read, write, keys, site)");
     options.command = it->command;
     positional.erase(positional.begin());
   }
@@ -248,6 +257,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
     options.file = positional.front();
     positional.erase(positional.begin());
   }
+  if (options.command == TCliCommand::Site) options.operands = std::exchange(positional, {});
   if (!positional.empty()) Fail(positional.front(), "unexpected argument");
   CheckComplete(options);
   if (options.command == TCliCommand::Keys) CheckKeysForMode(options.keys);
@@ -290,6 +300,8 @@ Commands:
   write (--address N | --all) FILE.json
                                 write parameters, read them back and compare
   keys --address N --mode M ... change a card key of one reader
+  site survey|apply|snapshot SITE.json ...
+                                every line and reader of a site at once
 
 Run parvex-cli COMMAND --help for the options of a command.
 )";
@@ -435,6 +447,8 @@ std::string HelpText(TCliCommand command) {
              std::string(kExitHelp);
     case TCliCommand::Keys:
       return KeysHelp() + std::string(kLineHelp) + std::string(kExitHelp);
+    case TCliCommand::Site:
+      return SiteHelp();
   }
   return {};
 }

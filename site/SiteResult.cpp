@@ -15,3 +15,13 @@ std::string_view StateText(TReaderState state) {
 }
 
 bool Settled(TReaderState state) { return state == TReaderState::Matches || state == TReaderState::Written; }
+
+std::string_view LineStatusText(TLineStatus status) {
+  switch (status) {
+    case TLineStatus::Done: return "done";
+    case TLineStatus::CannotOpen: return "cannot open";
+    case TLineStatus::Lost: return "lost";
+    case TLineStatus::GivenUp: return "given up";
+  }
+  return {};
+}

@@ -72,3 +72,6 @@ struct TReaderProgress {
   std::string state;  // a StateText, or "writing" while its write runs
 };
 Q_DECLARE_METATYPE(TReaderProgress)
+
+// "done", "cannot open", "lost", "given up".
+std::string_view LineStatusText(TLineStatus status);

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+
+struct TCliOptions;
+
+// parvex-cli site survey|apply|snapshot: every line of a site file at once. Progress on err, a
+// line a reader; the result on out.
+int RunSite(const TCliOptions& options, std::ostream& out, std::ostream& err);
+
+std::string SiteHelp();
