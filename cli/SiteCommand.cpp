@@ -290,6 +290,7 @@ unplanned. After an apply a reader written and read back as planned is written.
   --json         (survey) print one JSON document instead of the tables
   --dry-run      (apply) print what would be written to which reader; write nothing
   --journal PATH (apply) append the journal to PATH
+  -h, --help     print this help
 
 Ctrl+C or SIGTERM stops every line after the reader in progress.
 
