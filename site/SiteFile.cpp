@@ -40,7 +40,11 @@ class TPlace {
 };
 
 std::string Shown(const QJsonValue& value) {
-  if (value.isString()) return "'" + value.toString().toStdString() + "'";
+  if (value.isString()) {
+    std::string quoted(1, '\'');
+    quoted += value.toString().toStdString();
+    return quoted += '\'';
+  }
   QJsonArray wrapper{value};
   const QByteArray text = QJsonDocument(wrapper).toJson(QJsonDocument::Compact);
   return text.mid(1, text.size() - 2).toStdString();
