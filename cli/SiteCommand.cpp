@@ -296,7 +296,8 @@ Ctrl+C or SIGTERM stops every line after the reader in progress.
 
 Exit status: 0 every line opened and every planned reader matches (or was written),
 1 a reader differs, is missing, is another reader, failed or is unplanned, 2 wrong
-usage, a bad site file or a journal that cannot be opened (nothing sent), 3 a line
-could not be opened or failed (the other lines still run), 130 stopped by a signal.
+usage, a bad site file or a journal that cannot be opened (nothing sent), or an
+OUT.json that cannot be written, 3 a line could not be opened or failed (the other
+lines still run), 130 stopped by a signal.
 )";
 }
