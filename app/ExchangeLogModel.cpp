@@ -49,7 +49,7 @@ constexpr int kApplyMs = 50;
 
 }  // namespace
 
-TExchangeLogModel::TExchangeLogModel(ExchangeRowRecorder::TClock linkClock, QObject* parent)
+TExchangeLogModel::TExchangeLogModel(ExchangeRowRecorder::Clock linkClock, QObject* parent)
     : QAbstractTableModel(parent),
       recorder_(*this, std::move(linkClock)),
       wallClock_([] { return QDateTime::currentMSecsSinceEpoch(); }) {
@@ -62,7 +62,7 @@ TExchangeLogModel::TLogRow TExchangeLogModel::Made(const ExchangeRow& row, qint6
   TLogRow made;
   made.id = row.id;
   made.timeMs = timeMs;
-  made.failed = row.interrupted || (row.outcome && *row.outcome != TCommandOutcome::Accepted);
+  made.failed = row.interrupted || (row.outcome && *row.outcome != CommandOutcome::Accepted);
   made.cells[Time] = QDateTime::fromMSecsSinceEpoch(timeMs).toString(kTimeFormat);
   made.cells[Address] = QString::number(row.address);
   made.cells[Command] = Utf8Text(CommandText(row.code));

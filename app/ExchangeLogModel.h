@@ -25,7 +25,7 @@ class TExchangeLogModel : public QAbstractTableModel, private ExchangeRowRecorde
   using TWallClock = std::function<qint64()>;  // milliseconds since the epoch
 
   // linkClock is the link's own monotonic clock, which the round trips are measured on.
-  explicit TExchangeLogModel(ExchangeRowRecorder::TClock linkClock, QObject* parent = nullptr);
+  explicit TExchangeLogModel(ExchangeRowRecorder::Clock linkClock, QObject* parent = nullptr);
 
   // What the link is given to observe.
   ExchangeObserver& Observer() { return recorder_; }

@@ -50,28 +50,28 @@ class TBatchUpdate {
 // The session's link to the window: the log on memTerminal, and the port's and Timer1's events
 // through the window's handlers.
 void TParvexForm::CreateLink() {
-  FTerminal = new TTerminalView(*Panel1->memTerminal);
-  LinkHost().SetLogSink([this](std::string_view raw) { FTerminal->Show(raw); });
-  connect(FTerminal->acSaveLog, &QAction::triggered, this, &TParvexForm::SaveTerminalLog);
+  terminal_ = new TTerminalView(*Panel1->memTerminal);
+  LinkHost().SetLogSink([this](std::string_view raw) { terminal_->Show(raw); });
+  connect(terminal_->acSaveLog, &QAction::triggered, this, &TParvexForm::SaveTerminalLog);
   // Every exchange is logged from the start, so that the log shows what ran before it was opened.
-  FExchangeLog = new TExchangeLogModel([this] { return LinkHost().NowMs(); }, this);
-  Link().SetObserver(&FExchangeLog->Observer());
+  exchangeLog_ = new TExchangeLogModel([this] { return LinkHost().NowMs(); }, this);
+  Link().SetObserver(&exchangeLog_->Observer());
   // An exception from here ends the port's event thread, as the port intends.
   ComPort->SetOnRxChar([this](QObject* sender, int count) { ComPortRxChar(sender, count); });
   connect(Timer1, &QTimer::timeout, this, [this] { Guard([this] { Timer1Timer(); }); });
-  connect(ComPort, &TCustomComPort::deviceGone, this, &TParvexForm::ComPortDeviceGone);
+  connect(ComPort, &TCustomComPort::DeviceGone, this, &TParvexForm::ComPortDeviceGone);
 }
 
 void TParvexForm::SaveTerminalLog() {
-  SaveWithDialog(this, TFileChoice::SaveTerminalLog, QStringLiteral("Сохранение журнала"), FTerminal->Text().toUtf8());
+  SaveWithDialog(this, TFileChoice::SaveTerminalLog, QStringLiteral("Сохранение журнала"), terminal_->Text().toUtf8());
 }
 
 void TParvexForm::ComPortRxChar(QObject*, int count) {
-  FSession->ReceiveFromPort(count);
+  session_->ReceiveFromPort(count);
 }
 
 void TParvexForm::Timer1Timer() {
-  FSession->IdleTick();
+  session_->IdleTick();
 }
 
 bool TParvexForm::SearchReaders() {
@@ -81,7 +81,7 @@ bool TParvexForm::SearchReaders() {
     TBusyLock lock(*this);
     // Under the lock from the open on: the quiet time runs the event loop, and a shortcut or a
     // click then must neither close the port before the broadcast nor start a read.
-    FSession->TakeStaleInput();
+    session_->TakeStaleInput();
     TBatchUpdate batch(*list);
     list->clear();
     answers = Link().CollectReaderAnswers();
@@ -111,8 +111,8 @@ void TParvexForm::ComPortDeviceGone() {
 
 void TParvexForm::closeEvent(QCloseEvent* event) {
   // A half-written black list is worse than a short delay: the close waits for the operation.
-  if (FOperationDepth > 0 || Busy()) {
-    FClosePending = true;
+  if (operationDepth_ > 0 || Busy()) {
+    closePending_ = true;
     event->ignore();
     return;
   }
@@ -120,7 +120,7 @@ void TParvexForm::closeEvent(QCloseEvent* event) {
 }
 
 void TParvexForm::CloseIfPending() {
-  if (!FClosePending || FOperationDepth > 0 || Busy()) return;
-  FClosePending = false;
+  if (!closePending_ || operationDepth_ > 0 || Busy()) return;
+  closePending_ = false;
   close();
 }

@@ -112,13 +112,13 @@ void TParvexForm::acWriteAllReadersExecute() {
     }
     reports = WriteEveryReader(values);
   }
-  if (!FWriteAllResults) FWriteAllResults = new TfrmWriteAllResults(this);
-  FWriteAllResults->ShowReports(reports);
-  FWriteAllResults->show();
-  FWriteAllResults->raise();
+  if (!writeAllResults_) writeAllResults_ = new TfrmWriteAllResults(this);
+  writeAllResults_->ShowReports(reports);
+  writeAllResults_->show();
+  writeAllResults_->raise();
 }
 
-TfrmWriteAllResults* TParvexForm::WriteAllResults() const { return FWriteAllResults; }
+TfrmWriteAllResults* TParvexForm::WriteAllResults() const { return writeAllResults_; }
 
 // Each reader of the selector in turn, written and read back; a cancel is taken between two
 // readers only. The waits inside keep the event loop running, so the progress repaints and

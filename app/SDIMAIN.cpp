@@ -36,9 +36,25 @@ constexpr int kStatusBarHeight = 19;
 constexpr QMargins kPanelMargins{8, 8, 17, 6};
 constexpr QSize kPanelSize{665, 298};
 
+// When an action can be used; the groups follow the port, and the busy lock holds both.
+enum class TActionGroup {
+  Always,
+  Port,    // while the port is closed
+  Reader,  // while the port is open
+};
+
+// Whether an action may start while an operation waits for a reader.
+enum class TBusyPolicy {
+  Refused,  // an operation: one at a time
+  Runs,     // not an operation; it must not wait for one
+};
+
 struct TActionInfo {
   QAction* TParvexForm::*member;
   const char* name;
+  TParvexForm::THandler handler;
+  TBusyPolicy busy;
+  TActionGroup group;
   const char* category;  // empty: none
   const char* caption;
   const char* hint;      // empty: no status hint and no tool tip
@@ -46,34 +62,58 @@ struct TActionInfo {
   const char* icon;      // empty: none
 };
 
+// An action's member, object name and handler come from its one name, so they cannot disagree.
+#define PARVEX_ACTION(name) &TParvexForm::name, #name, &TParvexForm::name##Execute
+
 // The action list, in its order.
 const TActionInfo kActions[] = {
-    {&TParvexForm::FileExit1, "FileExit1", "File", "В&ыход", "Выйти из программы", {}, ""},
-    {&TParvexForm::acWriteKeys, "acWriteKeys", "Reader", "&Изменение ключей", "",
-     Qt::CTRL | Qt::Key_K, "key"},
-    {&TParvexForm::HelpAbout1, "HelpAbout1", "Help", "&About...", "", {}, ""},
-    {&TParvexForm::acPortOpen, "acPortOpen", "Port", "&Открыть", "Открыть порт",
-     Qt::CTRL | Qt::Key_O, "open"},
-    {&TParvexForm::acPortClose, "acPortClose", "Port", "&Закрыть", "Закрыть порт",
-     Qt::CTRL | Qt::Key_C, "close"},
-    {&TParvexForm::acPortSettings, "acPortSettings", "Port", "&Параметры",
+    // Closing the window waits for a running operation's end.
+    {PARVEX_ACTION(FileExit1), TBusyPolicy::Runs, TActionGroup::Always, "File", "В&ыход",
+     "Выйти из программы", {}, ""},
+    {PARVEX_ACTION(acWriteKeys), TBusyPolicy::Refused, TActionGroup::Reader, "Reader",
+     "&Изменение ключей", "", Qt::CTRL | Qt::Key_K, "key"},
+    {PARVEX_ACTION(HelpAbout1), TBusyPolicy::Refused, TActionGroup::Always, "Help", "&About...", "",
+     {}, ""},
+    {PARVEX_ACTION(acPortOpen), TBusyPolicy::Refused, TActionGroup::Port, "Port", "&Открыть",
+     "Открыть порт", Qt::CTRL | Qt::Key_O, "open"},
+    {PARVEX_ACTION(acPortClose), TBusyPolicy::Refused, TActionGroup::Reader, "Port", "&Закрыть",
+     "Закрыть порт", Qt::CTRL | Qt::Key_C, "close"},
+    {PARVEX_ACTION(acPortSettings), TBusyPolicy::Refused, TActionGroup::Port, "Port", "&Параметры",
      "Изменить параметры порта", Qt::CTRL | Qt::Key_P, "settings"},
-    {&TParvexForm::acReadParameters, "acReadParameters", "Reader", "&Вычитать параметры",
-     "Вычитать данные из считывателя", Qt::CTRL | Qt::Key_R, "read"},
-    {&TParvexForm::acWriteParameters, "acWriteParameters", "Reader", "&Записать параметры",
-     "Записать данные в считыватель", Qt::CTRL | Qt::Key_W, "write"},
-    {&TParvexForm::acClearLog, "acClearLog", "", "Очистить журнал", "", Qt::CTRL | Qt::Key_X,
-     "clear"},
-    {&TParvexForm::acExchangeLog, "acExchangeLog", "Port", "&Журнал обмена",
+    {PARVEX_ACTION(acReadParameters), TBusyPolicy::Refused, TActionGroup::Reader, "Reader",
+     "&Вычитать параметры", "Вычитать данные из считывателя", Qt::CTRL | Qt::Key_R, "read"},
+    {PARVEX_ACTION(acWriteParameters), TBusyPolicy::Refused, TActionGroup::Reader, "Reader",
+     "&Записать параметры", "Записать данные в считыватель", Qt::CTRL | Qt::Key_W, "write"},
+    {PARVEX_ACTION(acClearLog), TBusyPolicy::Refused, TActionGroup::Reader, "", "Очистить журнал", "",
+     Qt::CTRL | Qt::Key_X, "clear"},
+    // A view, not an operation: it opens while a search or a read runs, to watch it.
+    {PARVEX_ACTION(acExchangeLog), TBusyPolicy::Runs, TActionGroup::Always, "Port", "&Журнал обмена",
      "Показать журнал обмена со считывателями", Qt::CTRL | Qt::Key_T, "exchanges"},
-    {&TParvexForm::acSaveParameters, "acSaveParameters", "File", "&Сохранить параметры…",
-     "Сохранить параметры считывателя в файл", Qt::CTRL | Qt::Key_S, "save"},
-    {&TParvexForm::acLoadParameters, "acLoadParameters", "File", "За&грузить параметры…",
-     "Загрузить параметры считывателя из файла, ничего не отправляя", Qt::CTRL | Qt::Key_L, "load"},
-    {&TParvexForm::acWriteAllReaders, "acWriteAllReaders", "Reader", "Записать во &все считыватели",
+    {PARVEX_ACTION(acSaveParameters), TBusyPolicy::Refused, TActionGroup::Always, "File",
+     "&Сохранить параметры…", "Сохранить параметры считывателя в файл", Qt::CTRL | Qt::Key_S,
+     "save"},
+    {PARVEX_ACTION(acLoadParameters), TBusyPolicy::Refused, TActionGroup::Always, "File",
+     "За&грузить параметры…", "Загрузить параметры считывателя из файла, ничего не отправляя",
+     Qt::CTRL | Qt::Key_L, "load"},
+    {PARVEX_ACTION(acWriteAllReaders), TBusyPolicy::Refused, TActionGroup::Reader, "Reader",
+     "Записать во &все считыватели",
      "Записать параметры во все найденные считыватели и проверить чтением",
      Qt::CTRL | Qt::SHIFT | Qt::Key_W, "write-all"},
 };
+
+#undef PARVEX_ACTION
+
+bool GroupEnabled(TActionGroup group, bool connected, bool locked) {
+  switch (group) {
+    case TActionGroup::Port:
+      return !locked && !connected;
+    case TActionGroup::Reader:
+      return !locked && connected;
+    case TActionGroup::Always:
+      break;
+  }
+  return true;
+}
 
 // The style greys a disabled icon by desaturating it, which leaves the black cross of Close
 // looking enabled; a faded copy tells every disabled action apart. The drawing is rendered at
@@ -134,7 +174,6 @@ TParvexForm::TParvexForm(QWidget* parent) : QMainWindow(parent) {
   Timer1 = new QTimer(this);  // its interval is the idle flush's, set by the port session
   Timer1->setObjectName(QStringLiteral("Timer1"));
 
-  ConnectActions();
   Guard([this] { FormCreate(); });
 
   setMinimumSize(kClientSize);
@@ -151,6 +190,7 @@ TParvexForm::~TParvexForm() {
   FormDestroy();
 }
 
+// Every action of the list, connected to its handler under its busy policy.
 void TParvexForm::CreateActions() {
   for (const TActionInfo& info : kActions) {
     auto* action = new QAction(QString::fromUtf8(info.caption), this);
@@ -164,6 +204,14 @@ void TParvexForm::CreateActions() {
       action->setIcon(ActionIcon(QString::fromLatin1(info.icon)));
     addAction(action);  // shortcuts act wherever the focus is in the window
     this->*info.member = action;
+    const THandler handler = info.handler;
+    if (info.busy == TBusyPolicy::Refused) {
+      connect(action, &QAction::triggered, this,
+              [this, action, handler] { StartOperation([&] { RunAction(action, handler); }); });
+    } else {
+      connect(action, &QAction::triggered, this,
+              [this, action, handler] { Guard([&] { RunAction(action, handler); }); });
+    }
   }
 }
 
@@ -189,7 +237,7 @@ void TParvexForm::CreateBars() {
   reader->addSeparator();
   reader->addAction(acClearLog);
   for (QMenu* menu : {port, reader})
-    connect(menu, &QMenu::aboutToShow, this, &TParvexForm::IdleUpdate);
+    connect(menu, &QMenu::aboutToShow, this, &TParvexForm::ActionList1Update);
   setMenuBar(ActionMainMenuBar1);
 
   ActionToolBar1 = new QToolBar(this);
@@ -216,39 +264,8 @@ void TParvexForm::CreateBars() {
   setStatusBar(StatusBar);
 }
 
-// Every action connection, in the order of the action list.
-void TParvexForm::ConnectActions() {
-  OnExecuteWhileBusy(FileExit1, &TParvexForm::FileExit1Execute);
-  OnExecute(acWriteKeys, &TParvexForm::acWriteKeysExecute);
-  OnExecute(HelpAbout1, &TParvexForm::HelpAbout1Execute);
-  OnExecute(acPortOpen, &TParvexForm::acPortOpenExecute);
-  OnExecute(acPortClose, &TParvexForm::acPortCloseExecute);
-  OnExecute(acPortSettings, &TParvexForm::acPortSettingsExecute);
-  OnExecute(acReadParameters, &TParvexForm::acReadParametersExecute);
-  OnExecute(acWriteParameters, &TParvexForm::acWriteParametersExecute);
-  OnExecute(acClearLog, &TParvexForm::acClearLogExecute);
-  // A view, not an operation: it opens while a search or a read runs, to watch it.
-  OnExecuteWhileBusy(acExchangeLog, &TParvexForm::acExchangeLogExecute);
-  OnExecute(acSaveParameters, &TParvexForm::acSaveParametersExecute);
-  OnExecute(acLoadParameters, &TParvexForm::acLoadParametersExecute);
-  OnExecute(acWriteAllReaders, &TParvexForm::acWriteAllReadersExecute);
-}
-
-void TParvexForm::OnExecute(QAction* action, THandler handler) {
-  connect(action, &QAction::triggered, this,
-          [this, action, handler] { StartOperation([&] { RunAction(action, handler); }); });
-}
-
-// Not an operation: never refused. Closing the window waits for a running operation's end.
-void TParvexForm::OnExecuteWhileBusy(QAction* action, THandler handler) {
-  connect(action, &QAction::triggered, this,
-          [this, action, handler] { Guard([&] { RunAction(action, handler); }); });
-}
-
 bool TParvexForm::RunAction(QAction* action, THandler handler) {
-  // While a locked operation waits, the lock is the actions' state: the update would enable
-  // them in the middle of it (an action that runs while busy, such as Exit, gets here).
-  if (!Busy()) ActionList1Update();
+  ActionList1Update();
   if (!action->isEnabled()) return false;
   (this->*handler)();
   return true;
@@ -256,9 +273,9 @@ bool TParvexForm::RunAction(QAction* action, THandler handler) {
 
 bool TParvexForm::StartOperation(const std::function<void()>& body) {
   if (Busy()) return false;
-  ++FOperationDepth;
+  ++operationDepth_;
   const bool completed = Guard(body);
-  --FOperationDepth;
+  --operationDepth_;
   ScheduleIdleUpdate();
   CloseIfPending();
   return completed;
@@ -288,17 +305,13 @@ void TParvexForm::CloseVanishedPort() {
   }
   // As after Close: nothing on the panel is usable until the port is open again.
   EnableParameterPanel(false);
-  EnablePortActions(!ComPort->Connected());
-  EnableReaderActions(ComPort->Connected());
 }
 
 void TParvexForm::FormCreate() {
   Panel1->FillModeList();
   Panel1->FillCardTypeList();
-  EnableParameterPanel(false);
-  EnablePortActions(true);
-  EnableReaderActions(false);
   CreateComPort();
+  ActionList1Update();
   CreateLink();
   RestorePortSettings();
 }
@@ -308,14 +321,14 @@ void TParvexForm::RestorePortSettings() {
     TPortSession::RestoreSettings(*ComPort);
   } catch (const EComPort&) {
     // An exception out of the window's construction would end the program: keep it for later.
-    FStartupError = std::current_exception();
+    startupError_ = std::current_exception();
   }
 }
 
 void TParvexForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  if (!FStartupError) return;
-  std::exception_ptr error = std::exchange(FStartupError, nullptr);
+  if (!startupError_) return;
+  std::exception_ptr error = std::exchange(startupError_, nullptr);
   QTimer::singleShot(0, this, [this, error] { ReportException(this, error); });
 }
 
@@ -323,42 +336,43 @@ void TParvexForm::showEvent(QShowEvent* event) {
 // flush on Timer1. The setup dialog is the window's to give the port.
 void TParvexForm::CreateComPort() {
   ComPort = new TComPort(this);
-  FSession = std::make_unique<TPortSession>(*ComPort, *Timer1);
+  session_ = std::make_unique<TPortSession>(*ComPort, *Timer1);
   ComPort->SetSetupDialog(ExecuteSetupDialog);
   // A vanished device closes the port by itself; the groups follow at the next idle update.
-  connect(ComPort, &TCustomComPort::deviceGone, this, &TParvexForm::ScheduleIdleUpdate);
+  connect(ComPort, &TCustomComPort::DeviceGone, this, &TParvexForm::ScheduleIdleUpdate);
 }
 
 void TParvexForm::FormDestroy() {
   // The session lets go of the port first: closing the port then delivers nothing into the link.
-  FSession.reset();
+  session_.reset();
   delete ComPort;
   ComPort = nullptr;
 }
 
-ErrorList& TParvexForm::Errors() { return FSession->Errors(); }
-ReaderLink& TParvexForm::Link() { return FSession->Link(); }
-TPortLinkHost& TParvexForm::LinkHost() { return FSession->Host(); }
-
-void TParvexForm::EnablePortActions(bool value) {
-  acPortOpen->setEnabled(value);
-  acPortSettings->setEnabled(value);
-}
-
-void TParvexForm::EnableReaderActions(bool value) {
-  for (QAction* action :
-       {acPortClose, acReadParameters, acWriteParameters, acWriteKeys, acClearLog, acWriteAllReaders})
-    action->setEnabled(value);
-}
+ErrorList& TParvexForm::Errors() { return session_->Errors(); }
+ReaderLink& TParvexForm::Link() { return session_->Link(); }
+TPortLinkHost& TParvexForm::LinkHost() { return session_->Host(); }
 
 void TParvexForm::EnableParameterPanel(bool value) {
-  Panel1->EnableControls(value);
+  panelInUse_ = value;
+  ActionList1Update();
 }
 
+// The one place where enabled states are set: each action by its group, and the panel, from the
+// port's state, the busy lock and whether the panel is in use. The panel comes first, so that a
+// value being edited in it is settled before anything else changes.
 void TParvexForm::ActionList1Update() {
+  ShowPanelEnabled(panelInUse_ && !windowLocked_);
   const bool connected = ComPort->Connected();
-  EnablePortActions(!connected);
-  EnableReaderActions(connected);
+  for (const TActionInfo& info : kActions)
+    (this->*info.member)->setEnabled(GroupEnabled(info.group, connected, windowLocked_));
+}
+
+void TParvexForm::ShowPanelEnabled(bool value) {
+  // Enabling runs the mode rule; the update runs at every idle moment, the rule only on a change.
+  if (panelShown_ == value) return;
+  panelShown_ = value;
+  Panel1->EnableControls(value);
 }
 
 void TParvexForm::acPortOpenExecute() {
@@ -368,16 +382,14 @@ void TParvexForm::acPortOpenExecute() {
     ComPort->SetConnected(true);
   }
   if (!SearchReaders()) ComPort->SetConnected(false);
-  EnablePortActions(!ComPort->Connected());
-  EnableReaderActions(ComPort->Connected());
+  // Also when no reader answered and the port is closed again: the panel's values can still be
+  // prepared, saved or loaded.
   EnableParameterPanel(true);
 }
 
 void TParvexForm::acPortCloseExecute() {
   ComPort->SetConnected(false);
   EnableParameterPanel(false);
-  EnablePortActions(!ComPort->Connected());
-  EnableReaderActions(ComPort->Connected());
 }
 
 void TParvexForm::acPortSettingsExecute() {
@@ -387,7 +399,7 @@ void TParvexForm::acPortSettingsExecute() {
 }
 
 void TParvexForm::acClearLogExecute() {
-  FTerminal->Clear();
+  terminal_->Clear();
 }
 
 void TParvexForm::FileExit1Execute() {
@@ -399,24 +411,19 @@ void TParvexForm::HelpAbout1Execute() {
 }
 
 void TParvexForm::acExchangeLogExecute() {
-  if (!FExchangeLogWindow) FExchangeLogWindow = new TExchangeLogWindow(*FExchangeLog, this);
-  FExchangeLogWindow->show();
-  FExchangeLogWindow->raise();
-  FExchangeLogWindow->activateWindow();
+  if (!exchangeLogWindow_) exchangeLogWindow_ = new TExchangeLogWindow(*exchangeLog_, this);
+  exchangeLogWindow_->show();
+  exchangeLogWindow_->raise();
+  exchangeLogWindow_->activateWindow();
 }
 
 void TParvexForm::ScheduleIdleUpdate() {
-  if (FIdlePending) return;
-  FIdlePending = true;
+  if (idlePending_) return;
+  idlePending_ = true;
   QTimer::singleShot(0, this, [this] {
-    FIdlePending = false;
-    IdleUpdate();
+    idlePending_ = false;
+    ActionList1Update();
   });
-}
-
-// A wait inside a locked operation runs the event loop; the update must not undo the lock then.
-void TParvexForm::IdleUpdate() {
-  if (!Busy()) ActionList1Update();
 }
 
 bool TParvexForm::ClaimsShortcut(const QKeySequence& key) const {
@@ -460,25 +467,24 @@ QMenu* TParvexForm::createPopupMenu() {
 }
 
 TParvexForm::TBusyLock::TBusyLock(TParvexForm& form, Scope scope)
-    : form_(form), outermost_(form.FBusyDepth == 0), scope_(scope) {
-  ++form_.FBusyDepth;
+    : form_(form), outermost_(form.busyDepth_ == 0), scope_(scope) {
+  ++form_.busyDepth_;
   if (!outermost_) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   if (scope_ == Scope::Window) {
-    form_.EnableParameterPanel(false);
-    form_.EnableReaderActions(false);
-    form_.EnablePortActions(false);
+    form_.windowLocked_ = true;
+    form_.ActionList1Update();
   }
 }
 
 TParvexForm::TBusyLock::~TBusyLock() {
-  --form_.FBusyDepth;
+  --form_.busyDepth_;
   if (!outermost_) return;
   QApplication::restoreOverrideCursor();
   if (scope_ == Scope::Window) {
+    // An operation's end leaves the panel in use, as the open's end does.
+    form_.windowLocked_ = false;
     form_.EnableParameterPanel(true);
-    form_.EnableReaderActions(true);
-    form_.EnablePortActions(true);
   }
   form_.ScheduleIdleUpdate();
 }

@@ -6,6 +6,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class ErrorList;
@@ -41,29 +42,26 @@ class TParvexForm : public QMainWindow {
   explicit TParvexForm(QWidget* parent = nullptr);
   ~TParvexForm() override;
 
-  // Enabling groups.
-  void EnablePortActions(bool value);    // acPortOpen, acPortSettings
-  void EnableReaderActions(bool value);  // acPortClose, acReadParameters, acWriteParameters,
-                                         // acWriteKeys, acClearLog, acWriteAllReaders
-  void EnableParameterPanel(bool value); // every child of Panel1, then the mode rule
-  // The update rule: the groups follow the port's Connected state, nothing else.
+  // Whether the parameter panel is in use (every child of Panel1, then the mode rule when it
+  // is); the busy lock holds it disabled meanwhile.
+  void EnableParameterPanel(bool value);
+  // Sets every action's and the panel's enabled state from the port's Connected, the busy lock
+  // and the panel's use: the port group while the port is closed, the reader group while it is
+  // open, neither while locked.
   void ActionList1Update();
 
   // True while a locked operation (or the key dialog's sequence) waits for a reader.
-  bool Busy() const { return FBusyDepth > 0; }
+  bool Busy() const { return busyDepth_ > 0; }
 
   // The toolkit's entry for an operation (action, dialog button): refused while busy, then run
   // through the exception guard. This is the one place the busy flag is checked.
   bool StartOperation(const std::function<void()>& body);
   // The exception guard alone, for entry points that must run during a wait (timer, port events).
   bool Guard(const std::function<void()>& body);
-  // Runs an action as the toolkit does: refresh its state, then its handler if it is enabled.
-  // Exceptions pass to the caller.
-  bool RunAction(QAction* action, THandler handler);
-
   // Holds the window for a multi-frame operation: hourglass and busy flag, and with Scope::Window
-  // also the panel and both action groups disabled (in that order); undone in reverse, also when
-  // the operation leaves by an exception. Nested locks only count.
+  // also the panel and both action groups disabled; at its end, also when the operation leaves by
+  // an exception, the panel is in use again and the groups follow the port. Nested locks only
+  // count.
   class TBusyLock {
    public:
     enum class Scope { Window, CursorOnly };
@@ -81,10 +79,10 @@ class TParvexForm : public QMainWindow {
   ErrorList& Errors();
   ReaderLink& Link();
   TPortLinkHost& LinkHost();
-  TTerminalView& Terminal() { return *FTerminal; }
-  TExchangeLogModel& ExchangeLog() { return *FExchangeLog; }
+  TTerminalView& Terminal() { return *terminal_; }
+  TExchangeLogModel& ExchangeLog() { return *exchangeLog_; }
   // Made the first time acExchangeLog runs.
-  TExchangeLogWindow* ExchangeLogWindow() const { return FExchangeLogWindow; }
+  TExchangeLogWindow* ExchangeLogWindow() const { return exchangeLogWindow_; }
 
   // The reader link's glue (LinkGlue.cpp).
   void ComPortRxChar(QObject* sender, int count);
@@ -155,15 +153,15 @@ class TParvexForm : public QMainWindow {
  private:
   void CreateActions();
   void CreateBars();
-  void ConnectActions();
-  void OnExecute(QAction* action, THandler handler);
-  void OnExecuteWhileBusy(QAction* action, THandler handler);
+  // Runs an action as the toolkit does: refresh its state, then its handler if it is enabled.
+  // Exceptions pass to the caller.
+  bool RunAction(QAction* action, THandler handler);
+  void ShowPanelEnabled(bool value);
   void FormCreate();
   void FormDestroy();
   void CreateComPort();
   void RestorePortSettings();
   void ScheduleIdleUpdate();
-  void IdleUpdate();
   bool ClaimsShortcut(const QKeySequence& key) const;
   void CreateLink();
   void ComPortDeviceGone();
@@ -171,15 +169,19 @@ class TParvexForm : public QMainWindow {
   void CloseIfPending();
   std::vector<TReaderWriteReport> WriteEveryReader(const TWriteValues& values);
 
-  std::unique_ptr<TPortSession> FSession;
-  int FBusyDepth = 0;
-  int FOperationDepth = 0;     // operations started through StartOperation and still running
-  bool FClosePending = false;  // a close asked for while an operation ran
-  TTerminalView* FTerminal = nullptr;  // owned by memTerminal
-  TExchangeLogModel* FExchangeLog = nullptr;  // every exchange of the link, whether shown or not
-  TExchangeLogWindow* FExchangeLogWindow = nullptr;
-  bool FIdlePending = false;
+  std::unique_ptr<TPortSession> session_;
+  // The enabling state; ActionList1Update sets the window from it.
+  int busyDepth_ = 0;
+  bool windowLocked_ = false;  // the outermost busy lock holds the panel and both groups
+  bool panelInUse_ = false;
+  std::optional<bool> panelShown_;  // what the panel was last given; nothing before the first
+  int operationDepth_ = 0;     // operations started through StartOperation and still running
+  bool closePending_ = false;  // a close asked for while an operation ran
+  TTerminalView* terminal_ = nullptr;  // owned by memTerminal
+  TExchangeLogModel* exchangeLog_ = nullptr;  // every exchange of the link, whether shown or not
+  TExchangeLogWindow* exchangeLogWindow_ = nullptr;
+  bool idlePending_ = false;
   // A settings file that could not be read at start is told once the window is on screen.
-  std::exception_ptr FStartupError;
-  QPointer<TfrmWriteAllResults> FWriteAllResults;
+  std::exception_ptr startupError_;
+  QPointer<TfrmWriteAllResults> writeAllResults_;
 };

@@ -15,7 +15,7 @@
 #include "CodeTables.h"
 #include "PtyLine.h"
 #include "ReaderSimulator.h"
-#include "crc16.h"
+#include "Frame.h"
 
 namespace {
 

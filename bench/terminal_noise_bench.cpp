@@ -79,7 +79,7 @@ void BM_NoiseIntoTerminalLog(benchmark::State& state) {
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(chunk.data());
   const auto feed = [&] {
     for (std::size_t fed = 0; fed < kNoiseBytes; fed += kChunk) {
-      link.ProcessInput({bytes, kChunk}, TScan::MoreToCome);
+      link.ProcessInput({bytes, kChunk}, ScanMode::MoreToCome);
       QApplication::processEvents();  // the window's loop runs between two deliveries
     }
     view.Apply();

@@ -60,7 +60,7 @@ void BM_UnicastExchange(benchmark::State& state) {
     for (int i = 0; i < kSamples; ++i) {
       inHandlers = {};
       const auto start = Clock::now();
-      const bool ok = link.ReadCommand(5, 0x70, {}, serial, 2, TSending::SendRequest);
+      const bool ok = link.ReadCommand(5, 0x70, {}, serial, 2, Sending::SendRequest);
       const auto end = Clock::now();
       if (!ok) {
         ++failures;

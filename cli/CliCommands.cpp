@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 
+#include "CliHelp.h"
 #include "CliOptions.h"
 #include "CliSession.h"
 #include "CodeTables.h"
@@ -20,7 +21,7 @@
 #include "SiteCommand.h"
 #include "ParameterTable.h"
 #include "VerifiedWrite.h"
-#include "crc16.h"
+#include "Frame.h"
 
 namespace {
 
@@ -243,7 +244,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   TCliOptions options;
   try {
     options = ParseCliOptions(args);
-  } catch (const TUsageError& e) {
+  } catch (const EUsageError& e) {
     err << kProgram << e.what() << "\n";
     return exitstatus::kUsage;
   }
@@ -260,7 +261,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   } catch (const TFileError& e) {
     err << kProgram << options.file << ": " << e.what() << "\n";
     return exitstatus::kUsage;
-  } catch (const TPortError& e) {
+  } catch (const EPortError& e) {
     err << kProgram << e.what() << "\n";
     return e.exitStatus;
   } catch (const EComPort& e) {

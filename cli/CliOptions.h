@@ -12,7 +12,7 @@
 enum class TCliCommand { None, Ports, Search, Read, Write, Keys, Site };
 
 // Wrong usage: an unknown command or option, a missing or malformed value. Exit status 2.
-struct TUsageError : std::runtime_error {
+struct EUsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
@@ -42,11 +42,8 @@ struct TCliOptions {
   std::optional<std::string> journal;  // site apply
 };
 
-// Parses the arguments after the program name. Throws TUsageError with a message that names
+// Parses the arguments after the program name. Throws EUsageError with a message that names
 // the offending argument.
 TCliOptions ParseCliOptions(const std::vector<std::string>& args);
-
-// The help of the program (None) or of one command, every option documented.
-std::string HelpText(TCliCommand command);
 
 std::string CommandName(TCliCommand command);

@@ -14,7 +14,7 @@ void ConfigurePort(TComPort& port, const TCliOptions& options) {
   try {
     TPortSession::RestoreSettings(port);
   } catch (const EComPort& e) {
-    throw TPortError(TPortSession::SettingsFileName().toStdString() + ": " + e.what(), kFileExit);
+    throw EPortError(TPortSession::SettingsFileName().toStdString() + ": " + e.what(), kFileExit);
   }
   if (options.port) port.SetPort(QString::fromStdString(*options.port));
   if (options.baud) TPortSession::SetBaud(port, *options.baud);
@@ -26,7 +26,7 @@ TCliSession::TCliSession(const TCliOptions& options, std::ostream& err) : sessio
   try {
     port_.SetConnected(true);
   } catch (const EComPort& e) {
-    throw TPortError(PortFailureText(e, TCustomComPort::DevicePath(port_.Port())), kPortExit);
+    throw EPortError(PortFailureText(e, TCustomComPort::DevicePath(port_.Port())), kPortExit);
   }
   if (options.trace) {
     trace_ = std::make_unique<TExchangeTrace>(err, [this] { return session_.Host().NowMs(); });

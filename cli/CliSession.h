@@ -13,8 +13,8 @@
 #include "PortSession.h"
 
 // The port cannot be opened (or its settings file read): exit status 3, or 2 for a bad file.
-struct TPortError : std::runtime_error {
-  TPortError(const std::string& message, int exitStatus) : std::runtime_error(message), exitStatus(exitStatus) {}
+struct EPortError : std::runtime_error {
+  EPortError(const std::string& message, int exitStatus) : std::runtime_error(message), exitStatus(exitStatus) {}
   int exitStatus;
 };
 
@@ -26,7 +26,7 @@ void ConfigurePort(TComPort& port, const TCliOptions& options);
 // the trace on err when asked for. Needs a Q(Core)Application. Closing happens on destruction.
 class TCliSession {
  public:
-  TCliSession(const TCliOptions& options, std::ostream& err);  // throws TPortError
+  TCliSession(const TCliOptions& options, std::ostream& err);  // throws EPortError
   ~TCliSession();
   TCliSession(const TCliSession&) = delete;
   TCliSession& operator=(const TCliSession&) = delete;

@@ -12,6 +12,7 @@
 
 #include "CliCommands.h"
 #include "CliOptions.h"
+#include "CliText.h"
 #include "InterruptWatch.h"
 #include "SettingsValues.h"
 #include "SiteJournal.h"
@@ -39,21 +40,19 @@ struct TActionRule {
 constexpr TActionRule kActions[] = {
     {"survey", TSiteAction::Survey, 1}, {"apply", TSiteAction::Apply, 1}, {"snapshot", TSiteAction::Snapshot, 2}};
 
-[[noreturn]] void Refuse(const std::string& what, const std::string& why) { throw TUsageError(what + ": " + why); }
-
 TSiteRequest SiteRequest(const TCliOptions& options) {
   const std::vector<std::string>& operands = options.operands;
-  if (operands.empty()) Refuse("site", "needs survey, apply or snapshot");
+  if (operands.empty()) Fail("site", "needs survey, apply or snapshot");
   const TActionRule* rule = nullptr;
   for (const TActionRule& candidate : kActions)
     if (candidate.name == operands[0]) rule = &candidate;
-  if (!rule) Refuse(operands[0], "is not survey, apply or snapshot");
+  if (!rule) Fail(operands[0], "is not survey, apply or snapshot");
   if (operands.size() != rule->files + 1)
-    Refuse("site " + operands[0], rule->files == 1 ? "needs the site file SITE.json" : "needs SITE.json and OUT.json");
-  if (options.json && rule->action != TSiteAction::Survey) Refuse("--json", "is an option of site survey");
+    Fail("site " + operands[0], rule->files == 1 ? "needs the site file SITE.json" : "needs SITE.json and OUT.json");
+  if (options.json && rule->action != TSiteAction::Survey) Fail("--json", "is an option of site survey");
   if ((options.dryRun || options.journal) && rule->action != TSiteAction::Apply)
-    Refuse(options.dryRun ? "--dry-run" : "--journal", "is an option of site apply");
-  if (options.dryRun && options.journal) Refuse("--journal", "a dry run writes no journal");
+    Fail(options.dryRun ? "--dry-run" : "--journal", "is an option of site apply");
+  if (options.dryRun && options.journal) Fail("--journal", "a dry run writes no journal");
   return {rule->action, operands[1], rule->files == 2 ? operands[2] : std::string()};
 }
 
@@ -252,12 +251,10 @@ int RunSite(const TCliOptions& options, std::ostream& out, std::ostream& err) {
   return ExitStatus(result);
 }
 
-std::string SiteHelp() {
-  return R"(Usage: parvex-cli site survey SITE.json [--json]
-       parvex-cli site apply SITE.json [--dry-run] [--journal PATH]
-       parvex-cli site snapshot SITE.json OUT.json
+void CheckSiteRequest(const TCliOptions& options) { SiteRequest(options); }
 
-Works on every line of a site file at once, each line on its own port: a search and a
+std::string SiteAbout() {
+  return R"(Works on every line of a site file at once, each line on its own port: a search and a
 read of every reader found, then for apply a write to every reader that differs from
 its plan. Progress goes to standard error, a line a reader; the result to standard
 output, one table per line and a total.
@@ -279,25 +276,21 @@ and found value), missing (no answer to the search), other reader (its serial is
 the pinned one), failed (with the error lines); readers found but not planned are
 unplanned. After an apply a reader written and read back as planned is written.
 
-  survey      report every reader's state
-  apply       survey, then write, read back and compare every reader that differs;
+  survey SITE.json [--json]
+              report every reader's state (--json: one JSON document)
+  apply SITE.json [--dry-run] [--journal PATH]
+              survey, then write, read back and compare every reader that differs;
               each reader written is appended to the journal, SITE.journal.jsonl
               beside the site file, one JSON line each, on disk before the next
-  snapshot    survey and write OUT.json: a site file in which every reader found is
+  snapshot SITE.json OUT.json
+              survey and write OUT.json: a site file in which every reader found is
               pinned by its serial with its parameters inline, as read; site apply
               OUT.json restores them. OUT.json is written whole or not at all.
 
-  --json         (survey) print one JSON document instead of the tables
-  --dry-run      (apply) print what would be written to which reader; write nothing
-  --journal PATH (apply) append the journal to PATH
-  -h, --help     print this help
-
-Ctrl+C or SIGTERM stops every line after the reader in progress.
-
-Exit status: 0 every line opened and every planned reader matches (or was written),
-1 a reader differs, is missing, is another reader, failed or is unplanned, 2 wrong
-usage, a bad site file or a journal that cannot be opened (nothing sent), or an
-OUT.json that cannot be written, 3 a line could not be opened or failed (the other
-lines still run), 130 stopped by a signal.
+Ctrl+C or SIGTERM stops every line after the reader in progress (exit status 130).
+For site, 0 is every planned reader matching (or written) at the end; 1 a reader
+that differs, is missing, is another reader, failed or is unplanned; 2 also a journal
+that cannot be opened or an OUT.json that cannot be written; 3 a line that could not
+be opened or failed while in use (the other lines still run).
 )";
 }

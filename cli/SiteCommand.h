@@ -9,4 +9,8 @@ struct TCliOptions;
 // line a reader; the result on out.
 int RunSite(const TCliOptions& options, std::ostream& out, std::ostream& err);
 
-std::string SiteHelp();
+// What the site command's help says below its usage line.
+std::string SiteAbout();
+
+// Refuses operands and options that do not make a site request (EUsageError).
+void CheckSiteRequest(const TCliOptions& options);

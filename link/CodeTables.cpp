@@ -1,7 +1,12 @@
 #include "CodeTables.h"
 
-// The texts are the readers' own, slips included; do not "correct" them.
-const std::array<TCodeInfo, 23> kCommandTable = {{
+#include <iterator>
+
+namespace {
+
+// The texts are the readers' own, slips included; do not "correct" them. The last row of
+// each table is its fall-back.
+constexpr TCodeInfo kCommandTable[] = {
     {0x70, "Чтение серийного номера"},
     {0x72, "Чтение номера кассы"},
     {0x74, "Изменение ключа"},
@@ -25,9 +30,9 @@ const std::array<TCodeInfo, 23> kCommandTable = {{
     {0x98, "Изменение черного списка кассовых аппаратов"},
     {0x9A, "Чтение черного списка кассовых аппаратов"},
     {0xFF, "Неизвестная команда"},
-}};
+};
 
-const std::array<TCodeInfo, 20> kStatusTable = {{
+constexpr TCodeInfo kStatusTable[] = {
     {0x05, "несоответствие контрольной суммы"},
     {0x09, "таймаут"},
     {0x17, "доступ запрещен"},
@@ -48,15 +53,13 @@ const std::array<TCodeInfo, 20> kStatusTable = {{
     {0x26, "неправильный номер сектора, выбранного для записи данных"},
     {0x7F, "тестовая ошибка"},
     {0xFE, "неизвестная ошибка"},
-}};
-
-namespace {
+};
 
 template <std::size_t N>
-std::string_view Lookup(const std::array<TCodeInfo, N>& table, std::uint8_t code) {
+std::string_view Lookup(const TCodeInfo (&table)[N], std::uint8_t code) {
   for (const TCodeInfo& entry : table)
     if (entry.code == code) return entry.text;
-  return table.back().text;
+  return std::end(table)[-1].text;
 }
 
 }  // namespace

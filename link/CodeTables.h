@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -43,9 +42,7 @@ inline constexpr std::uint8_t WrongFormat = 0x18;
 inline constexpr std::uint8_t WrongDate = 0x25;
 }  // namespace status
 
-// First match wins; the last entry of each table is the fall-back.
-extern const std::array<TCodeInfo, 23> kCommandTable;
-extern const std::array<TCodeInfo, 20> kStatusTable;
-
+// The text of a code; a code without its own text gets the table's fall-back ("Неизвестная
+// команда", "неизвестная ошибка").
 std::string_view CommandText(std::uint8_t code);
 std::string_view StatusText(std::uint8_t code);

@@ -1,13 +1,13 @@
 #include "ExchangeRows.h"
 
-#include "crc16.h"
+#include "Frame.h"
 
 void ExchangeRowRecorder::FrameSent(std::span<const std::uint8_t> frame, int attempt) {
   if (open_) {
     // A repeated sending means the previous one went unanswered; a first sending means the
     // previous command never ended.
     if (attempt > 1) {
-      last_.outcome = TCommandOutcome::Timeout;
+      last_.outcome = CommandOutcome::Timeout;
     } else {
       last_.interrupted = true;
     }
@@ -27,7 +27,7 @@ void ExchangeRowRecorder::FrameSent(std::span<const std::uint8_t> frame, int att
   sink_.RowStarted(last_);
 }
 
-void ExchangeRowRecorder::CommandEnded(std::uint8_t code, TCommandOutcome outcome,
+void ExchangeRowRecorder::CommandEnded(std::uint8_t code, CommandOutcome outcome,
                                        std::span<const std::uint8_t> response) {
   // A search's further answers come without a sending: each is a row of the same broadcast.
   if (!open_) {

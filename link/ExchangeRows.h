@@ -18,7 +18,7 @@ struct ExchangeRow {
   int attempt = 0;
   std::vector<std::uint8_t> request;
   // Unset while the answer is awaited, and when the wait was cut short (interrupted).
-  std::optional<TCommandOutcome> outcome;
+  std::optional<CommandOutcome> outcome;
   bool interrupted = false;  // the exchange was broken off (the device went away)
   bool commandEnded = false; // no further sending follows: the command ended with this row
   std::int64_t roundTripMs = 0;  // from the sending to the end of the row
@@ -38,18 +38,18 @@ class ExchangeRowRecorder : public ExchangeObserver {
     // The row's end. A row that did not start before (a search's further answer) comes only here.
     virtual void RowEnded(const ExchangeRow& row) = 0;
   };
-  using TClock = std::function<std::int64_t()>;  // monotonic milliseconds
+  using Clock = std::function<std::int64_t()>;  // monotonic milliseconds
 
-  ExchangeRowRecorder(Sink& sink, TClock clock) : sink_(sink), clock_(std::move(clock)) {}
+  ExchangeRowRecorder(Sink& sink, Clock clock) : sink_(sink), clock_(std::move(clock)) {}
 
   void FrameSent(std::span<const std::uint8_t> frame, int attempt) override;
-  void CommandEnded(std::uint8_t code, TCommandOutcome outcome, std::span<const std::uint8_t> response) override;
+  void CommandEnded(std::uint8_t code, CommandOutcome outcome, std::span<const std::uint8_t> response) override;
 
  private:
   void End(ExchangeRow& row);
 
   Sink& sink_;
-  TClock clock_;
+  Clock clock_;
   std::uint64_t lastId_ = 0;
   ExchangeRow last_;  // the latest sending
   bool open_ = false; // last_ awaits its end

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "CodeTables.h"
-#include "crc16.h"
+#include "Frame.h"
 
 std::string HexFrame(std::span<const std::uint8_t> frame) {
   std::string text;
@@ -16,15 +16,15 @@ std::string HexFrame(std::span<const std::uint8_t> frame) {
   return text;
 }
 
-std::string OutcomeText(TCommandOutcome outcome, std::span<const std::uint8_t> response, const OutcomeWords& words) {
+std::string OutcomeText(CommandOutcome outcome, std::span<const std::uint8_t> response, const OutcomeWords& words) {
   switch (outcome) {
-    case TCommandOutcome::Accepted:
+    case CommandOutcome::Accepted:
       return std::string(words.accepted);
-    case TCommandOutcome::Timeout:
+    case CommandOutcome::Timeout:
       return std::string(words.timeout);
-    case TCommandOutcome::WrongLength:
+    case CommandOutcome::WrongLength:
       return std::string(words.wrongLength);
-    case TCommandOutcome::ReaderStatus: {
+    case CommandOutcome::ReaderStatus: {
       // The link reports a reader's status only with a response of the right length.
       const std::uint8_t status = response.size() >= frame::ResponseLength(0) ? FrameView(response).Status() : 0;
       char code[8];

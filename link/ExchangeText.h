@@ -23,5 +23,5 @@ inline constexpr OutcomeWords kTraceWords{"accepted", "timeout", "wrong length",
 // For the window, whose texts are Russian; the timeout is the status table's own word.
 inline constexpr OutcomeWords kWindowWords{"успешно", "таймаут", "неверная длина", "статус"};
 
-std::string OutcomeText(TCommandOutcome outcome, std::span<const std::uint8_t> response,
+std::string OutcomeText(CommandOutcome outcome, std::span<const std::uint8_t> response,
                         const OutcomeWords& words = kTraceWords);

@@ -9,7 +9,7 @@ namespace {
 constexpr std::size_t kCompactAfter = 4096;
 }  // namespace
 
-FrameSearch FindFrame(std::span<const std::uint8_t> bytes, TScan scan) {
+FrameSearch FindFrame(std::span<const std::uint8_t> bytes, ScanMode scan) {
   std::size_t p = 0;
   while (bytes.size() >= p + frame::kMinLength) {
     const FrameView candidate(bytes.subspan(p));
@@ -19,7 +19,7 @@ FrameSearch FindFrame(std::span<const std::uint8_t> bytes, TScan scan) {
       continue;
     }
     if (bytes.size() < p + length) {
-      if (scan == TScan::MoreToCome) break;  // the candidate waits for its remaining bytes
+      if (scan == ScanMode::MoreToCome) break;  // the candidate waits for its remaining bytes
       ++p;
       continue;
     }
@@ -46,26 +46,26 @@ void FrameAssembler::KeepWithinBound() {
   }
 }
 
-std::optional<FrameView> FrameAssembler::NextFrame(TScan scan) {
+std::optional<FrameView> FrameAssembler::NextFrame(ScanMode scan) {
   const FrameSearch found = FindFrame(Contents(), scan);
-  ConsumeInput(found.skipped, TEcho::ToLog);
+  ConsumeInput(found.skipped, Echo::ToLog);
   if (found.length == 0) return std::nullopt;
   return FrameView(Contents().first(found.length));
 }
 
 void FrameAssembler::DropFrame(const FrameView& frame) {
   tally_.droppedInFrames += frame.Bytes().size();
-  ConsumeInput(frame.Bytes().size(), TEcho::None);
+  ConsumeInput(frame.Bytes().size(), Echo::None);
 }
 
 void FrameAssembler::HandOverFrame(const FrameView& frame) {
   tally_.handedToSlot += frame.Bytes().size();
-  ConsumeInput(frame.Bytes().size(), TEcho::None);
+  ConsumeInput(frame.Bytes().size(), Echo::None);
 }
 
-void FrameAssembler::FlushToLog() { ConsumeInput(Buffered(), TEcho::ToLog); }
+void FrameAssembler::FlushToLog() { ConsumeInput(Buffered(), Echo::ToLog); }
 
-void FrameAssembler::ConsumeInput(std::size_t count, TEcho echo) {
+void FrameAssembler::ConsumeInput(std::size_t count, Echo echo) {
   std::size_t n = std::min(count, Buffered());
   for (;;) {
     // A gap left at the bound is noted where it sits in the stream.
@@ -76,7 +76,7 @@ void FrameAssembler::ConsumeInput(std::size_t count, TEcho echo) {
     }
     if (n == 0) return;
     const std::size_t piece = drops_.empty() ? n : std::min(n, drops_.front().position);
-    if (echo == TEcho::ToLog) {
+    if (echo == Echo::ToLog) {
       log_.Echo(std::string_view(reinterpret_cast<const char*>(buffer_.data() + head_), piece));
       tally_.echoed += piece;
     }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "LogLine.h"
-#include "crc16.h"
+#include "Frame.h"
 
 namespace readerlink {
 // While the response slot is full the receive buffer only grows. It must hold every answer
@@ -19,7 +19,7 @@ inline constexpr std::size_t kReceiveBufferBound = 64 * 1024;
 
 // What a scan does with a candidate whose remaining bytes have not arrived: while more bytes
 // may come it waits at the front for them; the final scan at the end of a wait skips it.
-enum class TScan { MoreToCome, Final };
+enum class ScanMode { MoreToCome, Final };
 
 // Where the next frame stands in a byte stream: the bytes in front of it that start no valid
 // frame, and its length, 0 when no complete valid frame follows them (the stream ends, or an
@@ -32,7 +32,7 @@ struct FrameSearch {
 // The rule that finds frames in a stream without markers: a candidate is a length byte of
 // 5..12 after the address and a CRC over all but the last two bytes that matches them. Fewer
 // than five bytes are never examined.
-FrameSearch FindFrame(std::span<const std::uint8_t> bytes, TScan scan);
+FrameSearch FindFrame(std::span<const std::uint8_t> bytes, ScanMode scan);
 
 // Where every received byte went; the counts only grow. received is always the sum of the
 // others plus what is still buffered.
@@ -58,7 +58,7 @@ class FrameAssembler {
   void KeepWithinBound();
   // Echoes and removes the bytes in front of the next valid frame and returns that frame, now
   // at the front of the buffer; nothing when no complete valid frame follows them.
-  std::optional<FrameView> NextFrame(TScan scan);
+  std::optional<FrameView> NextFrame(ScanMode scan);
   // Remove the frame NextFrame returned, without echo: dropped, or taken into the response slot.
   void DropFrame(const FrameView& frame);
   void HandOverFrame(const FrameView& frame);
@@ -70,7 +70,7 @@ class FrameAssembler {
   const LinkTally& Tally() const { return tally_; }
 
  private:
-  enum class TEcho { ToLog, None };
+  enum class Echo { ToLog, None };
   struct DropMark {
     std::size_t position;  // bytes still in front of the gap
     std::size_t count;
@@ -78,7 +78,7 @@ class FrameAssembler {
 
   // Removes up to count bytes from the front of the buffer, echoing them first when asked.
   // Bytes removed without echo are counted by DropFrame and HandOverFrame, which know why.
-  void ConsumeInput(std::size_t count, TEcho echo);
+  void ConsumeInput(std::size_t count, Echo echo);
   void DropFront(std::size_t count);
 
   LogLine& log_;

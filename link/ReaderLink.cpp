@@ -9,24 +9,24 @@ constexpr std::uint8_t kSerialNumberCode = cmd::ReadSerialNumber;
 constexpr std::size_t kSerialNumberSize = 2;
 constexpr std::size_t kAckDataSize = 0;
 
-TCommandOutcome OutcomeOf(std::span<const std::uint8_t> response, std::size_t dataSize) {
-  if (response.empty()) return TCommandOutcome::Timeout;
+CommandOutcome OutcomeOf(std::span<const std::uint8_t> response, std::size_t dataSize) {
+  if (response.empty()) return CommandOutcome::Timeout;
   const FrameView frame(response);
   // A wrong length is reported before the reader's status is looked at.
-  if (!frame.IsResponseWith(dataSize)) return TCommandOutcome::WrongLength;
-  if (frame.Status() != frame::kSuccessStatus) return TCommandOutcome::ReaderStatus;
-  return TCommandOutcome::Accepted;
+  if (!frame.IsResponseWith(dataSize)) return CommandOutcome::WrongLength;
+  if (frame.Status() != frame::kSuccessStatus) return CommandOutcome::ReaderStatus;
+  return CommandOutcome::Accepted;
 }
 
 // The status an error line names for a failed command.
-std::uint8_t FailureStatus(TCommandOutcome outcome, std::span<const std::uint8_t> response) {
+std::uint8_t FailureStatus(CommandOutcome outcome, std::span<const std::uint8_t> response) {
   switch (outcome) {
-    case TCommandOutcome::Timeout:
+    case CommandOutcome::Timeout:
       return status::Timeout;
-    case TCommandOutcome::WrongLength:
+    case CommandOutcome::WrongLength:
       return status::WrongFormat;
-    case TCommandOutcome::ReaderStatus:
-    case TCommandOutcome::Accepted:
+    case CommandOutcome::ReaderStatus:
+    case CommandOutcome::Accepted:
       break;
   }
   return FrameView(response).Status();
@@ -44,10 +44,10 @@ std::string ReaderEntryText(const ReaderAnswer& answer) {
 
 void ReaderLink::ReceiveChunk(std::span<const std::uint8_t> bytes) {
   lastReceiveMs_ = host_.NowMs();
-  ProcessInput(bytes, TScan::MoreToCome);
+  ProcessInput(bytes, ScanMode::MoreToCome);
 }
 
-void ReaderLink::ProcessInput(std::span<const std::uint8_t> bytes, TScan scan) {
+void ReaderLink::ProcessInput(std::span<const std::uint8_t> bytes, ScanMode scan) {
   assembler_.Append(bytes);
   // A full slot holds everything back until the exchange has taken its response.
   if (!slot_.empty()) {
@@ -106,12 +106,12 @@ std::int64_t ReaderLink::WireTimeMs(std::size_t bytes) {
 }
 
 bool ReaderLink::ExchangeFrame(std::uint8_t address, std::uint8_t code, std::span<const std::uint8_t> data,
-                               std::vector<std::uint8_t>& response, TSending sending) {
+                               std::vector<std::uint8_t>& response, Sending sending) {
   response.clear();
   const std::vector<std::uint8_t> request = BuildRequest(address, code, data);
   slot_.clear();
   exchangeAddress_ = address;
-  awaitedCode_ = static_cast<std::uint8_t>(code + 1);
+  awaitedCode_ = frame::AnswerCode(code);
   awaiting_ = true;
   exchanging_ = true;
   // Every exchange ends with nobody awaiting and the slot empty, however it ends: a flag
@@ -126,7 +126,7 @@ bool ReaderLink::ExchangeFrame(std::uint8_t address, std::uint8_t code, std::spa
     }
   } endOfExchange{*this};
 
-  const bool send = sending == TSending::SendRequest;
+  const bool send = sending == Sending::SendRequest;
   const bool broadcast = address == frame::kBroadcastAddress;
   const std::int64_t waitMs = readerlink::kUnicastWaitMs * (broadcast ? readerlink::kBroadcastWaits : 1);
   int sendings = 0;
@@ -142,7 +142,7 @@ bool ReaderLink::ExchangeFrame(std::uint8_t address, std::uint8_t code, std::spa
       // A broadcast always waits to its deadline: every reader's answer is wanted.
       host_.Wait(deadline, [this, broadcast] { return !broadcast && !slot_.empty(); });
     }
-    if (slot_.empty()) ProcessInput({}, TScan::Final);
+    if (slot_.empty()) ProcessInput({}, ScanMode::Final);
     if (!slot_.empty()) {
       response = slot_;
       if (!broadcast && sendings > 1) AwaitRepeatedAnswers(address, sendings - 1, firstSentMs, lastSentMs);
@@ -164,7 +164,7 @@ void ReaderLink::AwaitRepeatedAnswers(std::uint8_t address, int outstanding, std
   duplicates_ = {address, awaitedCode_, outstanding, lastSentMs + answerDelayMs + readerlink::kUnicastWaitMs};
   awaiting_ = false;
   slot_.clear();
-  ProcessInput({}, TScan::MoreToCome);  // what came behind the answer may hold them already
+  ProcessInput({}, ScanMode::MoreToCome);  // what came behind the answer may hold them already
   host_.Wait(duplicates_.untilMs, [this] { return duplicates_.outstanding == 0; });
   duplicates_.outstanding = 0;
 }
@@ -172,11 +172,11 @@ void ReaderLink::AwaitRepeatedAnswers(std::uint8_t address, int outstanding, std
 // --- commands ---
 
 bool ReaderLink::ReadCommand(std::uint8_t address, std::uint8_t code, std::span<const std::uint8_t> data,
-                             std::vector<std::uint8_t>& result, std::size_t expected, TSending sending) {
+                             std::vector<std::uint8_t>& result, std::size_t expected, Sending sending) {
   result.clear();
   std::vector<std::uint8_t> response;
   // No further answer in the buffer ends a search's answers; it is no failure.
-  if (!ExchangeFrame(address, code, data, response, sending) && sending == TSending::TakeNextAnswer) return false;
+  if (!ExchangeFrame(address, code, data, response, sending) && sending == Sending::TakeNextAnswer) return false;
   if (!EndCommand(code, response, expected)) return false;
   const FrameView frame(response);
   exchangeAddress_ = frame.Address();
@@ -187,7 +187,7 @@ bool ReaderLink::ReadCommand(std::uint8_t address, std::uint8_t code, std::span<
 
 bool ReaderLink::WriteCommand(std::uint8_t address, std::uint8_t code, std::span<const std::uint8_t> data) {
   std::vector<std::uint8_t> ack;
-  ExchangeFrame(address, code, data, ack, TSending::SendRequest);
+  ExchangeFrame(address, code, data, ack, Sending::SendRequest);
   return EndCommand(code, ack, kAckDataSize);
 }
 
@@ -197,10 +197,10 @@ bool ReaderLink::WriteByteCommand(std::uint8_t address, std::uint8_t code, std::
 }
 
 bool ReaderLink::EndCommand(std::uint8_t code, std::span<const std::uint8_t> response, std::size_t dataSize) {
-  const TCommandOutcome outcome = OutcomeOf(response, dataSize);
-  if (outcome != TCommandOutcome::Accepted) errors_.AddError(code, FailureStatus(outcome, response));
+  const CommandOutcome outcome = OutcomeOf(response, dataSize);
+  if (outcome != CommandOutcome::Accepted) errors_.AddError(code, FailureStatus(outcome, response));
   if (observer_) observer_->CommandEnded(code, outcome, response);
-  return outcome == TCommandOutcome::Accepted;
+  return outcome == CommandOutcome::Accepted;
 }
 
 // --- search ---
@@ -211,7 +211,7 @@ std::vector<ReaderAnswer> ReaderLink::CollectReaderAnswers() {
   std::vector<std::uint8_t> serial;
   // The first call broadcasts; the later ones take the next answer already received.
   while (ReadCommand(frame::kBroadcastAddress, kSerialNumberCode, {}, serial, kSerialNumberSize,
-                     answers.empty() ? TSending::SendRequest : TSending::TakeNextAnswer)) {
+                     answers.empty() ? Sending::SendRequest : Sending::TakeNextAnswer)) {
     answers.push_back({exchangeAddress_, serial[0], serial[1]});
   }
   return answers;

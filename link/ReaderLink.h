@@ -23,7 +23,7 @@ inline constexpr unsigned kBitsPerByte = 10;  // start, eight data, stop
 
 // Whether an exchange sends its request, or only takes the next answer that is already in
 // the receive buffer (the search's further answers to one broadcast).
-enum class TSending { SendRequest, TakeNextAnswer };
+enum class Sending { SendRequest, TakeNextAnswer };
 
 // One answer to the reader search.
 struct ReaderAnswer {
@@ -34,7 +34,7 @@ struct ReaderAnswer {
 };
 
 // How a command ended, as a trace of the line tells it.
-enum class TCommandOutcome { Accepted, Timeout, WrongLength, ReaderStatus };
+enum class CommandOutcome { Accepted, Timeout, WrongLength, ReaderStatus };
 
 // Watches the exchanges of a link, for a trace: each sending, and how each command ended.
 // Optional; the link behaves the same without one.
@@ -45,7 +45,7 @@ class ExchangeObserver {
   virtual void FrameSent(std::span<const std::uint8_t> frame, int attempt) = 0;
   // response is the frame taken, empty after a timeout. A search that finds no further answer
   // in the receive buffer ends without a call: nothing went over the line for it.
-  virtual void CommandEnded(std::uint8_t code, TCommandOutcome outcome,
+  virtual void CommandEnded(std::uint8_t code, CommandOutcome outcome,
                             std::span<const std::uint8_t> response) = 0;
 };
 
@@ -67,16 +67,16 @@ class ReaderLink {
   // A chunk from the line: stamps the last receive time and scans it in. Give it exactly
   // the bytes the port's read returned.
   void ReceiveChunk(std::span<const std::uint8_t> bytes);
-  // Frame assembler; TScan::Final is the scan at the end of a wait.
-  void ProcessInput(std::span<const std::uint8_t> bytes, TScan scan);
+  // Frame assembler; ScanMode::Final is the scan at the end of a wait.
+  void ProcessInput(std::span<const std::uint8_t> bytes, ScanMode scan);
   // The 10 ms timer: echoes the whole buffer once the line is quiet and no exchange runs.
   void IdleFlush();
 
   bool ExchangeFrame(std::uint8_t address, std::uint8_t code, std::span<const std::uint8_t> data,
-                     std::vector<std::uint8_t>& response, TSending sending);
+                     std::vector<std::uint8_t>& response, Sending sending);
   std::size_t SendFrame(std::span<const std::uint8_t> frame);
   bool ReadCommand(std::uint8_t address, std::uint8_t code, std::span<const std::uint8_t> data,
-                   std::vector<std::uint8_t>& result, std::size_t expected, TSending sending);
+                   std::vector<std::uint8_t>& result, std::size_t expected, Sending sending);
   bool WriteCommand(std::uint8_t address, std::uint8_t code, std::span<const std::uint8_t> data);
   bool WriteByteCommand(std::uint8_t address, std::uint8_t code, std::uint8_t value);
 

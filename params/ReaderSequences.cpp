@@ -84,7 +84,7 @@ void MarkRead(TReaderParameters& values, TParameter parameter) {
 void ReadHexNumber(ReaderLink& link, std::uint8_t address, const TParameterInfo& info,
                    TReaderParameters& values, const TParameterShown& shown) {
   std::vector<std::uint8_t> data;
-  if (link.ReadCommand(address, info.readCode, {}, data, info.size, TSending::SendRequest)) {
+  if (link.ReadCommand(address, info.readCode, {}, data, info.size, Sending::SendRequest)) {
     values.cashDeskNumber = HexText(data);
     MarkRead(values, info.parameter);
   }
@@ -96,7 +96,7 @@ void ReadByte(ReaderLink& link, std::uint8_t address, const TParameterInfo& info
               TReaderParameters& values, const TParameterShown& shown) {
   shown(values, info.parameter, -1);
   std::vector<std::uint8_t> data;
-  if (!link.ReadCommand(address, info.readCode, {}, data, info.size, TSending::SendRequest)) return;
+  if (!link.ReadCommand(address, info.readCode, {}, data, info.size, Sending::SendRequest)) return;
   values.SetByte(info.parameter, data[0]);
   MarkRead(values, info.parameter);
   shown(values, info.parameter, -1);
@@ -106,7 +106,7 @@ void ReadByte(ReaderLink& link, std::uint8_t address, const TParameterInfo& info
 void ReadDate(ReaderLink& link, ErrorList& errors, std::uint8_t address, const TParameterInfo& info,
               TReaderParameters& values, const TParameterShown& shown) {
   std::vector<std::uint8_t> data;
-  if (link.ReadCommand(address, info.readCode, {}, data, info.size, TSending::SendRequest)) {
+  if (link.ReadCommand(address, info.readCode, {}, data, info.size, Sending::SendRequest)) {
     if (const auto decoded = DecodeDate(data)) {
       values.Date(info.parameter) = *decoded;
       MarkRead(values, info.parameter);
@@ -125,7 +125,7 @@ void ReadRows(ReaderLink& link, std::uint8_t address, const TParameterInfo& info
   std::vector<std::uint8_t> data;
   for (std::size_t row = 0; row < kBlackListRows; ++row) {
     const std::uint8_t index[] = {static_cast<std::uint8_t>(row)};
-    if (!link.ReadCommand(address, info.readCode, index, data, info.size, TSending::SendRequest)) break;
+    if (!link.ReadCommand(address, info.readCode, index, data, info.size, Sending::SendRequest)) break;
     values.blackList[row] = HexText(data);
     values.blackListRowsRead = row + 1;
     MarkRead(values, info.parameter);

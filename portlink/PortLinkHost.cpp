@@ -20,7 +20,7 @@ struct TPortLinkHost::TWait {
 
 TPortLinkHost::TPortLinkHost(TComPort& port, QObject* parent) : QObject(parent), port_(port) {
   clock_.start();
-  connect(&port_, &TCustomComPort::deviceGone, this, &TPortLinkHost::DeviceGone);
+  connect(&port_, &TCustomComPort::DeviceGone, this, &TPortLinkHost::DeviceGone);
 }
 
 void TPortLinkHost::ReceiveFromPort(ReaderLink& link, int count) {

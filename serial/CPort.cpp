@@ -5,58 +5,56 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <optional>
-#include <sys/ioctl.h>
 
 #include "ComThread.h"
-#include "LineSettings.h"
 #include "NetworkLineName.h"
+#include "PortDevice.h"
 
 // ---- error codes and exceptions ------------------------------------------------------------
 
 namespace {
 
-constexpr const char* kErrorTexts[] = {
-    "Unable to open com port",
-    "WriteFile function failed",
-    "ReadFile function failed",
-    "Invalid Async parameter",
-    "PurgeComm function failed",
-    "Unable to get async status",
-    "SetCommState function failed",
-    "SetCommTimeouts failed",
-    "SetupComm function failed",
-    "ClearCommError function failed",
-    "GetCommModemStatus function failed",
-    "EscapeCommFunction function failed",
-    "TransmitCommChar function failed",
-    "Cannot set property while connected",
-    "EnumPorts function failed",
-    "Failed to store settings",
-    "Failed to load settings",
-    "Link (un)registration failed",
-    "Cannot change led state if ComPort is selected",
-    "Cannot wait for event if event thread is created",
-    "WaitForEvent method failed",
-    "A component is linked to OnRxBuf event",
-    "Registry error",
+struct TErrorText {
+  int code;
+  const char* text;
 };
-constexpr int kErrorCount = static_cast<int>(std::size(kErrorTexts));
+constexpr TErrorText kErrorTexts[] = {
+    {comerr::kOpen, "Unable to open com port"},
+    {comerr::kWrite, "WriteFile function failed"},
+    {comerr::kRead, "ReadFile function failed"},
+    {4, "Invalid Async parameter"},
+    {comerr::kPurge, "PurgeComm function failed"},
+    {6, "Unable to get async status"},
+    {comerr::kLineSettings, "SetCommState function failed"},
+    {comerr::kTimeouts, "SetCommTimeouts failed"},
+    {comerr::kQueueSizes, "SetupComm function failed"},
+    {comerr::kClearError, "ClearCommError function failed"},
+    {comerr::kModemStatus, "GetCommModemStatus function failed"},
+    {12, "EscapeCommFunction function failed"},
+    {13, "TransmitCommChar function failed"},
+    {comerr::kConnected, "Cannot set property while connected"},
+    {15, "EnumPorts function failed"},
+    {comerr::kStoreSettings, "Failed to store settings"},
+    {comerr::kLoadSettings, "Failed to load settings"},
+    {18, "Link (un)registration failed"},
+    {19, "Cannot change led state if ComPort is selected"},
+    {20, "Cannot wait for event if event thread is created"},
+    {21, "WaitForEvent method failed"},
+    {22, "A component is linked to OnRxBuf event"},
+    {comerr::kRegistry, "Registry error"},
+};
 
 TComExceptionDisplay& ExceptionDisplay() {
   static TComExceptionDisplay display;
   return display;
 }
 
-// A device without modem lines or interrupt counters (a pty) answers with these: it has none.
-bool NotSupported(int error) { return error == ENOTTY || error == EINVAL; }
-
 }  // namespace
 
 QString ComErrorText(int code) {
-  if (code >= 1 && code <= kErrorCount) return QString::fromLatin1(kErrorTexts[code - 1]);
+  for (const TErrorText& row : kErrorTexts)
+    if (row.code == code) return QString::fromLatin1(row.text);
   return QStringLiteral("Unknown Error #%1").arg(code);
 }
 
@@ -239,6 +237,13 @@ void TCustomComPort::FailExt(int code, int systemCode, const QString& reason) co
   throw EComPortExt(code, systemCode, port_, reason);
 }
 
+TPortDevice& TCustomComPort::Device(int code) const {
+  if (!device_) FailExt(code, EBADF);
+  return *device_;
+}
+
+int TCustomComPort::Handle() const { return device_ ? device_->Handle() : -1; }
+
 QString TCustomComPort::DevicePath(const QString& portName) {
   if (portName.startsWith(QLatin1Char('/')) || IsNetworkLineName(portName.toStdString())) return portName;
   if (portName.startsWith(QLatin1String("COM"))) {
@@ -251,7 +256,7 @@ QString TCustomComPort::DevicePath(const QString& portName) {
 }
 
 void TCustomComPort::SetConnected(bool v) {
-  if (v == connected_) return;
+  if (v == Connected()) return;
   if (v) Open();
   else Close();
 }
@@ -259,7 +264,7 @@ void TCustomComPort::SetConnected(bool v) {
 void TCustomComPort::SetPort(const QString& v) {
   if (v == port_) return;
   port_ = v;
-  if (connected_) {
+  if (Connected()) {
     Close();
     Open();
   }
@@ -274,7 +279,7 @@ void TCustomComPort::SetEventChar(std::uint8_t v) { Change(eventChar_, v, [this]
 
 void TCustomComPort::SetSyncMethod(TSyncMethod v) {
   if (v == syncMethod_) return;
-  if (connected_) throw EComPort(comerr::kConnected, port_);
+  if (Connected()) throw EComPort(comerr::kConnected, port_);
   syncMethod_ = v;
 }
 
@@ -288,81 +293,18 @@ void TCustomComPort::ClearEventHandlers() {
 
 // ---- open and close ------------------------------------------------------------------------
 
-void TCustomComPort::OpenDevice() {
-  const QString path = DevicePath(port_);
-  std::string reason;
-  const int fd = platform_->OpenDevice(path.toStdString(), reason);
-  if (fd < 0) {
-    qDebug().noquote() << "open" << path;
-    FailExt(comerr::kOpen, -fd, QString::fromStdString(reason));
-  }
-  // Exclusive: refuse what is not a terminal, take the lock, which is what stops a second
-  // program running as root, and only then keep other openers off with TIOCEXCL: a line another
-  // program holds keeps its flag as that program set it.
-  int rc = platform_->IsTerminal(fd);
-  if (rc == 0) {
-    rc = platform_->Lock(fd);
-    if (rc == -EWOULDBLOCK) rc = -EBUSY;
-  }
-  if (rc == 0) {
-    rc = platform_->SetExclusive(fd);
-    if (rc < 0 && NotSupported(-rc)) rc = 0;
-  }
-  if (rc < 0) {
-    platform_->Close(fd);
-    FailExt(comerr::kOpen, -rc);
-  }
-  handle_ = fd;
-  LowerLinesHeldLow();
-}
-
-// The flag stays on the terminal as long as anyone keeps it open (a simulator, a getty, a modem
-// manager), and only root may open an exclusive terminal: left set, it would keep every later
-// open by an operator off the line. Whatever the clear answers, the device is closed.
-void TCustomComPort::CloseDevice() {
-  if (handle_ < 0) return;
-  if (rs485On_) PutDirectionControl(false);
-  rs485On_ = false;
-  platform_->ClearExclusive(handle_);
-  platform_->Close(handle_);
-  handle_ = -1;
-}
-
-namespace {
-// DTR and RTS are held by hand unless the driver runs RTS: the handshake, or the RS-485 mode.
-struct THeldLines {
-  int raise = 0, drop = 0;
-};
-THeldLines HeldLines(const TComFlowControl& flow) {
-  THeldLines lines;
-  (flow.ControlDTR() == dtrEnable ? lines.raise : lines.drop) |= TIOCM_DTR;
-  if (flow.ControlRTS() == rtsEnable) lines.raise |= TIOCM_RTS;
-  if (flow.ControlRTS() == rtsDisable) lines.drop |= TIOCM_RTS;
-  return lines;
-}
-}  // namespace
-
-// open(2) raises DTR and RTS; an RS-485 converter that switches on RTS drives the bus until they
-// drop. Those the settings hold low go low first, before any other setting. A failure shows in
-// ApplyLineSettings, which sets them again.
-void TCustomComPort::LowerLinesHeldLow() {
-  if (const int drop = HeldLines(flowControl_).drop) platform_->SetModemLines(handle_, drop, false);
-}
-
 void TCustomComPort::Open() {
-  if (connected_) return;
+  if (Connected()) return;
   DoBeforeOpen();
-  OpenDevice();
-  connected_ = true;
+  device_ = std::make_unique<TPortDevice>(*platform_, DevicePath(port_), port_, flowControl_);
   ++session_;
   try {
     ApplyAllSettings();
-    lineErrorBaseValid_ = platform_->GetCounters(handle_, lineErrorBase_) == 0;
+    device_->StartLineErrorCount();
     if (!events_.empty()) StartEventThread();
   } catch (...) {
     window_.reset();
-    CloseDevice();
-    connected_ = false;
+    device_.reset();
     throw;
   }
   DoAfterOpen();
@@ -394,7 +336,7 @@ void TCustomComPort::ReportLineSignals() {
 }
 
 void TCustomComPort::Close() {
-  if (!connected_ || closing_) return;
+  if (!Connected() || closing_) return;
   closing_ = true;
   std::exception_ptr failure;
   auto note = [&failure](auto&& step) {
@@ -414,17 +356,11 @@ void TCustomComPort::Close() {
   // that fails because the device has vanished is not reported at all.
   StopEventThread();
   window_.reset();
-  note([this] { AbortPendingIo(); });
-  CloseDevice();
-  connected_ = false;
+  note([this] { device_->Purge(TCIOFLUSH); });
+  device_.reset();
   closing_ = false;
   DoAfterClose();
   if (failure) std::rethrow_exception(failure);
-}
-
-void TCustomComPort::AbortPendingIo() {
-  const int rc = platform_->Flush(handle_, TCIOFLUSH);
-  if (rc < 0 && !DeviceVanished(-rc)) FailExt(comerr::kPurge, -rc);
 }
 
 void TCustomComPort::StopEventThread() {
@@ -449,12 +385,18 @@ void TCustomComPort::ReapRetiredThreads() {
 }
 
 void TCustomComPort::NotifyDeviceGone(std::uint64_t session) {
-  if (session != session_ || !connected_ || goneSession_ == session) return;
+  if (session != session_ || !Connected() || goneSession_ == session) return;
   goneSession_ = session;
-  emit deviceGone();
+  emit DeviceGone();
 }
 
 // ---- settings on the device ----------------------------------------------------------------
+
+// A setting reaches the device when it changes while the port is open and no BeginChanges is
+// pending; the outermost EndChanges puts them all, and Open puts them all before anything else
+// happens on the line (a setting the device refuses there leaves the port closed). Closed, the
+// settings are only kept.
+bool TCustomComPort::Applying() const { return device_ && updateCount_ == 0; }
 
 void TCustomComPort::BeginChanges() { ++updateCount_; }
 
@@ -476,46 +418,12 @@ void TCustomComPort::ApplyQueueSizes() {
 void TCustomComPort::ApplyTimeoutSettings() {
   if (!Applying()) return;
   const TComTimeouts& t = timeouts_;
-  appliedTimeouts_ = {t.ReadInterval(), t.ReadTotalMultiplier(), t.ReadTotalConstant(),
-                      t.WriteTotalMultiplier(), t.WriteTotalConstant()};
+  device_->SetTimeouts({t.ReadInterval(), t.ReadTotalMultiplier(), t.ReadTotalConstant(), t.WriteTotalMultiplier(),
+                        t.WriteTotalConstant()});
 }
 
 void TCustomComPort::ApplyLineSettings() {
-  if (!Applying()) return;
-  if (const char* refused = RefusedLineSetting(*this)) {
-    qDebug().noquote() << port_ << "refuses" << refused;
-    FailExt(comerr::kLineSettings, EINVAL);
-  }
-  termios before{};
-  int rc = platform_->GetAttributes(handle_, before);
-  if (rc < 0) FailExt(comerr::kLineSettings, -rc);
-  termios t = before;
-  ComposeLineAttributes(t, *this);
-  const int rate = BaudRateValue(baudRate_, customBaudRate_);
-  const speed_t speed = SpeedConstant(rate);
-  if (speed != B0) {
-    cfsetispeed(&t, speed);
-    cfsetospeed(&t, speed);
-  }
-  rc = platform_->SetAttributes(handle_, t);
-  if (rc == 0 && speed == B0) {
-    rc = platform_->SetCustomSpeed(handle_, rate);
-    if (rc < 0) platform_->SetAttributes(handle_, before);
-  }
-  if (rc < 0) FailExt(comerr::kLineSettings, -rc);
-  if (const bool toggle = flowControl_.ControlRTS() == rtsToggle; toggle != rs485On_) {
-    rc = PutDirectionControl(toggle);
-    if (rc < 0) {
-      platform_->SetAttributes(handle_, before);
-      FailExt(comerr::kLineSettings, -rc);
-    }
-  }
-  const THeldLines held = HeldLines(flowControl_);
-  for (const auto& [lines, on] : {std::pair{held.raise, true}, std::pair{held.drop, false}}) {
-    if (lines == 0) continue;
-    rc = platform_->SetModemLines(handle_, lines, on);
-    if (rc < 0 && !NotSupported(-rc)) FailExt(comerr::kLineSettings, -rc);
-  }
+  if (Applying()) device_->PutLineSettings(*this);
 }
 
 void TCustomComPort::RunSetupDialog() {
@@ -524,160 +432,33 @@ void TCustomComPort::RunSetupDialog() {
   setupDialog_(*this);
 }
 
-// RTS toggle is the kernel's RS-485 mode: RTS raised while sending, without delays. A driver
-// without the mode (a pty, most USB adapters, which switch direction themselves) refuses it.
-int TCustomComPort::PutDirectionControl(bool rs485) {
-  serial_rs485 mode{};
-  if (rs485) mode.flags = SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
-  const int rc = platform_->SetRs485(handle_, mode);
-  if (rc == 0) rs485On_ = rs485;
-  return rc;
-}
-
 // ---- data ----------------------------------------------------------------------------------
-
-namespace {
-
-using TClock = std::chrono::steady_clock;
-
-// A time-out of the settings model: -1 stands for the largest 32-bit value.
-std::int64_t Ms(int v) { return static_cast<std::int64_t>(static_cast<std::uint32_t>(v)); }
-
-// Milliseconds left until deadline, 0 when passed, -1 when there is none.
-int Remaining(const std::optional<TClock::time_point>& deadline) {
-  if (!deadline) return -1;
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - TClock::now()).count();
-  return left <= 0 ? 0 : static_cast<int>(std::min<std::int64_t>(left, 1 << 30));
-}
-
-int Earlier(int a, int b) {
-  if (a < 0) return b;
-  if (b < 0) return a;
-  return std::min(a, b);
-}
-
-std::optional<TClock::time_point> TotalDeadline(int multiplier, int constant, int count) {
-  if (multiplier == 0 && constant == 0) return std::nullopt;
-  return TClock::now() + std::chrono::milliseconds(Ms(multiplier) * count + Ms(constant));
-}
-
-}  // namespace
 
 int TCustomComPort::Write(const void* buffer, int count) {
   if (count <= 0) return 0;
-  if (handle_ < 0) FailExt(comerr::kWrite, EBADF);
-  const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-  const auto deadline =
-      TotalDeadline(appliedTimeouts_.writeTotalMultiplier, appliedTimeouts_.writeTotalConstant, count);
-  int done = 0;
-  while (done < count) {
-    const long n = platform_->Write(handle_, bytes + done, static_cast<std::size_t>(count - done));
-    if (n > 0) {
-      done += static_cast<int>(n);
-      continue;
-    }
-    if (n < 0 && n != -EAGAIN && n != -EINTR) FailExt(comerr::kWrite, static_cast<int>(-n));
-    const int wait = Remaining(deadline);
-    if (wait == 0) break;
-    pollfd fd{handle_, POLLOUT, 0};
-    const int ready = platform_->Poll(&fd, 1, wait);
-    if (ready < 0 && ready != -EINTR) FailExt(comerr::kWrite, -ready);
-    if (ready > 0 && (fd.revents & (POLLHUP | POLLERR | POLLNVAL))) FailExt(comerr::kWrite, EIO);
-  }
-  return done;
+  return Device(comerr::kWrite).Write(buffer, count);
 }
 
 int TCustomComPort::Read(void* buffer, int count) {
   if (count <= 0) return 0;
   auto* bytes = static_cast<std::uint8_t*>(buffer);
   bytes[0] = 0xFF;
-  if (handle_ < 0) return 0;
-  const TAppliedTimeouts& t = appliedTimeouts_;
-  // With the interval at its largest and no totals a read returns at once with what is queued;
-  // with both multipliers at their largest it waits up to the constant for the first byte.
-  const bool atOnce = t.readInterval == -1 && t.readTotalMultiplier == 0 && t.readTotalConstant == 0;
-  const bool firstByte = t.readInterval == -1 && t.readTotalMultiplier == -1 && t.readTotalConstant != 0 &&
-                         t.readTotalConstant != -1;
-  const auto total = firstByte ? std::optional(TClock::now() + std::chrono::milliseconds(Ms(t.readTotalConstant)))
-                               : TotalDeadline(t.readTotalMultiplier, t.readTotalConstant, count);
-  const bool useInterval = t.readInterval != 0 && t.readInterval != -1;
-  std::optional<TClock::time_point> interval;
-
-  int got = 0;
-  bool started = false;
-  for (;;) {
-    long n = platform_->Read(handle_, bytes + got, static_cast<std::size_t>(count - got));
-    if (n < 0 && n != -EAGAIN && n != -EINTR) {
-      if (!started) return 0;  // the read could not even start
-      FailExt(comerr::kRead, static_cast<int>(-n));
-    }
-    started = true;
-    if (n > 0) {
-      if (discardNull_) n = std::remove(bytes + got, bytes + got + n, 0) - (bytes + got);
-      got += static_cast<int>(n);
-      if (useInterval) interval = TClock::now() + std::chrono::milliseconds(Ms(t.readInterval));
-    }
-    if (got == count || atOnce || (firstByte && got > 0)) break;
-    const int wait = Earlier(Remaining(total), Remaining(interval));
-    if (wait == 0) break;
-    pollfd fd{handle_, POLLIN, 0};
-    const int ready = platform_->Poll(&fd, 1, wait);
-    if (ready < 0 && ready != -EINTR) FailExt(comerr::kRead, -ready);
-    if (ready > 0 && !(fd.revents & POLLIN) && (fd.revents & (POLLHUP | POLLERR | POLLNVAL)))
-      FailExt(comerr::kRead, EIO);
-  }
+  if (!device_) return 0;
+  const int got = device_->Read(buffer, count, discardNull_);
   if (got == 0) bytes[0] = 0xFF;
   bytesRead_ += static_cast<std::uint64_t>(got);
   return got;
 }
 
 void TCustomComPort::DiscardOutput() {
-  if (handle_ < 0) return;
-  const int rc = platform_->Flush(handle_, TCOFLUSH);
-  if (rc < 0 && !DeviceVanished(-rc)) FailExt(comerr::kPurge, -rc);
+  if (device_) device_->Purge(TCOFLUSH);
 }
 
-int TCustomComPort::QueuedInputCount() {
-  const int queued = handle_ < 0 ? -EBADF : platform_->InputQueued(handle_);
-  if (queued < 0) FailExt(comerr::kClearError, -queued);
-  return queued;
-}
+int TCustomComPort::QueuedInputCount() { return Device(comerr::kClearError).QueuedInput(); }
 
-TComSignals TCustomComPort::LineSignals() {
-  int lines = 0;
-  const int rc = handle_ < 0 ? -EBADF : platform_->GetModemLines(handle_, lines);
-  if (rc < 0) {
-    if (NotSupported(-rc)) return {};
-    FailExt(comerr::kModemStatus, -rc);
-  }
-  TComSignals present;
-  if (lines & TIOCM_CTS) present.insert(csCTS);
-  if (lines & TIOCM_DSR) present.insert(csDSR);
-  if (lines & TIOCM_RNG) present.insert(csRing);
-  if (lines & TIOCM_CAR) present.insert(csRLSD);
-  return present;
-}
+TComSignals TCustomComPort::LineSignals() { return Device(comerr::kModemStatus).Signals(); }
 
-TComErrors TCustomComPort::LineErrors() {
-  TComCounters now;
-  const int rc = handle_ < 0 ? -EBADF : platform_->GetCounters(handle_, now);
-  if (rc < 0) {
-    if (NotSupported(-rc)) return {};
-    FailExt(comerr::kClearError, -rc);
-  }
-  TComErrors errors;
-  if (lineErrorBaseValid_) {
-    const TComCounters& was = lineErrorBase_;
-    if (now.frame != was.frame) errors.insert(ceFrame);
-    if (now.parity != was.parity && parity_.Check()) errors.insert(ceRxParity);
-    if (now.overrun != was.overrun) errors.insert(ceOverrun);
-    if (now.bufOverrun != was.bufOverrun) errors.insert(ceRxOver);
-    if (now.brk != was.brk) errors.insert(ceBreak);
-  }
-  lineErrorBase_ = now;
-  lineErrorBaseValid_ = true;
-  return errors;
-}
+TComErrors TCustomComPort::LineErrors() { return Device(comerr::kClearError).TakeLineErrors(parity_.Check()); }
 
 // ---- events --------------------------------------------------------------------------------
 

@@ -17,6 +17,7 @@ class TComThread;
 class TComWindow;
 class TCustomComPort;
 class TIniFile;
+class TPortDevice;
 
 // Component error codes; their texts come from ComErrorText.
 namespace comerr {
@@ -223,12 +224,6 @@ class TComBuffer : public TComPersistent {
   int outputSize_ = 1024;
 };
 
-// Timeouts as the open device uses them: the state after the last ApplyTimeoutSettings.
-struct TAppliedTimeouts {
-  int readInterval = -1, readTotalMultiplier = 0, readTotalConstant = 0;
-  int writeTotalMultiplier = 100, writeTotalConstant = 1000;
-};
-
 class TCustomComPort : public QObject {
   Q_OBJECT
 
@@ -237,7 +232,7 @@ class TCustomComPort : public QObject {
   TCustomComPort(std::shared_ptr<TComPlatform> platform, QObject* owner = nullptr);
   ~TCustomComPort() override;  // closes; never throws
 
-  bool Connected() const { return connected_; }
+  bool Connected() const { return device_ != nullptr; }
   void SetConnected(bool v);
   QString Port() const { return port_; }
   void SetPort(const QString& v);
@@ -341,12 +336,9 @@ class TCustomComPort : public QObject {
   void ClearEventHandlers();
 
  signals:
-  void deviceGone();  // emitted once, in the UI thread, when the device has vanished
+  void DeviceGone();  // emitted once, in the UI thread, when the device has vanished
 
  protected:
-  virtual void OpenDevice();
-  virtual void CloseDevice();
-
   virtual void DoRxChar(int count);
   virtual void DoTxEmpty();
   virtual void DoBreak();
@@ -363,39 +355,33 @@ class TCustomComPort : public QObject {
   virtual void DoRx80Full();
 
   TComPlatform& Platform() const { return *platform_; }
-  int Handle() const { return handle_; }
-  bool Applying() const { return connected_ && updateCount_ == 0; }
+  int Handle() const;  // the open device's descriptor, else -1
+  // Whether a setting reaches the device now: see CPort.cpp.
+  bool Applying() const;
 
  private:
   friend class TComThread;
   friend class TComWindow;
   // Runs the actions of one batch of line events in the fixed delivery order.
   void DispatchEvents(TComEvents events);
-  void FailExt(int code, int systemCode, const QString& reason = {}) const;
-  int PutDirectionControl(bool rs485);
+  [[noreturn]] void FailExt(int code, int systemCode, const QString& reason = {}) const;
+  TPortDevice& Device(int code) const;  // the open device; closed, code fails with EBADF
   void StartEventThread();
   void StopEventThread();
   void ReapRetiredThreads();
   void ReportLineSignals();
-  void LowerLinesHeldLow();
-  void AbortPendingIo();
   void NotifyDeviceGone(std::uint64_t session);
 
   std::shared_ptr<TComPlatform> platform_;
   std::unique_ptr<TComThread> thread_;
   std::vector<std::unique_ptr<TComThread>> retiredThreads_;  // stopped from inside their own delivery
-  int handle_ = -1;
+  std::unique_ptr<TPortDevice> device_;  // exists while the port is open
   std::unique_ptr<TComWindow> window_;
   int updateCount_ = 0;
-  bool connected_ = false;
   bool closing_ = false;
-  bool rs485On_ = false;  // the kernel's RS-485 mode was set on the open device
   std::uint64_t session_ = 0;  // counts Opens, so that news of an old device is ignored
   std::uint64_t goneSession_ = 0;  // the session whose device was reported gone
-  TAppliedTimeouts appliedTimeouts_;
   std::uint64_t bytesRead_ = 0;  // tells the event thread whether a handler took its bytes
-  TComCounters lineErrorBase_{};  // driver counters at the last LineErrors query
-  bool lineErrorBaseValid_ = false;
 
   TBaudRate baudRate_ = br9600;
   int customBaudRate_ = 9600;

@@ -26,14 +26,14 @@ enum TStoredGroup : std::uint8_t { sgBasic, sgFlowControl, sgBuffer, sgTimeouts,
 
 // A set of enumerators with bit n for the n-th value.
 template <typename Enum, typename Bits>
-class EnumSet {
+class TEnumSet {
  public:
-  constexpr EnumSet() = default;
-  constexpr EnumSet(std::initializer_list<Enum> values) {
+  constexpr TEnumSet() = default;
+  constexpr TEnumSet(std::initializer_list<Enum> values) {
     for (Enum v : values) bits_ |= Bit(v);
   }
-  static constexpr EnumSet FromBits(Bits bits) {
-    EnumSet s;
+  static constexpr TEnumSet FromBits(Bits bits) {
+    TEnumSet s;
     s.bits_ = bits;
     return s;
   }
@@ -42,17 +42,17 @@ class EnumSet {
   constexpr bool empty() const { return bits_ == 0; }
   constexpr void insert(Enum v) { bits_ |= Bit(v); }
   constexpr void erase(Enum v) { bits_ &= static_cast<Bits>(~Bit(v)); }
-  friend constexpr bool operator==(EnumSet, EnumSet) = default;
+  friend constexpr bool operator==(TEnumSet, TEnumSet) = default;
 
  private:
   static constexpr Bits Bit(Enum v) { return static_cast<Bits>(Bits{1} << static_cast<unsigned>(v)); }
   Bits bits_ = 0;
 };
 
-using TComEvents = EnumSet<TComEvent, std::uint16_t>;
-using TComErrors = EnumSet<TComError, std::uint8_t>;
-using TComSignals = EnumSet<TComSignal, std::uint8_t>;
-using TStoredGroups = EnumSet<TStoredGroup, std::uint8_t>;
+using TComEvents = TEnumSet<TComEvent, std::uint16_t>;
+using TComErrors = TEnumSet<TComError, std::uint8_t>;
+using TComSignals = TEnumSet<TComSignal, std::uint8_t>;
+using TStoredGroups = TEnumSet<TStoredGroup, std::uint8_t>;
 
 inline constexpr TComEvents kAllComEvents{evRxChar, evTxEmpty, evRxFlag, evRing, evBreak,
                                           evCTS,    evDSR,     evError,  evRLSD, evRx80Full};

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -20,9 +19,9 @@
 #include <vector>
 
 #include "ComPortOption.h"
+#include "Rfc2217Session.h"
 #include "LineSettings.h"
 #include "NetworkLineName.h"
-#include "TelnetCodec.h"
 
 namespace {
 
@@ -39,6 +38,8 @@ constexpr int kAnswerSliceMs = 5;
 // Line bytes held for the port at most; beyond it the connection is left unread, as a
 // terminal throttles its sender.
 constexpr std::size_t kInputBound = 64 * 1024;
+// Bytes taken off the connection in one go at most, telnet commands included.
+constexpr std::size_t kReceiveSlice = 64 * 1024;
 
 int RemainingMs(TClock::time_point deadline) {
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
@@ -121,6 +122,23 @@ int Lookup(const TNetworkLineName& name, TClock::time_point deadline, std::vecto
   return addresses.empty() ? -ENOENT : 0;
 }
 
+// A gateway that vanishes without closing the connection (its power cut) must end it as a closed
+// one does, within about 10 s: probes after 4 s of silence, three of them 2 s apart, and sent
+// bytes left unacknowledged no longer than that either.
+constexpr int kKeepAliveIdleS = 4;
+constexpr int kKeepAliveIntervalS = 2;
+constexpr int kKeepAliveProbes = 3;
+constexpr unsigned kUnacknowledgedMs = 10000;
+
+void WatchForSilentLoss(int fd) {
+  const int on = 1;
+  ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &kKeepAliveIdleS, sizeof kKeepAliveIdleS);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &kKeepAliveIntervalS, sizeof kKeepAliveIntervalS);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &kKeepAliveProbes, sizeof kKeepAliveProbes);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &kUnacknowledgedMs, sizeof kUnacknowledgedMs);
+}
+
 // One address: the connected socket, or minus errno.
 int ConnectTo(const TAddress& address, TClock::time_point deadline) {
   const int fd = ::socket(address.family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -144,6 +162,7 @@ int ConnectTo(const TAddress& address, TClock::time_point deadline) {
   // A request frame goes out whole at once, not after the acknowledgement of the one before.
   const int on = 1;
   ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  WatchForSilentLoss(fd);
   return fd;
 }
 
@@ -162,29 +181,34 @@ int Connect(const TNetworkLineName& name, TClock::time_point deadline, std::stri
 
 // ---- one connection ------------------------------------------------------------------------
 
+// The socket pump of one network line: it moves bytes between the connection and the port, and
+// with rfc2217 through the com-port session, which holds everything telnet.
 class TNetworkLine {
  public:
-  TNetworkLine(int fd, TNetworkProtocol protocol) : fd_(fd), telnet_(protocol == TNetworkProtocol::Rfc2217) {
+  TNetworkLine(int fd, TNetworkProtocol protocol) : fd_(fd) {
+    if (protocol == TNetworkProtocol::Rfc2217) session_.emplace();
     ::cfmakeraw(&attributes_);
     attributes_.c_cflag |= CLOCAL | CREAD;
     ::cfsetispeed(&attributes_, B9600);
     ::cfsetospeed(&attributes_, B9600);
   }
 
-  // rfc2217: offers BINARY both ways and the com-port option, and waits for the server to take
-  // the com-port option up.
+  // rfc2217: sends the session's offers and waits for the server to take the com-port option
+  // up. The deadline holds whatever the server sends meanwhile; it bounds the answers awaited
+  // while the port puts its settings at open, too.
   int Negotiate(TClock::time_point deadline, std::string& reason) {
     std::unique_lock lock(mutex_);
-    Ask(us_, telnet::kWill, telnet::kBinary);
-    Ask(him_, telnet::kDo, telnet::kBinary);
-    Ask(us_, telnet::kWill, telnet::kComPort);
+    openDeadline_ = deadline;
+    QueueSessionOutput();
     Transmit();
     for (;;) {
       Receive();
-      if (us_[telnet::kComPort] == TOption::On) return 0;
-      if (comPortRefused_) {
-        reason = "the server does not offer the com-port option (RFC 2217)";
-        return -EPROTONOSUPPORT;
+      switch (session_->State()) {
+        case TRfc2217Session::TState::Ready: return 0;
+        case TRfc2217Session::TState::Refused:
+          reason = "the server does not offer the com-port option (RFC 2217)";
+          return -EPROTONOSUPPORT;
+        case TRfc2217Session::TState::Negotiating: break;
       }
       if (ended_) return -ECONNRESET;
       const int wait = RemainingMs(deadline);
@@ -236,9 +260,13 @@ class TNetworkLine {
     if (!ended_) Transmit();
     if (ended_) return -EIO;
     if (!output_.empty()) return -EAGAIN;
-    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-    if (telnet_) telnet::AppendEscaped(output_, std::span(bytes, count));
-    else output_.assign(bytes, bytes + count);
+    const std::span bytes(static_cast<const std::uint8_t*>(buffer), count);
+    if (session_) {
+      session_->SendLine(bytes);
+      QueueSessionOutput();
+    } else {
+      output_.assign(bytes.begin(), bytes.end());
+    }
     // Taken whole: what the socket does not take now goes with the next call or poll.
     Transmit();
     return ended_ ? -EIO : static_cast<long>(count);
@@ -257,12 +285,10 @@ class TNetworkLine {
       Receive();
       input_.clear();
     }
-    if (telnet_) {
-      const std::uint8_t what = queueSelector == TCIFLUSH   ? comport::kPurgeReceive
-                                : queueSelector == TCOFLUSH ? comport::kPurgeTransmit
-                                                            : comport::kPurgeBoth;
+    if (session_) {
       // Not awaited: nothing the port does next depends on the server's answer.
-      SendSubnegotiation(comport::Request(comport::kPurgeData, what).data);
+      session_->Purge(queueSelector);
+      QueueSessionOutput();
       Transmit();
     }
     return 0;
@@ -278,7 +304,7 @@ class TNetworkLine {
     std::unique_lock lock(mutex_);
     attributes_ = attributes;
     if (const int rate = SpeedRate(::cfgetospeed(&attributes)); rate > 0) rate_ = static_cast<std::uint32_t>(rate);
-    return telnet_ ? PutFarLine(lock) : 0;
+    return session_ ? PutFarLine(lock) : 0;
   }
 
   int SetCustomSpeed(int rate) {
@@ -287,40 +313,35 @@ class TNetworkLine {
     // The attributes no longer name a rate: set again, they keep this one.
     ::cfsetispeed(&attributes_, B0);
     ::cfsetospeed(&attributes_, B0);
-    return telnet_ ? PutFarLine(lock) : 0;
+    return session_ ? PutFarLine(lock) : 0;
   }
 
   int GetModemLines(int& lines) {
     std::lock_guard lock(mutex_);
-    if (!telnet_) return -ENOTTY;  // a raw connection tells nothing of the far lines
-    lines = modemLines_;
+    if (!session_) return -ENOTTY;  // a raw connection tells nothing of the far lines
+    lines = session_->ModemLines();
     return 0;
   }
 
   int SetModemLines(int lines, bool on) {
     std::unique_lock lock(mutex_);
-    if (!telnet_) return 0;
+    if (!session_) return 0;
     if (ended_) return -EIO;
-    const auto set = [&](int line, std::optional<bool>& held, std::uint8_t onValue, std::uint8_t offValue) {
-      if (!(lines & line) || held == on) return;
-      held = on;
-      SendRequest(comport::Request(comport::kSetControl, on ? onValue : offValue));
-    };
-    set(TIOCM_DTR, dtr_, comport::kDtrOn, comport::kDtrOff);
-    set(TIOCM_RTS, rts_, comport::kRtsOn, comport::kRtsOff);
+    session_->SetControlLines(lines, on);
     return AwaitAnswers(lock);
   }
 
  private:
-  enum class TOption : std::uint8_t { Off, Asked, On };
-  using TOptions = std::array<TOption, 256>;
-
-  // Reads what the connection holds, without waiting; a closed or broken connection ends here.
+  // Reads what the connection holds, without waiting, but no more than a slice at a time: a
+  // server that never stops sending must not hold the caller past its deadline. A closed or
+  // broken connection ends here.
   void Receive() {
     std::uint8_t chunk[4096];
-    while (!ended_ && input_.size() < kInputBound) {
+    std::size_t taken = 0;
+    while (!ended_ && input_.size() < kInputBound && taken < kReceiveSlice) {
       const ssize_t n = ::recv(fd_, chunk, sizeof chunk, MSG_DONTWAIT);
       if (n > 0) {
+        taken += static_cast<std::size_t>(n);
         Take(std::span(chunk, static_cast<std::size_t>(n)));
         continue;
       }
@@ -332,16 +353,17 @@ class TNetworkLine {
   }
 
   void Take(std::span<const std::uint8_t> chunk) {
-    if (!telnet_) {
+    if (!session_) {
       input_.insert(input_.end(), chunk.begin(), chunk.end());
       return;
     }
-    commands_.clear();
-    decoder_.Decode(chunk, input_, commands_);
-    for (const telnet::TCommand& command : commands_) {
-      if (command.verb == telnet::kSb) Subnegotiation(command);
-      else Negotiation(command.verb, command.option);
-    }
+    session_->Receive(chunk, input_);
+    QueueSessionOutput();
+  }
+
+  void QueueSessionOutput() {
+    const TBytes bytes = session_->TakeOutgoing();
+    output_.insert(output_.end(), bytes.begin(), bytes.end());
   }
 
   void Transmit() {
@@ -367,96 +389,40 @@ class TNetworkLine {
     lock.lock();
   }
 
-  // Option negotiation without loops: a request is answered only when it changes the state,
-  // and an option this side does not support is refused.
-  static bool Supported(std::uint8_t option, bool ours) {
-    return option == telnet::kBinary || option == telnet::kSuppressGoAhead || (ours && option == telnet::kComPort);
-  }
-  void Ask(TOptions& side, std::uint8_t verb, std::uint8_t option) {
-    side[option] = TOption::Asked;
-    telnet::AppendNegotiation(output_, verb, option);
-  }
-  void Negotiation(std::uint8_t verb, std::uint8_t option) {
-    const bool ours = verb == telnet::kDo || verb == telnet::kDont;
-    const bool enable = verb == telnet::kDo || verb == telnet::kWill;
-    TOption& state = (ours ? us_ : him_)[option];
-    const std::uint8_t yes = ours ? telnet::kWill : telnet::kDo;
-    const std::uint8_t no = ours ? telnet::kWont : telnet::kDont;
-    if (enable) {
-      if (state == TOption::On) return;
-      if (!Supported(option, ours)) {
-        telnet::AppendNegotiation(output_, no, option);
-        return;
-      }
-      if (state == TOption::Off) telnet::AppendNegotiation(output_, yes, option);
-      state = TOption::On;
-      return;
-    }
-    if (ours && option == telnet::kComPort) comPortRefused_ = true;
-    if (state == TOption::On) telnet::AppendNegotiation(output_, no, option);
-    state = TOption::Off;
-  }
-
-  void Subnegotiation(const telnet::TCommand& command) {
-    if (command.option != telnet::kComPort || command.data.empty()) return;
-    const std::uint8_t code = command.data[0];
-    if (code == comport::kNotifyModemState) {
-      if (command.data.size() > 1) modemLines_ = comport::ModemLinesOf(command.data[1]);
-      return;
-    }
-    // Answers to requests; line-state notifications and signatures carry nothing for the port.
-    if (code > comport::kAnswerOffset) {
-      const std::size_t request = code - comport::kAnswerOffset;
-      if (request < pending_.size() && pending_[request] > 0) --pending_[request];
-    }
-  }
-
-  void SendSubnegotiation(const TBytes& data) { telnet::AppendSubnegotiation(output_, telnet::kComPort, data); }
-  void SendRequest(const comport::TRequest& request) {
-    SendSubnegotiation(request.data);
-    ++pending_[request.code];
-  }
-
   int PutFarLine(std::unique_lock<std::mutex>& lock) {
     if (ended_) return -EIO;
-    const comport::TFarLine now = comport::FarLineOf(attributes_, rate_);
-    for (const comport::TRequest& request : comport::LineRequests(farLine_, now)) SendRequest(request);
-    farLine_ = now;
+    session_->PutFarLine(comport::FarLineOf(attributes_, rate_));
     return AwaitAnswers(lock);
   }
 
-  // Sends what is queued and waits a short time for the answers to the requests in it. A server
-  // that leaves one unanswered has not failed; only a connection that ended has.
+  // Sends what is queued and waits a short time for the answers to the requests in it, never
+  // past the open's deadline while the port is opening. A server that leaves one unanswered has
+  // not failed; only a connection that ended has. The event thread may take the answers off the
+  // connection meanwhile: the session counts them whoever receives.
   int AwaitAnswers(std::unique_lock<std::mutex>& lock) {
-    const auto deadline = TClock::now() + kAnswerWait;
-    const auto answered = [this] { return std::all_of(pending_.begin(), pending_.end(), [](int n) { return n == 0; }); };
+    QueueSessionOutput();
+    const auto now = TClock::now();
+    const auto deadline = now < openDeadline_ ? std::min(now + kAnswerWait, openDeadline_) : now + kAnswerWait;
     for (;;) {
       Receive();
-      if (ended_ || answered()) break;
+      if (ended_ || !session_->AwaitingAnswers()) break;
       const int wait = RemainingMs(deadline);
       if (wait == 0) break;
       WaitReadable(lock, std::min(wait, kAnswerSliceMs));
     }
-    pending_.fill(0);  // late answers are not awaited any more
+    session_->StopAwaiting();
     return ended_ ? -EIO : 0;
   }
 
   std::mutex mutex_;
   const int fd_;
-  const bool telnet_;
   bool ended_ = false;
   TBytes input_;   // line bytes for the port
   TBytes output_;  // what the socket has not taken yet
-  telnet::TDecoder decoder_;
-  std::vector<telnet::TCommand> commands_;
-  TOptions us_{}, him_{};
-  bool comPortRefused_ = false;
+  std::optional<TRfc2217Session> session_;  // rfc2217 only
+  TClock::time_point openDeadline_{};
   termios attributes_{};
   std::uint32_t rate_ = 9600;
-  std::optional<comport::TFarLine> farLine_;  // what the far port was last asked for
-  std::optional<bool> dtr_, rts_;
-  int modemLines_ = 0;
-  std::array<int, comport::kPurgeData + 1> pending_{};  // requests awaiting an answer, by code
 };
 
 // ---- the platform ----------------------------------------------------------------------------

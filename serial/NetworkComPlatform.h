@@ -9,12 +9,13 @@
 // name and every other descriptor goes on to `devices`.
 //
 // What a port sees of a network line:
-// - OpenDevice connects within 3 s (name lookup included); a host not found, a refused
-//   connection or no answer fail it. With rfc2217 the BINARY and com-port options are taken up
-//   before it returns.
+// - OpenDevice connects within 3 s (name lookup included), whatever the server sends; a host
+//   not found, a refused connection or no answer fail it. With rfc2217 the BINARY and com-port
+//   options are taken up before it returns (Rfc2217Session.h holds the session).
 // - Read, InputQueued and Poll see line bytes only: telnet commands and the server's
 //   notifications are consumed here, a doubled IAC arrives single, and a chunk that ends inside
-//   a command is kept until its rest comes. The server closing the connection is a hang-up.
+//   a command is kept until its rest comes. The server closing the connection is a hang-up, and
+//   so is a server gone silent without closing it (keepalive probes; about 10 s).
 // - With rfc2217 the line settings, DTR and RTS go to the far port as the option's requests;
 //   each waits a short time for the server's answer, and a server that does not answer (ser2net
 //   on a line without modem lines does not) has not failed. Modem lines are those the server

@@ -4,16 +4,16 @@ namespace sim {
 
 std::vector<std::vector<std::uint8_t>> FrameScanner::Feed(std::span<const std::uint8_t> chunk) {
   buffer_.insert(buffer_.end(), chunk.begin(), chunk.end());
-  return Scan(TScan::MoreToCome);
+  return Scan(ScanMode::MoreToCome);
 }
 
 std::vector<std::vector<std::uint8_t>> FrameScanner::Flush() {
-  auto frames = Scan(TScan::Final);
+  auto frames = Scan(ScanMode::Final);
   buffer_.clear();
   return frames;
 }
 
-std::vector<std::vector<std::uint8_t>> FrameScanner::Scan(TScan scan) {
+std::vector<std::vector<std::uint8_t>> FrameScanner::Scan(ScanMode scan) {
   std::vector<std::vector<std::uint8_t>> frames;
   std::size_t p = 0;
   for (;;) {

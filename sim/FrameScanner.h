@@ -22,7 +22,7 @@ class FrameScanner {
   std::size_t Pending() const { return buffer_.size(); }
 
  private:
-  std::vector<std::vector<std::uint8_t>> Scan(TScan scan);
+  std::vector<std::vector<std::uint8_t>> Scan(ScanMode scan);
 
   std::vector<std::uint8_t> buffer_;
 };

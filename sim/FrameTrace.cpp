@@ -4,7 +4,7 @@
 #include <span>
 
 #include "CodeTables.h"
-#include "crc16.h"
+#include "Frame.h"
 
 namespace sim {
 namespace {

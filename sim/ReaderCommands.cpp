@@ -5,7 +5,7 @@
 #include <type_traits>
 
 #include "CodeTables.h"
-#include "crc16.h"
+#include "Frame.h"
 
 namespace sim {
 namespace {

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "ReaderCommands.h"
-#include "crc16.h"
+#include "Frame.h"
 
 namespace sim {
 
@@ -79,7 +79,7 @@ std::vector<std::uint8_t> ReaderSimulator::AnswerOf(Reader& reader, const std::v
   else
     answer = Execute(reader.state, code, data);
   if (reader.faults.wrongLength) answer.data.push_back(0);
-  auto response = BuildResponse(reader.address, static_cast<std::uint8_t>(code + 1), answer.data, answer.status);
+  auto response = BuildResponse(reader.address, frame::AnswerCode(code), answer.data, answer.status);
   if (reader.faults.wrongCrc) response.back() ^= 0x01;
   return response;
 }

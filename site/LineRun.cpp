@@ -28,8 +28,8 @@ class TSilenceWatch : public ExchangeObserver {
  public:
   void StartReader(std::uint8_t address) { reader_ = address; }
   void FrameSent(std::span<const std::uint8_t>, int) override {}
-  void CommandEnded(std::uint8_t, TCommandOutcome outcome, std::span<const std::uint8_t>) override {
-    if (outcome != TCommandOutcome::Timeout) {
+  void CommandEnded(std::uint8_t, CommandOutcome outcome, std::span<const std::uint8_t>) override {
+    if (outcome != CommandOutcome::Timeout) {
       silentCommands_ = 0;
       silentReaders_.clear();
       return;

@@ -5,7 +5,8 @@
 #include "CodeTables.h"
 #include "ExchangeLogModel.h"
 #include "ExchangeText.h"
-#include "crc16.h"
+#include "Frame.h"
+#include "ResponseFrame.h"
 
 #include <QDateTime>
 
@@ -19,9 +20,6 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 std::string Hex(const Bytes& frame) { return HexFrame(frame); }
-Bytes Response(std::uint8_t address, std::uint8_t code, const Bytes& data, std::uint8_t status = 0xFF) {
-  return BuildResponse(address, static_cast<std::uint8_t>(code + 1), data, status);
-}
 
 class ExchangeLogModelTest : public ::testing::Test {
  protected:
@@ -39,8 +37,8 @@ class ExchangeLogModelTest : public ::testing::Test {
     model.Observer().FrameSent(BuildRequest(address, code, {}), attempt);
   }
   void Answer(std::uint8_t address, std::uint8_t code, Bytes data, std::uint8_t status = 0xFF) {
-    const Bytes response = Response(address, code, data, status);
-    model.Observer().CommandEnded(code, status == 0xFF ? TCommandOutcome::Accepted : TCommandOutcome::ReaderStatus,
+    const Bytes response = AnswerFrame(address, code, data, status);
+    model.Observer().CommandEnded(code, status == 0xFF ? CommandOutcome::Accepted : CommandOutcome::ReaderStatus,
                                   response);
   }
 
@@ -70,13 +68,13 @@ TEST_F(ExchangeLogModelTest, EachSendingIsARowWithItsOwnOutcome) {
   const std::string search = Hex(BuildRequest(0xFF, cmd::ReadSerialNumber, {}));
   const std::vector<std::string> expected = {
       "5|Чтение режима работы|1|106|таймаут|" + readMode + "|",
-      "5|Чтение режима работы|2|50|успешно|" + readMode + "|" + Hex(Response(5, cmd::ReadMode, {0x01})),
+      "5|Чтение режима работы|2|50|успешно|" + readMode + "|" + Hex(AnswerFrame(5, cmd::ReadMode, {0x01})),
       "5|Изменение режима работы|1|14|статус 17 доступ запрещен|" + Hex(BuildRequest(5, cmd::WriteMode, {})) + "|" +
-          Hex(Response(5, cmd::WriteMode, {}, 0x17)),
+          Hex(AnswerFrame(5, cmd::WriteMode, {}, 0x17)),
       "1|Чтение серийного номера|1|3200|успешно|" + search + "|" +
-          Hex(Response(1, cmd::ReadSerialNumber, {0x12, 0x34})),
+          Hex(AnswerFrame(1, cmd::ReadSerialNumber, {0x12, 0x34})),
       "2|Чтение серийного номера|1|3200|успешно|" + search + "|" +
-          Hex(Response(2, cmd::ReadSerialNumber, {0x00, 0x7F})),
+          Hex(AnswerFrame(2, cmd::ReadSerialNumber, {0x00, 0x7F})),
   };
   ASSERT_EQ(Rows(), static_cast<int>(expected.size()));
   for (int row = 0; row < Rows(); ++row) {

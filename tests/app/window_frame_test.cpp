@@ -1,4 +1,6 @@
-// The window frame: client area, bars, actions with their captions, hints, shortcuts and icons.
+// The window frame: client area, bars, the actions' icons and shortcuts, hints and tool tips.
+#include "ExchangeLogWindow.h"
+#include "FileChoice.h"
 #include "TerminalView.h"
 #include "WindowFixture.h"
 
@@ -13,6 +15,8 @@
 #include <QToolButton>
 #include <QToolTip>
 
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -63,37 +67,6 @@ TEST_F(FrameTest, RefusesToShrinkAndGrowsOnlyTheLog) {
   }
 }
 
-struct ActionRow {
-  const char* name;
-  const char* category;
-  const char* caption;
-  const char* hint;
-  const char* shortcut;
-  bool icon;
-};
-
-const ActionRow kActionTable[] = {
-    {"FileExit1", "File", "В&ыход", "Выйти из программы", "", false},
-    {"acWriteKeys", "Reader", "&Изменение ключей", "", "Ctrl+K", true},
-    {"HelpAbout1", "Help", "&About...", "", "", false},
-    {"acPortOpen", "Port", "&Открыть", "Открыть порт", "Ctrl+O", true},
-    {"acPortClose", "Port", "&Закрыть", "Закрыть порт", "Ctrl+C", true},
-    {"acPortSettings", "Port", "&Параметры", "Изменить параметры порта", "Ctrl+P", true},
-    {"acReadParameters", "Reader", "&Вычитать параметры", "Вычитать данные из считывателя", "Ctrl+R",
-     true},
-    {"acWriteParameters", "Reader", "&Записать параметры", "Записать данные в считыватель",
-     "Ctrl+W", true},
-    {"acClearLog", "", "Очистить журнал", "", "Ctrl+X", true},
-    {"acExchangeLog", "Port", "&Журнал обмена", "Показать журнал обмена со считывателями", "Ctrl+T", true},
-    {"acSaveParameters", "File", "&Сохранить параметры…", "Сохранить параметры считывателя в файл", "Ctrl+S", true},
-    {"acLoadParameters", "File", "За&грузить параметры…",
-     "Загрузить параметры считывателя из файла, ничего не отправляя", "Ctrl+L", true},
-    {"acWriteAllReaders", "Reader", "Записать во &все считыватели",
-     "Записать параметры во все найденные считыватели и проверить чтением", "Ctrl+Shift+W", true},
-};
-
-class ActionTableTest : public WindowTest, public ::testing::WithParamInterface<ActionRow> {};
-
 // The summed opacity of an icon's pixels; none at all would mean the SVG icon engine is missing.
 long Ink(const QIcon& icon, QIcon::Mode mode = QIcon::Normal) {
   QImage image = icon.pixmap(QSize(16, 16), mode).toImage().convertToFormat(QImage::Format_ARGB32);
@@ -102,25 +75,80 @@ long Ink(const QIcon& icon, QIcon::Mode mode = QIcon::Normal) {
     for (int x = 0; x < image.width(); ++x) ink += qAlpha(image.pixel(x, y));
   return ink;
 }
-bool IconHasInk(const QIcon& icon) { return Ink(icon) > 0; }
 
-TEST_P(ActionTableTest, ActionCarriesItsCaptionHintShortcutAndIcon) {
-  const ActionRow& row = GetParam();
-  auto* action = form->findChild<QAction*>(QString::fromLatin1(row.name));
-  ASSERT_NE(action, nullptr);
-  EXPECT_EQ(action->property("category").toString(), QString::fromLatin1(row.category));
-  EXPECT_EQ(action->text(), QString::fromUtf8(row.caption));
-  EXPECT_EQ(action->statusTip(), QString::fromUtf8(row.hint));
-  EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(row.shortcut)));
-  EXPECT_EQ(row.icon, IconHasInk(action->icon()));
-  // A disabled action must look disabled; greying alone leaves the black cross of Close as it is.
-  if (row.icon) {
-    EXPECT_LT(2 * Ink(action->icon(), QIcon::Disabled), Ink(action->icon()));
+// A disabled action must look disabled; greying alone leaves the black cross of Close as it is.
+TEST_F(FrameTest, EveryToolbarIconIsDrawnAndFadesWhenDisabled) {
+  for (QAction* action : form->ActionToolBar1->actions()) {
+    if (action->isSeparator()) continue;
+    const long ink = Ink(action->icon());
+    EXPECT_GT(ink, 0) << action->objectName().toStdString();
+    EXPECT_LT(2 * Ink(action->icon(), QIcon::Disabled), ink) << action->objectName().toStdString();
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Window, ActionTableTest, ::testing::ValuesIn(kActionTable),
-                         [](const auto& info) { return std::string(info.param.name); });
+TEST_F(FrameTest, NoTwoActionsShareAShortcut) {
+  std::map<QKeySequence, QString> owners;
+  for (QAction* action : form->actions()) {
+    if (action->shortcut().isEmpty()) continue;
+    const auto [owner, added] = owners.emplace(action->shortcut(), action->objectName());
+    EXPECT_TRUE(added) << action->objectName().toStdString() << " and " << owner->second.toStdString();
+  }
+  EXPECT_GE(owners.size(), 10u);
+}
+
+struct ShortcutCase {
+  const char* name;
+  QKeyCombination key;
+  bool portOpen;                                // the state in which the action is enabled
+  std::function<void(TParvexForm&)> prepare;    // may be empty
+  // Whether the action's own work is seen, given the files it asked for.
+  std::function<bool(TParvexForm&, const std::vector<TFileChoice>&)> ran;
+};
+
+void PrintTo(const ShortcutCase& test, std::ostream* os) { *os << test.name; }
+
+class ShortcutRunsItsAction : public WindowTest, public ::testing::WithParamInterface<ShortcutCase> {
+ protected:
+  void TearDown() override {
+    SetFileChooser({});
+    WindowTest::TearDown();
+  }
+};
+
+TEST_P(ShortcutRunsItsAction, FromTheWindow) {
+  const ShortcutCase& test = GetParam();
+  std::vector<TFileChoice> choices;
+  SetFileChooser([&](TFileChoice choice) { choices.push_back(choice); return QString(); });
+  ShowActive();
+  if (test.portOpen) OpenPort();
+  if (test.prepare) test.prepare(*form);
+  QTest::keyClick(form.get(), test.key.key(), test.key.keyboardModifiers());
+  Settle();
+  EXPECT_TRUE(test.ran(*form, choices));
+  EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
+}
+
+using Choices = std::vector<TFileChoice>;
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, ShortcutRunsItsAction,
+    ::testing::Values(
+        ShortcutCase{"ReadParameters", Qt::CTRL | Qt::Key_R, true,
+                     [](TParvexForm& form) { form.Panel1->leCacheNumber->clear(); },
+                     [](TParvexForm& form, const Choices&) {
+                       return form.Panel1->leCacheNumber->text() == "0000012A";
+                     }},
+        ShortcutCase{"WriteAllReaders", Qt::CTRL | Qt::SHIFT | Qt::Key_W, true, {},
+                     [](TParvexForm& form, const Choices&) { return form.WriteAllResults() != nullptr; }},
+        ShortcutCase{"ExchangeLog", Qt::CTRL | Qt::Key_T, false, {},
+                     [](TParvexForm& form, const Choices&) {
+                       return form.ExchangeLogWindow() && form.ExchangeLogWindow()->isVisible();
+                     }},
+        ShortcutCase{"SaveParameters", Qt::CTRL | Qt::Key_S, true, {},
+                     [](TParvexForm&, const Choices& c) { return c == Choices{TFileChoice::SaveParameters}; }},
+        ShortcutCase{"LoadParameters", Qt::CTRL | Qt::Key_L, false, {},
+                     [](TParvexForm&, const Choices& c) { return c == Choices{TFileChoice::LoadParameters}; }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 std::vector<QString> Names(const QList<QAction*>& actions) {
   std::vector<QString> names;

@@ -2,9 +2,13 @@
 // its help documents every option it takes.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "CliHelp.h"
 #include "CliOptions.h"
 
 namespace {
@@ -16,13 +20,30 @@ struct UsageCase {
   std::string named;  // the part of the message that must name the culprit
 };
 
+// "read_address_255" for {"read", "--address", "255"}: a case's name is its command line.
+std::string CommandLineName(const ::testing::TestParamInfo<UsageCase>& info) {
+  std::string name;
+  for (const std::string& arg : info.param.args)
+    for (const char c : arg + " ") {
+      if (std::isalnum(static_cast<unsigned char>(c))) name += c;
+      else if (!name.empty() && name.back() != '_') name += '_';
+    }
+  if (!name.empty()) name.pop_back();
+  return name.empty() ? "nothing" : name;
+}
+
+void PrintTo(const UsageCase& c, std::ostream* out) {
+  *out << "parvex-cli";
+  for (const std::string& arg : c.args) *out << ' ' << arg;
+}
+
 class RefusedCommandLine : public ::testing::TestWithParam<UsageCase> {};
 
 TEST_P(RefusedCommandLine, NamesWhatIsWrong) {
   try {
     ParseCliOptions(GetParam().args);
     FAIL() << "accepted";
-  } catch (const TUsageError& e) {
+  } catch (const EUsageError& e) {
     EXPECT_NE(std::string(e.what()).find(GetParam().named), std::string::npos) << e.what();
   }
 }
@@ -53,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{{"keys", "--address", "1", "--mode", "2", "--key-a", "11223344556G"}, "--key-a"},
                       UsageCase{{"keys", "--address", "1", "--mode", "4", "--init-key", "112233445566",
                                  "--type", "C"},
-                                "--type"}));
+                                "--type"}),
+    CommandLineName);
 
 TEST(CommandLine, OptionsMayStandBeforeOrAfterTheCommandInEitherForm) {
   const TCliOptions o = ParseCliOptions({"--port=/dev/ttyUSB1", "write", "--baud", "19200", "params.json",
@@ -89,6 +111,10 @@ struct HelpCase {
   std::vector<std::string> options;
 };
 
+void PrintTo(const HelpCase& c, std::ostream* out) {
+  *out << "parvex-cli " << (c.command == TCliCommand::None ? "" : CommandName(c.command) + " ") << "--help";
+}
+
 class CommandHelp : public ::testing::TestWithParam<HelpCase> {};
 
 TEST_P(CommandHelp, DocumentsEveryOptionTheCommandTakes) {
@@ -100,9 +126,44 @@ TEST_P(CommandHelp, DocumentsEveryOptionTheCommandTakes) {
     if (option != "--help") {
       try {
         ParseCliOptions(args);
-      } catch (const TUsageError& e) {
+      } catch (const EUsageError& e) {
         EXPECT_EQ(std::string(e.what()).find("not an option"), std::string::npos) << e.what();
       }
+    }
+  }
+}
+
+// What a help lists as its options, read as the man page and completion checks read it: a
+// line that starts with "  --name" or "  -h, --name".
+std::set<std::string> ListedOptions(TCliCommand command) {
+  std::set<std::string> options;
+  std::istringstream help(HelpText(command));
+  for (std::string line; std::getline(help, line);) {
+    const std::size_t start = line.rfind("  -h, ", 0) == 0 ? 6 : 2;
+    if (line.compare(0, 2, "  ") != 0 || line.compare(start, 2, "--") != 0) continue;
+    options.insert(line.substr(start, line.find(' ', start) - start));
+  }
+  return options;
+}
+
+// An option that a command takes but its help does not list would be missing from the man
+// page's check and from the completion; one listed but refused would mislead. (Without a
+// command every option passes to the program's help or its "no command given".)
+TEST(CommandOptions, EachCommandsHelpListsExactlyTheOptionsItTakes) {
+  const TCliCommand commands[] = {TCliCommand::Ports, TCliCommand::Search, TCliCommand::Read, TCliCommand::Write,
+                                  TCliCommand::Keys};
+  std::set<std::string> every = ListedOptions(TCliCommand::None);
+  for (const TCliCommand command : commands) every.merge(ListedOptions(command));
+  for (const TCliCommand command : commands) {
+    const std::set<std::string> listed = ListedOptions(command);
+    for (const std::string& option : every) {
+      bool taken = true;
+      try {
+        ParseCliOptions({CommandName(command), option, "1"});  // a value if it takes one
+      } catch (const EUsageError& e) {
+        taken = std::string(e.what()).find("not an option") == std::string::npos;
+      }
+      EXPECT_EQ(taken, listed.count(option) == 1) << CommandName(command) << " " << option;
     }
   }
 }
@@ -124,6 +185,10 @@ INSTANTIATE_TEST_SUITE_P(
                                                          "abonementTimeout", "relayTime", "blackList"})},
                       HelpCase{TCliCommand::Keys, With({"--address", "--mode", "--key-a", "--key-b", "--init-key",
                                                         "--type"})},
-                      HelpCase{TCliCommand::None, With({"ports", "search", "read", "write", "keys", "--version"})}));
+                      HelpCase{TCliCommand::None, With({"ports", "search", "read", "write", "keys", "--version"})}),
+    [](const ::testing::TestParamInfo<HelpCase>& info) {
+      const std::string name = CommandName(info.param.command);
+      return name.empty() ? std::string("program") : name;
+    });
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "CPort.h"
 #include "DemoLine.h"
+#include "Frame.h"
 #include "MessageBoxes.h"
 #include "ParameterPanel.h"
 #include "SDIMAIN.h"
@@ -80,7 +81,7 @@ class FaultWindowTest : public ::testing::Test {
   std::vector<std::uint8_t> HeardCodes() {
     line->Stop();
     std::vector<std::uint8_t> codes;
-    for (const auto& frame : line->Requests()) codes.push_back(frame[2]);
+    for (const auto& frame : line->Requests()) codes.push_back(FrameView(frame).Code());
     return codes;
   }
 

@@ -8,6 +8,7 @@
 #include "CliCommands.h"
 #include "DemoLine.h"
 #include "FileChoice.h"
+#include "Frame.h"
 #include "MessageBoxes.h"
 #include "ParameterPanel.h"
 #include "SDIMAIN.h"
@@ -320,7 +321,7 @@ TEST_F(Commissioning, CancelDuringTheFirstReaderFinishesItAndLeavesTheOthersUnto
   EXPECT_EQ(StateOf(1).blackList[9], (sim::Entry{0x99, 0x99, 0x99, 0x99}));
   EXPECT_EQ(StateOf(2), second);
   EXPECT_EQ(StateOf(3), third);
-  for (const std::vector<std::uint8_t>& request : Heard()) EXPECT_EQ(request[0], 1);
+  for (const std::vector<std::uint8_t>& request : Heard()) EXPECT_EQ(FrameView(request).Address(), 1);
 }
 
 TEST_F(Commissioning, WriteToAllIsRefusedAsTheWriteIsBeforeAnythingIsSent) {

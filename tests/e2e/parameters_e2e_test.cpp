@@ -5,6 +5,7 @@
 #include "CPort.h"
 #include "CodeTables.h"
 #include "DemoLine.h"
+#include "Frame.h"
 #include "MessageBoxes.h"
 #include "ParameterPanel.h"
 #include "SDIMAIN.h"
@@ -31,6 +32,11 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+Bytes DataOf(const Bytes& request) {
+  const auto data = FrameView(request).RequestData();
+  return Bytes(data.begin(), data.end());
+}
 
 const QString kRead = QStringLiteral("Чтение параметров считывателя");
 const QString kWrite = QStringLiteral("Запись параметров считывателя");
@@ -97,7 +103,7 @@ class Parameters : public ::testing::Test {
   }
   std::vector<std::uint8_t> HeardCodes() {
     std::vector<std::uint8_t> codes;
-    for (const Bytes& frame : Heard()) codes.push_back(frame[2]);
+    for (const Bytes& frame : Heard()) codes.push_back(FrameView(frame).Code());
     return codes;
   }
   sim::ReaderState& State() {
@@ -279,10 +285,10 @@ TEST_F(Parameters, RechargeModeWriteReachesTheReaderAndReadsBack) {
 
   const std::vector<Bytes> frames = Heard();
   std::vector<std::uint8_t> codes;
-  for (const Bytes& frame : frames) codes.push_back(frame[2]);
+  for (const Bytes& frame : frames) codes.push_back(FrameView(frame).Code());
   EXPECT_EQ(codes, WriteCodes({0x7C, 0x78, 0x80, 0x84, 0x88, 0x8C, 0x90, 0x94}));
-  EXPECT_EQ(Bytes(frames[10].begin() + 3, frames[10].end() - 2), (Bytes{0x0A, 0x0B, 0x0C, 0x0D, 0x02}));
-  EXPECT_EQ(Bytes(frames[13].begin() + 3, frames[13].end() - 2), (Bytes{0, 0, 0, 0, 0x05}));
+  EXPECT_EQ(DataOf(frames[10]), (Bytes{0x0A, 0x0B, 0x0C, 0x0D, 0x02}));
+  EXPECT_EQ(DataOf(frames[13]), (Bytes{0, 0, 0, 0, 0x05}));
   const sim::ReaderState& state = State();
   EXPECT_EQ(state.mode, 3);
   EXPECT_EQ(state.cardType, 2);
@@ -390,9 +396,10 @@ TEST_F(Parameters, KeyChangeInTurnstileModeSendsTheModeThenKeyA) {
   EXPECT_TRUE(shown.empty());
   const std::vector<Bytes> frames = Heard();
   ASSERT_EQ(frames.size(), 2u);
-  EXPECT_EQ(Bytes(frames[0].begin() + 2, frames[0].end() - 2), (Bytes{0x7C, 0x01}));
-  EXPECT_EQ(Bytes(frames[1].begin() + 2, frames[1].end() - 2),
-            (Bytes{0x74, 0x01, 0x02, 0xA3, 0, 0, 0, 0xAA}));
+  EXPECT_EQ(FrameView(frames[0]).Code(), cmd::WriteMode);
+  EXPECT_EQ(DataOf(frames[0]), (Bytes{0x01}));
+  EXPECT_EQ(FrameView(frames[1]).Code(), cmd::ChangeKey);
+  EXPECT_EQ(DataOf(frames[1]), (Bytes{0x01, 0x02, 0xA3, 0, 0, 0, 0xAA}));
   EXPECT_EQ(State().keyA, (sim::Key{0x01, 0x02, 0xA3, 0, 0, 0}));
 }
 
@@ -437,7 +444,7 @@ TEST_F(Parameters, SilentReaderKeepsTheKeyDialogOpenAndOkRepeatsTheSequence) {
   // Twice the mode command, three sendings each; never a key.
   const std::vector<Bytes> sendings = HeardSendings();
   EXPECT_EQ(sendings.size(), 6u);
-  for (const Bytes& frame : sendings) EXPECT_EQ(frame[2], cmd::WriteMode);
+  for (const Bytes& frame : sendings) EXPECT_EQ(FrameView(frame).Code(), cmd::WriteMode);
 }
 
 // While the sequence waits for a slow reader, a second OK, Enter, Escape, Cancel and the close

@@ -2,7 +2,7 @@
 #include "SimWindowFixture.h"
 
 #include "PtyLine.h"
-#include "crc16.h"
+#include "ResponseFrame.h"
 
 #include <QTest>
 #include <QTimer>
@@ -85,7 +85,7 @@ TEST_F(ReaderSearch, BytesQueuedBeforeTheOpenAreNeverTakenForAnAnswer) {
   // A reader's answer left on the line from an earlier session, and some text.
   sim::PtyLine line;
   std::vector<std::uint8_t> stale = {'o', 'l', 'd', '\r', '\n'};
-  const auto answer = BuildRequest(5, 0x71, std::vector<std::uint8_t>{0x00, 0x7F, 0xFF});
+  const auto answer = AnswerFrame(5, cmd::ReadSerialNumber, {0x00, 0x7F});
   stale.insert(stale.end(), answer.begin(), answer.end());
   ASSERT_EQ(::write(line.Master(), stale.data(), stale.size()), static_cast<ssize_t>(stale.size()));
   form->ComPort->SetPort(QString::fromStdString(line.DevicePath()));

@@ -12,7 +12,7 @@
 #include "ErrorList.h"
 #include "ReaderLink.h"
 #include "TerminalText.h"
-#include "crc16.h"
+#include "Frame.h"
 
 namespace {
 
@@ -104,7 +104,7 @@ class FuzzLine : public LinkHost {
     const std::uint8_t address = Next() % 4 == 0 ? 0xFF : Next() % 4;
     const std::uint8_t code = static_cast<std::uint8_t>(0x70 + 2 * (Next() % 4));
     const std::size_t expected = Next() % 5;
-    const TSending sending = Next() % 4 != 0 ? TSending::SendRequest : TSending::TakeNextAnswer;
+    const Sending sending = Next() % 4 != 0 ? Sending::SendRequest : Sending::TakeNextAnswer;
     std::vector<std::uint8_t> result;
     try {
       if (link_.ReadCommand(address, code, {}, result, expected, sending)) {

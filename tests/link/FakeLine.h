@@ -12,7 +12,8 @@
 #include "ErrorList.h"
 #include "ReaderLink.h"
 #include "TerminalText.h"
-#include "crc16.h"
+#include "Frame.h"
+#include "ResponseFrame.h"
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -21,11 +22,6 @@ inline Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 inline Bytes operator+(Bytes a, const Bytes& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
-}
-
-// A reader's response frame, with its data written as a list in place.
-inline Bytes Response(std::uint8_t address, std::uint8_t code, const Bytes& data, std::uint8_t status = 0xFF) {
-  return BuildResponse(address, code, data, status);
 }
 
 struct TestWriteError : std::runtime_error {

@@ -18,7 +18,7 @@ class Exchange : public ::testing::Test {
       Bytes data;
       if (sent.Code() == cmd::ReadBlackList) data = {sent.RequestData()[0], 0xB0, 0xB1, 0xB2};
       if (sent.Code() == cmd::ReadMode) data = {0x02};
-      line.At(line.now + delayMs, Response(sent.Address(), static_cast<std::uint8_t>(sent.Code() + 1), data, status));
+      line.At(line.now + delayMs, AnswerFrame(sent.Address(), sent.Code(), data, status));
     };
   }
   // All ten rows of a reader whose answer to row r is r B0 B1 B2, each taken on its second
@@ -27,7 +27,7 @@ class Exchange : public ::testing::Test {
     for (std::uint8_t row = 0; row < 10; ++row) {
       Bytes entry;
       const Bytes index{row};
-      ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadBlackList, index, entry, 4, TSending::SendRequest)) << int(row);
+      ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadBlackList, index, entry, 4, Sending::SendRequest)) << int(row);
       EXPECT_EQ(entry, (Bytes{row, 0xB0, 0xB1, 0xB2})) << int(row);
     }
     EXPECT_TRUE(line.errors.empty());
@@ -40,7 +40,7 @@ class Exchange : public ::testing::Test {
 TEST_F(Exchange, PromptAnswerTakesOneSendingAndNoErrorLine) {
   AnswerAfter(20);
   Bytes mode;
-  EXPECT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, TSending::SendRequest));
+  EXPECT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, Sending::SendRequest));
   EXPECT_EQ(mode, Bytes{0x02});
   EXPECT_EQ(line.written, (std::vector<Bytes>{BuildRequest(kReader, cmd::ReadMode)}));
   EXPECT_TRUE(line.errors.empty());
@@ -49,7 +49,7 @@ TEST_F(Exchange, PromptAnswerTakesOneSendingAndNoErrorLine) {
 
 TEST_F(Exchange, NoReaderMeansThreeSendingsAndOneTimeoutLine) {
   Bytes mode;
-  EXPECT_FALSE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, TSending::SendRequest));
+  EXPECT_FALSE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, Sending::SendRequest));
   EXPECT_EQ(line.written.size(), 3u);
   EXPECT_EQ(line.writeTimes, (std::vector<std::int64_t>{0, 100, 200}));
   EXPECT_EQ(line.errors.lines(), (std::vector<std::string>{"Чтение режима работы - таймаут"}));
@@ -59,7 +59,7 @@ TEST_F(Exchange, NoReaderMeansThreeSendingsAndOneTimeoutLine) {
 
 TEST_F(Exchange, BroadcastWaitsItsWholeDeadlineThreeTimes) {
   Bytes response;
-  EXPECT_FALSE(line.link.ExchangeFrame(0xFF, cmd::ReadSerialNumber, {}, response, TSending::SendRequest));
+  EXPECT_FALSE(line.link.ExchangeFrame(0xFF, cmd::ReadSerialNumber, {}, response, Sending::SendRequest));
   EXPECT_EQ(line.writeTimes, (std::vector<std::int64_t>{0, 3200, 6400}));
   EXPECT_EQ(line.now, 9600);
 }
@@ -92,7 +92,7 @@ TEST_P(FailedRead, RecordsItsLineAndReturnsFalse) {
   FakeLine line;
   line.At(10, GetParam().answer);
   Bytes result;
-  EXPECT_FALSE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, result, GetParam().expected, TSending::SendRequest));
+  EXPECT_FALSE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, result, GetParam().expected, Sending::SendRequest));
   EXPECT_EQ(line.errors.lines(), (std::vector<std::string>{GetParam().line}));
   EXPECT_EQ(line.written.size(), 1u);
 }
@@ -116,13 +116,13 @@ TEST_F(Exchange, WriteChecksTheAcknowledgementLengthAndStatus) {
   EXPECT_EQ(line.errors.lines(),
             (std::vector<std::string>{"Изменение режима работы - неправильный формат данных",
                                       "Изменение режима работы - команда не может быть обработана в текущем режиме"}));
-  EXPECT_EQ(line.written.back()[3], 0x02);
+  EXPECT_EQ(FrameView(line.written.back()).RequestData()[0], 0x02);
 }
 
 TEST_F(Exchange, ReadTakesTheRespondersAddressWriteKeepsTheExchangeAddress) {
   line.At(10, Response(0x07, 0x71, {0x00, 0x7F}));
   Bytes serial;
-  ASSERT_TRUE(line.link.ReadCommand(0xFF, cmd::ReadSerialNumber, {}, serial, 2, TSending::SendRequest));
+  ASSERT_TRUE(line.link.ReadCommand(0xFF, cmd::ReadSerialNumber, {}, serial, 2, Sending::SendRequest));
   EXPECT_EQ(line.link.ExchangeAddress(), 0x07);
   line.At(line.now + 10, Response(kReader, 0x7D, {}));
   ASSERT_TRUE(line.link.WriteByteCommand(kReader, cmd::WriteMode, 2));
@@ -172,7 +172,7 @@ TEST_F(Exchange, DuplicateAnswerInTwoChunksIsNotFlushedAsNoise) {
     line.At(line.now + 180, Bytes(answer.begin() + 3, answer.end()));
   };
   Bytes mode;
-  ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, TSending::SendRequest));
+  ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, Sending::SendRequest));
   ASSERT_EQ(line.written.size(), 2u);
   line.reader = nullptr;
   line.RunUntil(line.now + 500);
@@ -184,11 +184,11 @@ TEST_F(Exchange, DuplicateAnswerInTwoChunksIsNotFlushedAsNoise) {
 TEST_F(Exchange, DuplicateWindowEndsWhenTheAnswersAreOverdue) {
   AnswerAfter(150);
   Bytes mode;
-  ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, TSending::SendRequest));
+  ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, Sending::SendRequest));
   line.reader = nullptr;
   line.RunUntil(line.now + 1000);  // the duplicate came and went
   AnswerAfter(10);
-  ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, TSending::SendRequest));
+  ASSERT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, Sending::SendRequest));
   EXPECT_EQ(line.written.size(), 3u);
 }
 
@@ -196,7 +196,7 @@ TEST_F(Exchange, DuplicateWindowEndsWhenTheAnswersAreOverdue) {
 // any other stray frame, the idle flush works on and later text reaches the log.
 TEST_F(Exchange, FailedExchangeLeavesTheLinkIdle) {
   Bytes mode;
-  EXPECT_FALSE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, TSending::SendRequest));
+  EXPECT_FALSE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, Sending::SendRequest));
   EXPECT_FALSE(line.link.Awaiting());
   line.At(line.now + 5, Response(kReader, 0x7F, {0x02}));
   line.At(line.now + 50, Text("still here"));
@@ -208,7 +208,7 @@ TEST_F(Exchange, FailedExchangeLeavesTheLinkIdle) {
 TEST_F(Exchange, ShortWriteIsAPortFailureAndLeavesTheLinkIdle) {
   line.writeLimit = 3;
   Bytes mode;
-  EXPECT_THROW(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, TSending::SendRequest), TestWriteError);
+  EXPECT_THROW(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, Sending::SendRequest), TestWriteError);
   EXPECT_EQ(line.discards, 1);
   EXPECT_EQ(line.written.size(), 1u);
   EXPECT_FALSE(line.link.Awaiting());

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "FakeLine.h"
+#include "crc16.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ const Bytes kAnswer = Response(0x01, 0x71, {0x12, 0x34});  // 01 08 71 12 34 FF 
 class FrameScan : public ::testing::Test {
  protected:
   // A read of the serial number from reader 1 while the given chunks arrive.
-  bool ReadSerial(Bytes& result) { return line.link.ReadCommand(0x01, 0x70, {}, result, 2, TSending::SendRequest); }
+  bool ReadSerial(Bytes& result) { return line.link.ReadCommand(0x01, 0x70, {}, result, 2, Sending::SendRequest); }
   FakeLine line;
 };
 
@@ -29,7 +30,7 @@ TEST_F(FrameScan, ResponseSplitAtEveryOffsetIsAccepted) {
       fresh.At(20, Bytes(kAnswer.begin() + i, kAnswer.begin() + j));
       fresh.At(30, Bytes(kAnswer.begin() + j, kAnswer.end()));
       Bytes result;
-      ASSERT_TRUE(fresh.link.ReadCommand(0x01, 0x70, {}, result, 2, TSending::SendRequest)) << i << "," << j;
+      ASSERT_TRUE(fresh.link.ReadCommand(0x01, 0x70, {}, result, 2, Sending::SendRequest)) << i << "," << j;
       EXPECT_EQ(result, (Bytes{0x12, 0x34}));
       EXPECT_EQ(fresh.written.size(), 1u);
       EXPECT_EQ(fresh.LogText(), "");
@@ -62,7 +63,7 @@ TEST_P(StrayFrames, AreDroppedWithoutEcho) {
   FakeLine line;
   line.At(10, GetParam().bytes);
   Bytes result;
-  EXPECT_FALSE(line.link.ReadCommand(0x01, 0x70, {}, result, 2, TSending::SendRequest));
+  EXPECT_FALSE(line.link.ReadCommand(0x01, 0x70, {}, result, 2, Sending::SendRequest));
   line.RunUntil(1000);
   EXPECT_EQ(line.LogText(), "");
   EXPECT_EQ(line.link.Tally().droppedInFrames, GetParam().bytes.size());
@@ -87,7 +88,7 @@ TEST_F(FrameScan, LengthBelowFiveIsNoFrameEvenWithAMatchingCrc) {
   const Bytes shortFrame = head + Bytes{static_cast<std::uint8_t>(crc >> 8), static_cast<std::uint8_t>(crc & 0xFF)};
   line.At(10, shortFrame + Text("zzzz"));
   Bytes result;
-  EXPECT_FALSE(line.link.ReadCommand(0x01, cmd::ReadCashDeskNumber, {}, result, 4, TSending::SendRequest));
+  EXPECT_FALSE(line.link.ReadCommand(0x01, cmd::ReadCashDeskNumber, {}, result, 4, Sending::SendRequest));
   EXPECT_EQ(line.errors.lines(), (std::vector<std::string>{ErrorLine(cmd::ReadCashDeskNumber, 0x09)}));
   line.RunUntil(1000);
   EXPECT_EQ(line.link.Tally().echoed, shortFrame.size() + 4);
@@ -142,7 +143,7 @@ TEST_F(FrameScan, FinalScanSkipsAnIncompleteCandidate) {
   const Bytes partial(kAnswer.begin(), kAnswer.begin() + 7);
   line.At(10, partial);
   Bytes result;
-  EXPECT_FALSE(line.link.ReadCommand(0x01, 0x70, {}, result, 2, TSending::SendRequest));
+  EXPECT_FALSE(line.link.ReadCommand(0x01, 0x70, {}, result, 2, Sending::SendRequest));
   EXPECT_EQ(line.link.ReceiveBuffer().size(), 4u);
   EXPECT_EQ(line.link.Tally().echoed, 3u);
 }
@@ -158,7 +159,7 @@ TEST_F(FrameScan, FullSlotHoldsBackScanAndEcho) {
     bufferedWhileFull = line.link.ReceiveBuffer().size();
   };
   Bytes response;
-  ASSERT_TRUE(line.link.ExchangeFrame(0xFF, 0x70, {}, response, TSending::SendRequest));
+  ASSERT_TRUE(line.link.ExchangeFrame(0xFF, 0x70, {}, response, Sending::SendRequest));
   EXPECT_EQ(response, kAnswer);
   EXPECT_EQ(logWhileFull, "");
   EXPECT_EQ(bufferedWhileFull, 18u);
@@ -173,7 +174,7 @@ TEST_F(FrameScan, BufferBoundDropsAndNotesTheLoss) {
   line.At(10, kAnswer);
   line.At(20, Bytes(flood, 'A'));
   Bytes response;
-  ASSERT_TRUE(line.link.ExchangeFrame(0xFF, 0x70, {}, response, TSending::SendRequest));
+  ASSERT_TRUE(line.link.ExchangeFrame(0xFF, 0x70, {}, response, Sending::SendRequest));
   EXPECT_EQ(line.link.ReceiveBuffer().size(), readerlink::kReceiveBufferBound);
   EXPECT_EQ(line.link.Tally().droppedAtBound, 4464u);
   line.RunUntil(line.now + 20);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ErrorList.h"
+#include "Frame.h"
 #include "ReaderLink.h"
 #include "ReaderSimulator.h"
 
@@ -53,14 +54,15 @@ class SimHost : public LinkHost {
   // Request codes written, in order; an unanswered request shows once per sending.
   std::vector<std::uint8_t> Codes() const {
     std::vector<std::uint8_t> codes;
-    for (const auto& frame : written) codes.push_back(frame[2]);
+    for (const auto& frame : written) codes.push_back(FrameView(frame).Code());
     return codes;
   }
   // The data bytes of every request written with this code.
   std::vector<std::vector<std::uint8_t>> DataOf(std::uint8_t code) const {
     std::vector<std::vector<std::uint8_t>> data;
     for (const auto& frame : written)
-      if (frame[2] == code) data.emplace_back(frame.begin() + 3, frame.end() - 2);
+      if (const FrameView request(frame); request.Code() == code)
+        data.emplace_back(request.RequestData().begin(), request.RequestData().end());
     return data;
   }
 

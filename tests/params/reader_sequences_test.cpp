@@ -8,6 +8,7 @@
 #include "CodeTables.h"
 #include "DemoLine.h"
 #include "ErrorList.h"
+#include "Frame.h"
 #include "ReaderMessages.h"
 #include "ReaderSequences.h"
 #include "SimHost.h"
@@ -106,7 +107,10 @@ TEST_F(Sequences, SilentReaderGivesTenLinesAndClearedValues) {
 }
 
 TEST_F(Sequences, BlackListStopsAtItsFirstFailedRow) {
-  host.deafTo = [](const Bytes& frame) { return frame[2] == cmd::ReadBlackList && frame[3] >= 3; };
+  host.deafTo = [](const Bytes& frame) {
+    const FrameView request(frame);
+    return request.Code() == cmd::ReadBlackList && request.RequestData()[0] >= 3;
+  };
   const TReaderParameters v = Read().values;
   EXPECT_THAT(host.errors.lines(),
               ElementsAre("Чтение черного списка кассовых аппаратов - таймаут"));

@@ -8,7 +8,9 @@
 #include "CPort.h"
 #include "ErrorList.h"
 #include "ReaderLink.h"
-#include "crc16.h"
+#include "CodeTables.h"
+#include "Frame.h"
+#include "ResponseFrame.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -28,10 +30,6 @@ const bool kApp = UseQtTestApp<QCoreApplication>();
 
 using Bytes = std::vector<std::uint8_t>;
 constexpr std::int64_t kFarAway = 60000;  // a deadline no correct wait comes near
-
-Bytes Answer(std::uint8_t address, std::uint8_t code, Bytes dataAndStatus) {
-  return BuildRequest(address, code, dataAndStatus);
-}
 
 class PortLinkHost : public ::testing::Test {
  protected:
@@ -84,10 +82,10 @@ TEST_F(PortLinkHost, AUnicastExchangeReturnsWithTheAnswerDeliveredDuringItsWait)
   // The reader answers once the request is on the line.
   QTimer::singleShot(20, [this] {
     EXPECT_EQ(ToLine(), BuildRequest(5, 0x70, {}));
-    FromLine(Answer(5, 0x71, {0x00, 0x7F, 0xFF}));
+    FromLine(AnswerFrame(5, cmd::ReadSerialNumber, {0x00, 0x7F}));
   });
   Bytes serial;
-  ASSERT_TRUE(link.ReadCommand(5, 0x70, {}, serial, 2, TSending::SendRequest));
+  ASSERT_TRUE(link.ReadCommand(5, 0x70, {}, serial, 2, Sending::SendRequest));
   EXPECT_EQ(serial, (Bytes{0x00, 0x7F}));
   EXPECT_TRUE(errors.empty());
 }
@@ -115,7 +113,7 @@ TEST_F(PortLinkHost, AChunkHandsTheLinkExactlyTheBytesTheReadReturned) {
 }
 
 TEST_F(PortLinkHost, StaleInputIsTakenBeforeAnyRequestSoAnOldAnswerIsDropped) {
-  const Bytes old = Answer(5, 0x71, {0x00, 0x7F, 0xFF});
+  const Bytes old = AnswerFrame(5, cmd::ReadSerialNumber, {0x00, 0x7F});
   Bytes stale = {'o', 'l', 'd', '\r', '\n'};
   stale.insert(stale.end(), old.begin(), old.end());
   FromLine(stale);
@@ -128,7 +126,7 @@ TEST_F(PortLinkHost, StaleInputIsTakenBeforeAnyRequestSoAnOldAnswerIsDropped) {
 
 // An adapter hands over bytes it held a few milliseconds after the open; they are stale too.
 TEST_F(PortLinkHost, StaleInputArrivingJustAfterTheOpenIsTakenBeforeAnyRequest) {
-  const Bytes old = Answer(5, 0x71, {0x00, 0x7F, 0xFF});
+  const Bytes old = AnswerFrame(5, cmd::ReadSerialNumber, {0x00, 0x7F});
   port.SetConnected(true);
   QTimer::singleShot(5, [&] { FromLine(old); });
   EXPECT_EQ(host.TakeStaleInput(link), old.size());
@@ -136,7 +134,7 @@ TEST_F(PortLinkHost, StaleInputArrivingJustAfterTheOpenIsTakenBeforeAnyRequest) 
 
   // The search's broadcast that follows finds no answer among them.
   Bytes serial;
-  EXPECT_FALSE(link.ExchangeFrame(0xFF, 0x70, {}, serial, TSending::TakeNextAnswer));
+  EXPECT_FALSE(link.ExchangeFrame(0xFF, 0x70, {}, serial, Sending::TakeNextAnswer));
 }
 
 TEST_F(PortLinkHost, AVanishedDeviceEndsTheWaitWithThePortsReadError) {

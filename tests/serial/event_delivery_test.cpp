@@ -163,7 +163,7 @@ TEST_F(EventDelivery, IdlePortSleepsInTheKernel) {
 }
 
 TEST_F(EventDelivery, VanishedDeviceEndsTheThreadAndIsReportedOnce) {
-  QSignalSpy gone(&port, &TCustomComPort::deviceGone);
+  QSignalSpy gone(&port, &TCustomComPort::DeviceGone);
   port.Open();
   pty.CloseMaster();
   ASSERT_TRUE(ServeUntil([&] { return gone.count() == 1; }));
@@ -187,7 +187,7 @@ TEST_F(EventDelivery, VanishedDeviceEndsTheThreadAndIsReportedOnce) {
 // The handler meets the vanished device before the thread does (its read fails and throws):
 // the thread ends by the exception, and the owner must still hear that the device is gone.
 TEST_F(EventDelivery, VanishedDeviceIsReportedAlsoWhenTheHandlerFailsOnIt) {
-  QSignalSpy gone(&port, &TCustomComPort::deviceGone);
+  QSignalSpy gone(&port, &TCustomComPort::DeviceGone);
   inHandler = [this] {
     pty.CloseMaster();
     throw EComPortExt(comerr::kRead, EIO, port.Port());

@@ -3,9 +3,16 @@
 // open failure or a vanished device, after which the port opens again.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QString>
 
+#include <netinet/tcp.h>
+
+#include <atomic>
 #include <numeric>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "CPort.h"
@@ -40,7 +47,7 @@ class PortOnNetworkLine : public ::testing::Test {
       chunk.resize(static_cast<std::size_t>(port.Read(chunk.data(), count)));
       received.insert(received.end(), chunk.begin(), chunk.end());
     });
-    QObject::connect(&port, &TCustomComPort::deviceGone, [this] { ++gone; });
+    QObject::connect(&port, &TCustomComPort::DeviceGone, [this] { ++gone; });
   }
   void TearDown() override { port.ClearEventHandlers(); }
 
@@ -126,9 +133,9 @@ struct TOpenFailure {
 
 // A TCP server on loopback that never says a word: the kernel completes the connection, no
 // telnet negotiation ever comes.
-class SilentServer {
+class TSilentServer {
  public:
-  SilentServer() : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+  TSilentServer() : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -137,18 +144,48 @@ class SilentServer {
         ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0)
       port_ = ntohs(address.sin_port);
   }
-  ~SilentServer() { ::close(fd_); }
-  SilentServer(const SilentServer&) = delete;
-  SilentServer& operator=(const SilentServer&) = delete;
+  ~TSilentServer() { ::close(fd_); }
+  TSilentServer(const TSilentServer&) = delete;
+  TSilentServer& operator=(const TSilentServer&) = delete;
   int Port() const { return port_; }
+
+ protected:
+  int Fd() const { return fd_; }
 
  private:
   int fd_;
   int port_ = 0;
 };
 
+// A server that opens a subnegotiation and never ends it, sending as fast as the connection
+// takes it until the client gives up.
+class TFloodingServer : public TSilentServer {
+ public:
+  TFloodingServer() : thread_([this] { Serve(); }) {}
+  ~TFloodingServer() {
+    stop_ = true;
+    thread_.join();
+  }
+
+ private:
+  void Serve() {
+    for (pollfd listening{Fd(), POLLIN, 0}; !stop_;) {
+      const int connection = ::poll(&listening, 1, 20) > 0 ? ::accept(Fd(), nullptr, nullptr) : -1;
+      Bytes flood(4096, 'x');
+      flood[0] = 0xFF, flood[1] = 0xFA, flood[2] = 44;  // IAC SB COM-PORT
+      for (pollfd writable{connection, POLLOUT, 0}; connection >= 0 && !stop_; flood.assign(4096, 'x'))
+        if (::poll(&writable, 1, 20) > 0 && ::send(connection, flood.data(), flood.size(), MSG_NOSIGNAL) < 0) break;
+      if (connection >= 0) ::close(connection);
+    }
+  }
+
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
 TEST_F(PortOnNetworkLine, LinesThatCannotBeReachedFailTheOpenWithTheSystemsReason) {
-  const SilentServer silent;
+  const TSilentServer silent;
+  const TFloodingServer flooding;
   const TOpenFailure rows[] = {
       {QStringLiteral("rfc2217://127.0.0.1:%1").arg(Ser2netServer::FreeLoopbackPort()), {ECONNREFUSED}, {}},
       // No name server at all answers EAI_AGAIN, or nothing in time.
@@ -157,9 +194,16 @@ TEST_F(PortOnNetworkLine, LinesThatCannotBeReachedFailTheOpenWithTheSystemsReaso
       // A server that does not speak telnet never takes up the option.
       {QStringLiteral("rfc2217://127.0.0.1:%1").arg(silent.Port()), {ETIMEDOUT},
        QStringLiteral("the server did not take up the com-port option (RFC 2217)")},
+      {QStringLiteral("rfc2217://127.0.0.1:%1").arg(flooding.Port()), {ETIMEDOUT},
+       QStringLiteral("the server did not take up the com-port option (RFC 2217)")},
   };
   for (const TOpenFailure& row : rows) {
     port.SetPort(row.name);
+    QElapsedTimer openTime;
+    openTime.start();
+    // The 3 s bound of the whole attempt holds whatever the server does; the second beyond it
+    // is the time to give up, not a speed.
+    const auto bounded = qScopeGuard([&] { EXPECT_LT(openTime.elapsed(), 4000) << row.name.toStdString(); });
     try {
       port.Open();
       FAIL() << row.name.toStdString();
@@ -181,6 +225,28 @@ TEST_F(PortOnNetworkLine, LinesThatCannotBeReachedFailTheOpenWithTheSystemsReaso
   port.SetPort(server->Rfc2217Line());
   port.Open();
   EXPECT_TRUE(port.Connected());
+}
+
+// A gateway whose power is cut never closes the connection: the connection itself must find
+// out, within about 10 s, whether it is idle (probes) or has sent bytes (their acknowledgement).
+TEST(NetworkLineConnection, ProbesAGatewayThatFallsSilent) {
+  const TSilentServer gateway;
+  const auto platform = SystemComPlatform();
+  std::string reason;
+  const int fd = platform->OpenDevice("tcp://127.0.0.1:" + std::to_string(gateway.Port()), reason);
+  ASSERT_GE(fd, 0) << reason;
+  const auto option = [fd](int level, int name) {
+    int value = -1;
+    socklen_t length = sizeof value;
+    return ::getsockopt(fd, level, name, &value, &length) == 0 ? value : -1;
+  };
+  EXPECT_EQ(option(SOL_SOCKET, SO_KEEPALIVE), 1);
+  const int idleSeconds =
+      option(IPPROTO_TCP, TCP_KEEPIDLE) + option(IPPROTO_TCP, TCP_KEEPINTVL) * option(IPPROTO_TCP, TCP_KEEPCNT);
+  EXPECT_TRUE(idleSeconds > 0 && idleSeconds <= 10) << idleSeconds;
+  const int unacknowledgedMs = option(IPPROTO_TCP, TCP_USER_TIMEOUT);
+  EXPECT_TRUE(unacknowledgedMs > 0 && unacknowledgedMs <= 10000) << unacknowledgedMs;
+  platform->Close(fd);
 }
 
 }  // namespace

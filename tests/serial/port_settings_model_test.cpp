@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <functional>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -27,36 +29,10 @@ using ::testing::ElementsAre;
 
 // ---- error texts and messages --------------------------------------------------------------
 
-struct TCodeRow {
-  int code;
-  const char* text;
-};
-void PrintTo(const TCodeRow& row, std::ostream* out) { *out << "code " << row.code; }
-class ComErrorTexts : public ::testing::TestWithParam<TCodeRow> {};
-
-TEST_P(ComErrorTexts, EachCodeHasItsText) {
-  EXPECT_EQ(ComErrorText(GetParam().code).toStdString(), GetParam().text);
+TEST(ComErrorTexts, CodesWithoutATextAreNamedByNumber) {
+  for (const int code : {0, 24, -3})
+    EXPECT_EQ(ComErrorText(code), QStringLiteral("Unknown Error #%1").arg(code));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, ComErrorTexts,
-    ::testing::Values(TCodeRow{1, "Unable to open com port"}, TCodeRow{2, "WriteFile function failed"},
-                      TCodeRow{3, "ReadFile function failed"}, TCodeRow{4, "Invalid Async parameter"},
-                      TCodeRow{5, "PurgeComm function failed"}, TCodeRow{6, "Unable to get async status"},
-                      TCodeRow{7, "SetCommState function failed"}, TCodeRow{8, "SetCommTimeouts failed"},
-                      TCodeRow{9, "SetupComm function failed"}, TCodeRow{10, "ClearCommError function failed"},
-                      TCodeRow{11, "GetCommModemStatus function failed"},
-                      TCodeRow{12, "EscapeCommFunction function failed"},
-                      TCodeRow{13, "TransmitCommChar function failed"},
-                      TCodeRow{14, "Cannot set property while connected"},
-                      TCodeRow{15, "EnumPorts function failed"}, TCodeRow{16, "Failed to store settings"},
-                      TCodeRow{17, "Failed to load settings"}, TCodeRow{18, "Link (un)registration failed"},
-                      TCodeRow{19, "Cannot change led state if ComPort is selected"},
-                      TCodeRow{20, "Cannot wait for event if event thread is created"},
-                      TCodeRow{21, "WaitForEvent method failed"},
-                      TCodeRow{22, "A component is linked to OnRxBuf event"}, TCodeRow{23, "Registry error"},
-                      TCodeRow{0, "Unknown Error #0"}, TCodeRow{24, "Unknown Error #24"},
-                      TCodeRow{-3, "Unknown Error #-3"}));
 
 TEST(ComPortExceptions, MessagesNameThePortInTheirTwoFormats) {
   const EComPort plain(comerr::kConnected, "COM1");
@@ -157,6 +133,72 @@ class PortOnDouble : public ::testing::Test {
   std::shared_ptr<TScriptedComPlatform> device = std::make_shared<TScriptedComPlatform>();
   TComPort port{device};
 };
+
+// What each failing step of the port raises: its code, and the code's text in the message.
+struct TFailingStep {
+  const char* what;
+  std::function<void(TComPort&, TScriptedComPlatform&)> fail;
+  int code;
+  const char* message;
+};
+void PrintTo(const TFailingStep& row, std::ostream* out) { *out << row.what; }
+class FailingSteps : public PortOnDouble, public ::testing::WithParamInterface<TFailingStep> {};
+
+TEST_P(FailingSteps, RaiseTheirCodeWithItsTextInTheMessage) {
+  try {
+    GetParam().fail(port, *device);
+    FAIL() << "no exception";
+  } catch (const EComPort& e) {
+    EXPECT_EQ(e.Code(), GetParam().code);
+    EXPECT_STREQ(e.what(), GetParam().message);
+  }
+}
+
+void OpenThen(TComPort& port, TScriptedComPlatform& device, TCall call, const std::function<void()>& step) {
+  port.Open();
+  device.FailCall(call, EPERM);  // not one of a vanished device, which some steps pass over
+  step();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FailingSteps,
+    ::testing::Values(
+        TFailingStep{"open", [](TComPort& p, TScriptedComPlatform& d) { d.FailCall(TCall::OpenDevice, ENOENT); p.Open(); },
+                     comerr::kOpen, "COM Port Error: Unable to open com port on COM1"},
+        TFailingStep{"line settings",
+                     [](TComPort& p, TScriptedComPlatform& d) { OpenThen(p, d, TCall::SetAttributes, [&] { p.SetBaudRate(br19200); }); },
+                     comerr::kLineSettings, "COM Port Error: SetCommState function failed on COM1"},
+        TFailingStep{"write",
+                     [](TComPort& p, TScriptedComPlatform& d) { OpenThen(p, d, TCall::Write, [&] { p.Write("x", 1); }); },
+                     comerr::kWrite, "COM Port Error: WriteFile function failed on COM1"},
+        TFailingStep{"read",
+                     [](TComPort& p, TScriptedComPlatform& d) {
+                       p.Timeouts()->SetReadTotalConstant(50);
+                       char byte;
+                       OpenThen(p, d, TCall::Poll, [&] { p.Read(&byte, 1); });
+                     },
+                     comerr::kRead, "COM Port Error: ReadFile function failed on COM1"},
+        TFailingStep{"purge",
+                     [](TComPort& p, TScriptedComPlatform& d) { OpenThen(p, d, TCall::Flush, [&] { p.DiscardOutput(); }); },
+                     comerr::kPurge, "COM Port Error: PurgeComm function failed on COM1"},
+        TFailingStep{"queued input",
+                     [](TComPort& p, TScriptedComPlatform& d) { OpenThen(p, d, TCall::InputQueued, [&] { p.QueuedInputCount(); }); },
+                     comerr::kClearError, "COM Port Error: ClearCommError function failed on COM1"},
+        TFailingStep{"modem lines",
+                     [](TComPort& p, TScriptedComPlatform& d) { OpenThen(p, d, TCall::GetModemLines, [&] { p.LineSignals(); }); },
+                     comerr::kModemStatus, "COM Port Error: GetCommModemStatus function failed on COM1"},
+        TFailingStep{"sync method while open",
+                     [](TComPort& p, TScriptedComPlatform&) {
+                       p.Open();
+                       p.SetSyncMethod(smNone);
+                     },
+                     comerr::kConnected, "COM1 Error: Cannot set property while connected"},
+        TFailingStep{"settings saved into a folder",
+                     [](TComPort& p, TScriptedComPlatform&) { p.SaveSettings(QDir::tempPath()); },
+                     comerr::kStoreSettings, "COM1 Error: Failed to store settings"},
+        TFailingStep{"settings restored from a folder",
+                     [](TComPort& p, TScriptedComPlatform&) { p.RestoreSettings(QDir::tempPath()); },
+                     comerr::kLoadSettings, "COM1 Error: Failed to load settings"}));
 
 TEST_F(PortOnDouble, StartsWithTheDefaultsOfTheSettingsModel) {
   EXPECT_EQ(port.Port(), "COM1");

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "Frame.h"
 #include "ReaderSimulator.h"
-#include "crc16.h"
 
 namespace simtest {
 

@@ -4,6 +4,7 @@
 
 #include "FrameScanner.h"
 #include "SimTestSupport.h"
+#include "crc16.h"
 
 using namespace simtest;
 

@@ -4,6 +4,7 @@
 
 #include "CodeTables.h"
 #include "ReaderCommands.h"
+#include "ResponseFrame.h"
 #include "SimTestSupport.h"
 
 using namespace simtest;
@@ -22,8 +23,9 @@ class ReaderCommandsTest : public ::testing::Test {
   }
   ReaderState& State() { return line.FindReader(1)->state; }
   Bytes Ask(std::uint8_t code, Bytes data = {}) { return Exchange(line, Request(1, code, data)); }
-  static Bytes Answer(std::uint8_t code, Bytes data, std::uint8_t status) {
-    return BuildResponse(1, static_cast<std::uint8_t>(code + 1), data, status);
+  // The reader's answer to a request with this code.
+  static Bytes Answer(std::uint8_t code, const Bytes& data, std::uint8_t status) {
+    return AnswerFrame(1, code, data, status);
   }
   sim::ReaderSimulator line;
 };
