@@ -175,8 +175,7 @@ class TLineRun {
     inProgress_ = nullptr;
     Journal(reader, &write, {});
     reader.differences = write.differences;
-    reader.errors = write.writeErrors.lines();
-    reader.errors.insert(reader.errors.end(), write.readErrors.lines().begin(), write.readErrors.lines().end());
+    reader.errors = WriteErrorLines(write);
     Set(reader, write.Verified() ? TReaderState::Written : TReaderState::Failed);
   }
 

@@ -59,15 +59,20 @@ void AddOutcome(const TJournalEntry& entry, QJsonObject& line) {
   }
   if (!write.writeErrors.empty() || !write.readErrors.empty()) {
     line.insert("outcome", "errors");
-    std::vector<std::string> errors = write.writeErrors.lines();
-    errors.insert(errors.end(), write.readErrors.lines().begin(), write.readErrors.lines().end());
-    line.insert("errors", Lines(errors));
+    line.insert("errors", Lines(WriteErrorLines(write)));
     return;
   }
   line.insert("outcome", "read back otherwise");
 }
 
 }  // namespace
+
+std::vector<std::string> WriteErrorLines(const TVerifiedWrite& write) {
+  std::vector<std::string> lines = write.writeErrors.lines();
+  const std::vector<std::string> readBack = write.readErrors.lines();
+  lines.insert(lines.end(), readBack.begin(), readBack.end());
+  return lines;
+}
 
 QJsonObject JournalLine(const TJournalEntry& entry) {
   QJsonObject line{{"time", QDateTime::currentDateTime().toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())

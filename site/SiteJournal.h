@@ -26,6 +26,9 @@ struct TJournalEntry {
   std::string interruption;                 // why, then
 };
 
+// The error lines of a verified write: the write's, then the read-back's.
+std::vector<std::string> WriteErrorLines(const TVerifiedWrite& write);
+
 // One JSON object per line, appended: who wrote which reader when, each changed field before
 // and after, and how the write ended.
 QJsonObject JournalLine(const TJournalEntry& entry);
