@@ -3,19 +3,6 @@
 #include "MessageBoxes.h"
 
 #include <QCoreApplication>
-#include <QSaveFile>
-
-QString WriteWholeFile(const QString& path, const QByteArray& contents) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-  if (file.write(contents) != contents.size()) {
-    const QString reason = file.errorString();
-    file.cancelWriting();
-    return reason;
-  }
-  if (!file.commit()) return file.errorString();
-  return {};
-}
 
 bool SaveWithDialog(QWidget* parent, TFileChoice choice, const QString& caption, const QByteArray& contents) {
   const QString path = ChooseFile(parent, choice);

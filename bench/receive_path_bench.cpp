@@ -70,7 +70,7 @@ void BM_NoiseIntoTerminalLog(benchmark::State& state) {
     line.now += 100;
     link.IdleFlush();
     logBytes = 0;
-    for (const std::string& shown : line.log.lines()) logBytes += shown.size();
+    for (const std::string& shown : line.log.Lines()) logBytes += shown.size();
     benchmark::DoNotOptimize(logBytes);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * noise.size()));

@@ -19,6 +19,7 @@
 #include "ReaderMessages.h"
 #include "ReaderText.h"
 #include "ReaderSequences.h"
+#include "SiteCommand.h"
 #include "ParameterTable.h"
 #include "VerifiedWrite.h"
 #include "Frame.h"
@@ -232,6 +233,8 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err) {
       return RunWrite(options, out, err);
     case TCliCommand::Keys:
       return RunKeys(options, out, err);
+    case TCliCommand::Site:
+      return RunSite(options, out, err);
   }
   return exitstatus::kUsage;
 }

@@ -3,6 +3,8 @@
 #include "CliRules.h"
 #include "CliText.h"
 
+#include <utility>
+
 namespace {
 
 // An option as typed, kept until the command is known: options may stand before it.
@@ -62,6 +64,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
     options.file = positional.front();
     positional.erase(positional.begin());
   }
+  if (command->takesOperands) options.operands = std::exchange(positional, {});
   if (!positional.empty()) Fail(positional.front(), "unexpected argument");
   if (command->checkComplete) command->checkComplete(options);
   return options;

@@ -9,7 +9,7 @@
 // What the command line asked for. Parsing checks the shape of the request only; the values
 // that need a reader, a port or a file are checked where they are used.
 
-enum class TCliCommand { None, Ports, Search, Read, Write, Keys };
+enum class TCliCommand { None, Ports, Search, Read, Write, Keys, Site };
 
 // Wrong usage: an unknown command or option, a missing or malformed value. Exit status 2.
 struct EUsageError : std::runtime_error {
@@ -38,6 +38,8 @@ struct TCliOptions {
   bool dryRun = false;
   std::string file;
   TKeyOptions keys;
+  std::vector<std::string> operands;   // site: the action and its files
+  std::optional<std::string> journal;  // site apply
 };
 
 // Parses the arguments after the program name. Throws EUsageError with a message that names

@@ -37,6 +37,7 @@ struct TCommandRule {
   std::vector<std::string_view> options = {};  // its own options, in the order of its help
   bool onLine = false;                    // takes the line options
   bool takesFile = false;                 // takes one argument, the file it works on
+  bool takesOperands = false;             // takes every argument: an action and its files
   TCompletenessCheck checkComplete = {};  // empty for a command that needs nothing
 };
 

@@ -1,24 +1,11 @@
 #include "CliSession.h"
 
-#include <cerrno>
-
-#include "PermissionHint.h"
-#include "SettingsValues.h"
+#include "PortFailure.h"
 
 namespace {
 
 constexpr int kPortExit = 3;
 constexpr int kFileExit = 2;
-
-void SetBaud(TComPort& port, std::uint32_t baud) {
-  const int index = FindText(TEnumTexts<TBaudRate>::texts, QByteArray::number(baud));
-  if (index > 0) {
-    port.SetBaudRate(static_cast<TBaudRate>(index));
-    return;
-  }
-  port.SetCustomBaudRate(static_cast<int>(baud));
-  port.SetBaudRate(brCustom);
-}
 
 }  // namespace
 
@@ -30,19 +17,7 @@ void ConfigurePort(TComPort& port, const TCliOptions& options) {
     throw EPortError(TPortSession::SettingsFileName().toStdString() + ": " + e.what(), kFileExit);
   }
   if (options.port) port.SetPort(QString::fromStdString(*options.port));
-  if (options.baud) SetBaud(port, *options.baud);
-}
-
-std::string PortFailureText(const EComPort& error, const QString& devicePath) {
-  std::string text = error.what();
-  const auto* ext = dynamic_cast<const EComPortExt*>(&error);
-  if (!ext) return text;
-  const std::string where = devicePath.isEmpty() ? "" : devicePath.toStdString() + ": ";
-  text += " (" + where + ext->Reason().toStdString() + ")";
-  if (ext->SystemCode() == EBUSY) text += "; the port is held by another program";
-  const QString hint = PermissionHint(ext->SystemCode(), devicePath);
-  if (!hint.isEmpty()) text += "; " + hint.toStdString();
-  return text;
+  if (options.baud) TPortSession::SetBaud(port, *options.baud);
 }
 
 TCliSession::TCliSession(const TCliOptions& options, std::ostream& err) : session_(port_, idleTimer_) {

@@ -9,6 +9,7 @@
 #include "CPort.h"
 #include "CliOptions.h"
 #include "ExchangeTrace.h"
+#include "PortFailure.h"
 #include "PortSession.h"
 
 // The port cannot be opened (or its settings file read): exit status 3, or 2 for a bad file.
@@ -20,10 +21,6 @@ struct EPortError : std::runtime_error {
 // The port settings a command uses: the program's line, with those of the settings file when it
 // exists (read by the port's own settings store), then --port and --baud.
 void ConfigurePort(TComPort& port, const TCliOptions& options);
-
-// The message for a port that failed: the port's own text, the system's reason, and what to do
-// about a busy device or a permission problem. devicePath may be empty.
-std::string PortFailureText(const EComPort& error, const QString& devicePath);
 
 // One open line for one command: the port session with its events routed straight to it, and
 // the trace on err when asked for. Needs a Q(Core)Application. Closing happens on destruction.

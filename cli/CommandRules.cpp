@@ -9,6 +9,7 @@
 #include "KeyOptions.h"
 #include "ParameterJson.h"
 #include "ParameterTable.h"
+#include "SiteCommand.h"
 
 namespace {
 
@@ -138,6 +139,14 @@ std::vector<TCommandRule> MakeCommandRules() {
              if (o.keys.mode < 0) Fail("keys", "needs --mode M");
              CheckKeysForMode(o.keys);
            }},
+      {.command = TCliCommand::Site,
+       .name = "site",
+       .synopsis = "survey|apply|snapshot SITE.json [OUT.json]",
+       .summary = "every line and reader of a site at once",
+       .about = SiteAbout(),
+       .options = {"--json", "--dry-run", "--journal"},
+       .takesOperands = true,
+       .checkComplete = CheckSiteRequest},
   };
 }
 

@@ -34,15 +34,15 @@ void TExchangeTrace::RowEnded(const ExchangeRow& row) {
 
 void TExchangeTrace::ShowLogLine(std::string_view raw) {
   log_.Show(raw);
-  PrintLogLines(log_.lines().size() - 1);  // the last line may still grow
+  PrintLogLines(log_.Lines().size() - 1);  // the last line may still grow
 }
 
 void TExchangeTrace::FlushLog() {
-  if (!log_.lines().empty() && log_.lines().back().empty()) return PrintLogLines(log_.lines().size() - 1);
-  PrintLogLines(log_.lines().size());
+  if (!log_.Lines().empty() && log_.Lines().back().empty()) return PrintLogLines(log_.Lines().size() - 1);
+  PrintLogLines(log_.Lines().size());
 }
 
 void TExchangeTrace::PrintLogLines(std::size_t upTo) {
-  for (; logLinesShown_ < upTo; ++logLinesShown_) out_ << Stamp() << "  line  " << log_.lines()[logLinesShown_] << "\n";
+  for (; logLinesShown_ < upTo; ++logLinesShown_) out_ << Stamp() << "  line  " << log_.Lines()[logLinesShown_] << "\n";
   out_.flush();
 }

@@ -90,13 +90,22 @@ std::vector<TOptionRule> MakeOptionRules() {
        .description = "the reader's address",
        .set = [](TCliOptions& o, auto option,
                  auto value) { o.address = static_cast<std::uint8_t>(Number(option, value, 0, 254)); }},
-      {.name = "--json", .description = "print JSON instead of the table", .set = Flag(&TCliOptions::json)},
+      {.name = "--json", .description = "print JSON instead of the table(s)", .set = Flag(&TCliOptions::json)},
       {.name = "--all",
        .description = "search the line and write to every reader found",
        .set = Flag(&TCliOptions::all)},
       {.name = "--dry-run",
-       .description = "print the frames that would be sent and send nothing (with --address)",
+       .description = "print what would be sent and send nothing: the frames (write, with --address), the "
+                      "readers that would be written and their fields (site apply)",
        .set = Flag(&TCliOptions::dryRun)},
+      {.name = "--journal",
+       .placeholder = "PATH",
+       .description = "append the journal to PATH instead of SITE.journal.jsonl beside the site file",
+       .set =
+           [](TCliOptions& o, auto option, auto value) {
+             if (value.empty()) Fail(option, "needs a file name");
+             o.journal = std::string(value);
+           }},
       {.name = "--mode",
        .placeholder = "M",
        .description = KeyOptionsOfModes(),

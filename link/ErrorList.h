@@ -21,7 +21,7 @@ class ErrorList {
   void AddError(std::uint8_t command, std::uint8_t status) { entries_.push_back({command, status}); }
   bool empty() const { return entries_.empty(); }
   const std::vector<ErrorEntry>& Entries() const { return entries_; }
-  std::vector<std::string> lines() const;  // the entries told in the code tables' own words, in order
+  std::vector<std::string> Lines() const;  // the entries told in the code tables' own words, in order
 
  private:
   std::vector<ErrorEntry> entries_;

@@ -58,7 +58,7 @@ class TerminalLog {
   // stamps the lines that get their first byte.
   LogEdit Show(std::string_view raw, std::int64_t nowMs = 0);
   void Clear();
-  const std::deque<std::string>& lines() const { return lines_; }
+  const std::deque<std::string>& Lines() const { return lines_; }
   // One per line, in the order of lines().
   const std::deque<LogLineSource>& sources() const { return sources_; }
 

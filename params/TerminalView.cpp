@@ -73,7 +73,7 @@ void TTerminalView::ShowContextMenu(const QPoint& at) {
 bool TTerminalView::Decorated() const { return acLogTime->isChecked() || acLogHex->isChecked(); }
 
 QString TTerminalView::LineText(std::size_t index) const {
-  QString text = Utf8Text(log_.lines()[index]);
+  QString text = Utf8Text(log_.Lines()[index]);
   const LogLineSource& source = log_.sources()[index];
   if (!Decorated() || source.raw.empty()) return text;  // an empty last line waits for its first byte
   if (acLogHex->isChecked()) {
@@ -88,7 +88,7 @@ QString TTerminalView::LineText(std::size_t index) const {
 
 QString TTerminalView::Text() const {
   QStringList lines;
-  for (std::size_t i = 0; i < log_.lines().size(); ++i) lines << LineText(i);
+  for (std::size_t i = 0; i < log_.Lines().size(); ++i) lines << LineText(i);
   return lines.join(QLatin1Char('\n'));
 }
 
@@ -100,7 +100,7 @@ void TTerminalView::Show(std::string_view raw) {
     // A decoration depends on the whole line: the last line is shown anew with the lines it
     // opened.
     const std::size_t changed = std::count(edit.text.begin(), edit.text.end(), '\n') + 1;
-    const std::size_t count = log_.lines().size();
+    const std::size_t count = log_.Lines().size();
     QStringList lines;
     for (std::size_t i = count - std::min(changed, count); i < count; ++i) lines << LineText(i);
     text = lines.join(QLatin1Char('\n'));

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "CPort.h"
+#include "SettingsValues.h"
 
 namespace {
 
@@ -50,6 +51,16 @@ void TPortSession::SetUpPort(TComPort& port) {
   flow->SetControlRTS(rtsDisable);
   flow->SetXonXoffOut(false);
   flow->SetXonXoffIn(false);
+}
+
+void TPortSession::SetBaud(TComPort& port, std::uint32_t baud) {
+  const int index = FindText(TEnumTexts<TBaudRate>::texts, QByteArray::number(baud));
+  if (index > 0) {
+    port.SetBaudRate(static_cast<TBaudRate>(index));
+    return;
+  }
+  port.SetCustomBaudRate(static_cast<int>(baud));
+  port.SetBaudRate(brCustom);
 }
 
 bool TPortSession::RestoreSettings(TComPort& port) {

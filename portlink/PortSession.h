@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <cstdint>
 
 #include "ErrorList.h"
 #include "PortLinkHost.h"
@@ -52,6 +53,8 @@ class TPortSession {
   // stop bit, no flow control, DTR and RTS held low, and received characters the only event
   // reported. Its name, "ComPort", is the settings file's section.
   static void SetUpPort(TComPort& port);
+  // Sets the line rate: a standard rate by its own value, any other as the port's custom rate.
+  static void SetBaud(TComPort& port, std::uint32_t baud);
   // Reads the port's settings from the settings file when there is one: false when there is
   // none. A file that cannot be read throws EComPort (code 17).
   static bool RestoreSettings(TComPort& port);

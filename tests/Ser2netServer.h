@@ -13,6 +13,7 @@
 #include <QThread>
 
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -83,6 +84,10 @@ class Ser2netServer {
     process_.kill();
     process_.waitForFinished(5000);
   }
+  // The server stops answering and keeps its connections open, as a gateway whose serial side
+  // lost its power; Thaw lets it go on (and be stopped).
+  void Freeze() { ::kill(static_cast<pid_t>(process_.processId()), SIGSTOP); }
+  void Thaw() { ::kill(static_cast<pid_t>(process_.processId()), SIGCONT); }
 
   // A loopback port that nothing listens on now; nothing will while the test runs, short of a
   // race with another program taking the same free port.

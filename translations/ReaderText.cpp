@@ -18,6 +18,12 @@ QString ErrorLineText(const ErrorEntry& failure) {
   return ReaderText(CommandText(failure.command)) + QStringLiteral(" - ") + ReaderText(StatusText(failure.status));
 }
 
+std::vector<std::string> ErrorLinesUtf8(const ErrorList& errors) {
+  std::vector<std::string> lines;
+  for (const ErrorEntry& failure : errors.Entries()) lines.push_back(ErrorLineText(failure).toStdString());
+  return lines;
+}
+
 QString RefusalLineText(const TRefusal& refusal) {
   QString line = ReaderText(refusal.text);
   for (const std::string& fillIn : refusal.fillIns) line = line.arg(ReaderText(fillIn));

@@ -20,6 +20,9 @@ std::string ReaderTextUtf8(std::string_view source);
 // "command text - status text" in the installed language.
 QString ErrorLineText(const ErrorEntry& failure);
 
+// Every failure's line in the installed language, in UTF-8, for a report or a journal.
+std::vector<std::string> ErrorLinesUtf8(const ErrorList& errors);
+
 // The heading (which ends in CR LF) followed by every failure's line, each ended by CR LF.
 QString ErrorMessageText(std::string_view heading, const ErrorList& errors);
 

@@ -1,6 +1,7 @@
 // The parvex-cli program as a script runs it, against the reader-sim program: exit statuses,
 // where the output goes, and the port settings taken from Parvex.ini in the current folder.
 #include "BuiltProgram.h"
+#include "ReaderSimProcess.h"
 #include "Ser2netServer.h"
 #include "TestApplication.h"
 #include <gtest/gtest.h>
@@ -15,26 +16,6 @@
 namespace {
 
 const bool kApp = UseQtTestApp<QCoreApplication>();
-
-// reader-sim in its own process; the device is the first line it prints.
-class ReaderSim {
- public:
-  explicit ReaderSim(const QStringList& args) {
-    process_.start(BuiltProgram(READER_SIM_PATH), args);
-    if (process_.waitForStarted() && process_.waitForReadyRead())
-      device_ = QString::fromUtf8(process_.readLine()).trimmed();
-  }
-  ~ReaderSim() { Stop(); }
-  const QString& Device() const { return device_; }
-  void Stop() {
-    process_.terminate();
-    process_.waitForFinished();
-  }
-
- private:
-  QProcess process_;
-  QString device_;
-};
 
 struct Result {
   int status = -1;

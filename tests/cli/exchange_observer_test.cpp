@@ -76,7 +76,7 @@ TEST_F(ExchangeObserverTest, RefusalsAreToldApartFromTimeouts) {
   EXPECT_EQ(recorder.events.back(),
             Ended(cmd::WriteMode, CommandOutcome::ReaderStatus, AnswerFrame(kReader, cmd::WriteMode, {}, 0x17)));
   // The observer only watches: the error lines are those the link always adds.
-  EXPECT_EQ(line.errors.lines(), (std::vector<std::string>{"Чтение номера кассы - неправильный формат данных",
+  EXPECT_EQ(line.errors.Lines(), (std::vector<std::string>{"Чтение номера кассы - неправильный формат данных",
                                                            "Изменение режима работы - доступ запрещен"}));
 }
 

@@ -130,7 +130,7 @@ class FuzzLine : public LinkHost {
       Require(link_.ReceiveBuffer().size() <= readerlink::kReceiveBufferBound, "bound holds while full");
     }
     Require(link_.LogLineBuffer().size() <= terminal::kMaxLineWidth + 1, "unfinished line within width");
-    Require(log_.lines().size() <= terminal::kMaxLogLines, "log within its line bound");
+    Require(log_.Lines().size() <= terminal::kMaxLogLines, "log within its line bound");
   }
 
   const std::uint8_t* data_;

@@ -81,9 +81,9 @@ class FakeLine : public LinkHost {
   // Everything in the log, lines joined by '\n'.
   std::string LogText() const {
     std::string all;
-    for (std::size_t i = 0; i < log.lines().size(); ++i) {
+    for (std::size_t i = 0; i < log.Lines().size(); ++i) {
       if (i) all += '\n';
-      all += log.lines()[i];
+      all += log.Lines()[i];
     }
     return all;
   }

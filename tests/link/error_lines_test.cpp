@@ -62,12 +62,12 @@ TEST(ErrorList, KeepsEveryLineInOrderWithoutMergingAndClears) {
   errors.AddError(0x7C, 0x09);
   errors.AddError(0x7C, 0x09);
   errors.AddError(0x98, 0x23);
-  ASSERT_EQ(errors.lines().size(), 3u);
-  EXPECT_EQ(errors.lines()[0], errors.lines()[1]);
+  ASSERT_EQ(errors.Lines().size(), 3u);
+  EXPECT_EQ(errors.Lines()[0], errors.Lines()[1]);
   EXPECT_EQ(errors.Entries().back(), (ErrorEntry{0x98, 0x23}));
-  EXPECT_EQ(errors.lines()[2],
+  EXPECT_EQ(errors.Lines()[2],
             "Изменение черного списка кассовых аппаратов - команда не может быть обработана в текущем режиме");
   errors.ClearErrors();
   EXPECT_TRUE(errors.empty());
-  EXPECT_TRUE(errors.lines().empty());
+  EXPECT_TRUE(errors.Lines().empty());
 }

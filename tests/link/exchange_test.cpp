@@ -52,9 +52,9 @@ TEST_F(Exchange, NoReaderMeansThreeSendingsAndOneTimeoutLine) {
   EXPECT_FALSE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, Sending::SendRequest));
   EXPECT_EQ(line.written.size(), 3u);
   EXPECT_EQ(line.writeTimes, (std::vector<std::int64_t>{0, 100, 200}));
-  EXPECT_EQ(line.errors.lines(), (std::vector<std::string>{"Чтение режима работы - таймаут"}));
+  EXPECT_EQ(line.errors.Lines(), (std::vector<std::string>{"Чтение режима работы - таймаут"}));
   EXPECT_FALSE(line.link.WriteByteCommand(kReader, cmd::WriteMode, 2));
-  EXPECT_EQ(line.errors.lines().back(), "Изменение режима работы - таймаут");
+  EXPECT_EQ(line.errors.Lines().back(), "Изменение режима работы - таймаут");
 }
 
 TEST_F(Exchange, BroadcastWaitsItsWholeDeadlineThreeTimes) {
@@ -93,7 +93,7 @@ TEST_P(FailedRead, RecordsItsLineAndReturnsFalse) {
   line.At(10, GetParam().answer);
   Bytes result;
   EXPECT_FALSE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, result, GetParam().expected, Sending::SendRequest));
-  EXPECT_EQ(line.errors.lines(), (std::vector<std::string>{GetParam().line}));
+  EXPECT_EQ(line.errors.Lines(), (std::vector<std::string>{GetParam().line}));
   EXPECT_EQ(line.written.size(), 1u);
 }
 
@@ -113,7 +113,7 @@ TEST_F(Exchange, WriteChecksTheAcknowledgementLengthAndStatus) {
   EXPECT_FALSE(line.link.WriteByteCommand(kReader, cmd::WriteMode, 2));
   line.At(line.now + 10, Response(kReader, 0x7D, {}, 0x23));
   EXPECT_FALSE(line.link.WriteByteCommand(kReader, cmd::WriteMode, 2));
-  EXPECT_EQ(line.errors.lines(),
+  EXPECT_EQ(line.errors.Lines(),
             (std::vector<std::string>{"Изменение режима работы - неправильный формат данных",
                                       "Изменение режима работы - команда не может быть обработана в текущем режиме"}));
   EXPECT_EQ(FrameView(line.written.back()).RequestData()[0], 0x02);
@@ -145,7 +145,7 @@ TEST_F(Exchange, LateReaderWithAFailingRowReportsThatRow) {
     const Bytes entry{0, 0, 0, 0, row};
     EXPECT_EQ(line.link.WriteCommand(kReader, cmd::WriteBlackList, entry), row != 4) << int(row);
   }
-  EXPECT_EQ(line.errors.lines(),
+  EXPECT_EQ(line.errors.Lines(),
             (std::vector<std::string>{"Изменение черного списка кассовых аппаратов - доступ запрещен"}));
 }
 

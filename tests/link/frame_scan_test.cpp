@@ -89,7 +89,7 @@ TEST_F(FrameScan, LengthBelowFiveIsNoFrameEvenWithAMatchingCrc) {
   line.At(10, shortFrame + Text("zzzz"));
   Bytes result;
   EXPECT_FALSE(line.link.ReadCommand(0x01, cmd::ReadCashDeskNumber, {}, result, 4, Sending::SendRequest));
-  EXPECT_EQ(line.errors.lines(), (std::vector<std::string>{ErrorLine(cmd::ReadCashDeskNumber, 0x09)}));
+  EXPECT_EQ(line.errors.Lines(), (std::vector<std::string>{ErrorLine(cmd::ReadCashDeskNumber, 0x09)}));
   line.RunUntil(1000);
   EXPECT_EQ(line.link.Tally().echoed, shortFrame.size() + 4);
   EXPECT_EQ(line.link.Tally().droppedInFrames, 0u);
@@ -178,7 +178,7 @@ TEST_F(FrameScan, BufferBoundDropsAndNotesTheLoss) {
   EXPECT_EQ(line.link.ReceiveBuffer().size(), readerlink::kReceiveBufferBound);
   EXPECT_EQ(line.link.Tally().droppedAtBound, 4464u);
   line.RunUntil(line.now + 20);
-  const auto& lines = line.log.lines();
+  const auto& lines = line.log.Lines();
   ASSERT_GE(lines.size(), 3u);
   EXPECT_EQ(lines[lines.size() - 2], "[потеряно байт: 4464]");
   EXPECT_EQ(lines[lines.size() - 3], std::string(terminal::kMaxLineWidth, 'A'));

@@ -47,7 +47,7 @@ TEST_F(ReaderSearch, NobodyAnswersAfterThreeBroadcasts) {
   EXPECT_TRUE(line.link.CollectReaderAnswers().empty());
   EXPECT_EQ(line.written.size(), 3u);
   EXPECT_EQ(line.now, 9600);
-  EXPECT_EQ(line.errors.lines(), (std::vector<std::string>{"Чтение серийного номера - таймаут"}));
+  EXPECT_EQ(line.errors.Lines(), (std::vector<std::string>{"Чтение серийного номера - таймаут"}));
 }
 
 // A bad later answer ends the list there and leaves its line; what follows is not listed.
@@ -56,7 +56,7 @@ TEST_F(ReaderSearch, BadLaterAnswerEndsTheList) {
   line.At(40, Response(2, 0x71, {0x00}));
   line.At(50, SerialAnswer(Reader(3, 0, 3)));
   EXPECT_EQ(line.link.CollectReaderAnswers(), (std::vector<ReaderAnswer>{Reader(1, 0, 1)}));
-  EXPECT_EQ(line.errors.lines(), (std::vector<std::string>{"Чтение серийного номера - неправильный формат данных"}));
+  EXPECT_EQ(line.errors.Lines(), (std::vector<std::string>{"Чтение серийного номера - неправильный формат данных"}));
 }
 
 // An answer still arriving when the wait ends is skipped by the final scan and lost; with

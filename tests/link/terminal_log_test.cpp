@@ -40,7 +40,7 @@ TEST(TerminalText, OemTextRoundTrips) {
 TEST(TerminalText, LogDropsItsOldestLinesBeyondItsBound) {
   TerminalLog log(3);
   log.Show("1\n2\n3\n4\n5");
-  EXPECT_EQ(log.lines(), (std::deque<std::string>{"3", "4", "5"}));
+  EXPECT_EQ(log.Lines(), (std::deque<std::string>{"3", "4", "5"}));
 }
 
 // The edit a text view applies: only the new characters, a trailing CR taken back when the
@@ -58,7 +58,7 @@ TEST(TerminalText, LogEditsCarryOnlyWhatChanged) {
   EXPECT_EQ(edit.text, "ef");
   edit = log.Show("xy");
   EXPECT_EQ(edit.keep, 0u);
-  EXPECT_EQ(log.lines(), (std::deque<std::string>{"ab", "xy"}));
+  EXPECT_EQ(log.Lines(), (std::deque<std::string>{"ab", "xy"}));
 }
 
 // Chunks echoed through the link, each flushed by a quiet line, as a terminal shows them.
@@ -68,7 +68,7 @@ class TerminalEcho : public ::testing::Test {
     line.At(line.now + 1, Text(chunk));
     line.RunUntil(line.now + 30);
   }
-  std::vector<std::string> Lines() const { return {line.log.lines().begin(), line.log.lines().end()}; }
+  std::vector<std::string> Lines() const { return {line.log.Lines().begin(), line.log.Lines().end()}; }
   FakeLine line;
 };
 
@@ -122,7 +122,7 @@ TEST_F(TerminalEcho, CrAtTheWidthKeepsItsMeaning) {
 TEST_F(TerminalEcho, RunOfCrsStaysWithinTheWidth) {
   Echo(std::string(3 * terminal::kMaxLineWidth, '\r'));
   EXPECT_LE(line.link.LogLineBuffer().size(), terminal::kMaxLineWidth + 1);
-  for (const std::string& shown : line.log.lines()) EXPECT_LE(shown.size(), (terminal::kMaxLineWidth + 1) * 3);
+  for (const std::string& shown : line.log.Lines()) EXPECT_LE(shown.size(), (terminal::kMaxLineWidth + 1) * 3);
 }
 
 }  // namespace

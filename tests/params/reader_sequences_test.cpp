@@ -52,7 +52,7 @@ TEST_F(Sequences, FullReadGivesTheReadersStateInTheFixedOrder) {
   const TReadOutcome outcome = Read();
   const TReaderParameters& v = outcome.values;
   EXPECT_TRUE(outcome.refusal.empty());
-  EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors.lines());
+  EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors.Lines());
   EXPECT_EQ(v.cashDeskNumber, "0000012A");
   EXPECT_EQ(v.rechargeUnits, 5);
   EXPECT_EQ(v.mode, 1);
@@ -92,9 +92,9 @@ TEST_F(Sequences, ClearedValuesReachTheScreenBeforeTheirRequest) {
 TEST_F(Sequences, SilentReaderGivesTenLinesAndClearedValues) {
   reader.faults.silent = true;
   const TReaderParameters v = Read().values;
-  ASSERT_EQ(host.errors.lines().size(), 10u);
-  EXPECT_EQ(host.errors.lines().front(), "Чтение номера кассы - таймаут");
-  EXPECT_EQ(host.errors.lines().back(), "Чтение черного списка кассовых аппаратов - таймаут");
+  ASSERT_EQ(host.errors.Lines().size(), 10u);
+  EXPECT_EQ(host.errors.Lines().front(), "Чтение номера кассы - таймаут");
+  EXPECT_EQ(host.errors.Lines().back(), "Чтение черного списка кассовых аппаратов - таймаут");
   EXPECT_EQ(host.written.size(), 30u);  // ten requests, three sendings each
   EXPECT_EQ(v.readMask, 0u);
   EXPECT_EQ(v.cashDeskNumber, "");
@@ -112,7 +112,7 @@ TEST_F(Sequences, BlackListStopsAtItsFirstFailedRow) {
     return request.Code() == cmd::ReadBlackList && request.RequestData()[0] >= 3;
   };
   const TReaderParameters v = Read().values;
-  EXPECT_THAT(host.errors.lines(),
+  EXPECT_THAT(host.errors.Lines(),
               ElementsAre("Чтение черного списка кассовых аппаратов - таймаут"));
   EXPECT_EQ(v.blackListRowsRead, 3u);
   EXPECT_EQ(v.blackList[2], "0A0B0C0D");
@@ -123,7 +123,7 @@ TEST_F(Sequences, BlackListStopsAtItsFirstFailedRow) {
 TEST_F(Sequences, RejectedRowZeroLeavesTheWholeListEmpty) {
   reader.faults.statusFor[cmd::ReadBlackList] = 0x17;
   const TReaderParameters v = Read().values;
-  EXPECT_THAT(host.errors.lines(),
+  EXPECT_THAT(host.errors.Lines(),
               ElementsAre("Чтение черного списка кассовых аппаратов - доступ запрещен"));
   EXPECT_EQ(host.DataOf(cmd::ReadBlackList).size(), 1u);
   EXPECT_FALSE(v.WasRead(TParameter::BlackList));
@@ -134,7 +134,7 @@ class BrokenDate : public Sequences, public ::testing::WithParamInterface<sim::W
 TEST_P(BrokenDate, GivesTheDateLineAndTheZeroDate) {
   reader.state.currentDate = GetParam();
   const TReaderParameters v = Read().values;
-  EXPECT_THAT(host.errors.lines(), ElementsAre("Чтение текущей даты - неправильный формат даты"));
+  EXPECT_THAT(host.errors.Lines(), ElementsAre("Чтение текущей даты - неправильный формат даты"));
   EXPECT_EQ(v.currentDate, kZeroDate);
   EXPECT_FALSE(v.WasRead(TParameter::CurrentDate));
   EXPECT_EQ(v.endDate, (TCalendarDate{2012, 2, 29}));  // the next step runs on
@@ -143,7 +143,7 @@ TEST_P(BrokenDate, GivesTheDateLineAndTheZeroDate) {
   reader.state.currentDate = {1, 1, 10};
   reader.state.endDate = GetParam();
   Read();
-  EXPECT_THAT(host.errors.lines(), ElementsAre("Чтение конечной даты - неправильный формат даты"));
+  EXPECT_THAT(host.errors.Lines(), ElementsAre("Чтение конечной даты - неправильный формат даты"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Bytes, BrokenDate,
@@ -162,8 +162,8 @@ TEST_F(Sequences, UnknownModeAndCardTypeBytesComeBackAsTheyAre) {
 TEST_F(Sequences, WrongLengthIsReportedForEveryRead) {
   reader.faults.wrongLength = true;
   Read();
-  ASSERT_EQ(host.errors.lines().size(), 10u);
-  EXPECT_EQ(host.errors.lines()[2], "Чтение режима работы - неправильный формат данных");
+  ASSERT_EQ(host.errors.Lines().size(), 10u);
+  EXPECT_EQ(host.errors.Lines()[2], "Чтение режима работы - неправильный формат данных");
 }
 
 TEST_F(Sequences, ReadWithoutReaderIsRefusedAndSendsNothing) {
@@ -204,7 +204,7 @@ class WriteInMode : public Sequences, public ::testing::WithParamInterface<ModeR
 TEST_P(WriteInMode, SendsTheModesCommandsAndReadsBackWhatWasWritten) {
   const TWriteValues values = Values(GetParam().mode);
   EXPECT_TRUE(WriteParameters(host.link, host.errors, kAddress, values).refusals.empty());
-  EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors.lines());
+  EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors.Lines());
   std::vector<std::uint8_t> expected = GetParam().head;
   expected.insert(expected.end(), 10, cmd::WriteBlackList);
   EXPECT_EQ(host.Codes(), expected);
@@ -263,8 +263,8 @@ class SilentWrite : public Sequences, public ::testing::WithParamInterface<Silen
 TEST_P(SilentWrite, GivesOneLinePerCommandAndOneForRowZero) {
   reader.faults.silent = true;
   WriteParameters(host.link, host.errors, kAddress, Values(GetParam().mode));
-  EXPECT_EQ(host.errors.lines().size(), GetParam().lines);
-  EXPECT_EQ(host.errors.lines().back(),
+  EXPECT_EQ(host.errors.Lines().size(), GetParam().lines);
+  EXPECT_EQ(host.errors.Lines().back(),
             "Изменение черного списка кассовых аппаратов - таймаут");
   EXPECT_EQ(host.DataOf(cmd::WriteBlackList).size(), 3u);  // row 0, three sendings
 }
@@ -275,7 +275,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, SilentWrite,
 TEST_F(Sequences, RejectedRowZeroEndsTheWrite) {
   reader.faults.statusFor[cmd::WriteBlackList] = 0x22;
   WriteParameters(host.link, host.errors, kAddress, Values(mode::Turnstile));
-  EXPECT_THAT(host.errors.lines(),
+  EXPECT_THAT(host.errors.Lines(),
               ElementsAre("Изменение черного списка кассовых аппаратов - неправильной значение"));
   EXPECT_EQ(host.DataOf(cmd::WriteBlackList).size(), 1u);
 }
@@ -283,7 +283,7 @@ TEST_F(Sequences, RejectedRowZeroEndsTheWrite) {
 TEST_F(Sequences, FailedModeDoesNotStopTheOtherParameters) {
   reader.faults.statusFor[cmd::WriteMode] = 0x23;
   WriteParameters(host.link, host.errors, kAddress, Values(mode::Turnstile));
-  EXPECT_THAT(host.errors.lines(),
+  EXPECT_THAT(host.errors.Lines(),
               ElementsAre("Изменение режима работы - команда не может быть обработана в текущем режиме"));
   EXPECT_EQ(host.written.size(), 16u);
 }
@@ -375,7 +375,7 @@ TEST_P(KeyChange, SetsTheModeThenSendsItsKey) {
   TKeyTexts keys = kKeys;
   keys.oldKeyType = GetParam().oldKeyType;
   EXPECT_TRUE(ChangeReaderKeys(host.link, host.errors, kAddress, GetParam().mode, keys).refusal.empty());
-  EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors.lines());
+  EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors.Lines());
   EXPECT_THAT(host.Codes(), ElementsAre(cmd::WriteMode, GetParam().code));
   EXPECT_EQ(host.DataOf(cmd::WriteMode).front(), Bytes{static_cast<std::uint8_t>(GetParam().mode)});
   EXPECT_EQ(host.DataOf(GetParam().code).front(), GetParam().data);
@@ -401,14 +401,14 @@ TEST_F(Sequences, KeysReachTheReader) {
 TEST_F(Sequences, SilentReaderGetsNoKeyAfterItsModeFailed) {
   reader.faults.silent = true;
   ChangeReaderKeys(host.link, host.errors, kAddress, mode::Turnstile, kKeys);
-  EXPECT_THAT(host.errors.lines(), ElementsAre("Изменение режима работы - таймаут"));
+  EXPECT_THAT(host.errors.Lines(), ElementsAre("Изменение режима работы - таймаут"));
   EXPECT_THAT(host.Codes(), ElementsAre(cmd::WriteMode, cmd::WriteMode, cmd::WriteMode));
 }
 
 TEST_F(Sequences, FailedKeyCommandIsReportedAfterTheModeWasSet) {
   reader.faults.statusFor[cmd::ChangeInitKey] = 0x21;
   ChangeReaderKeys(host.link, host.errors, kAddress, mode::Initialisation, kKeys);
-  EXPECT_THAT(host.errors.lines(),
+  EXPECT_THAT(host.errors.Lines(),
               ElementsAre("Изменение инициализирующего ключа - неправильный тип ключа"));
   EXPECT_EQ(reader.state.mode, mode::Initialisation);
 }

@@ -53,7 +53,7 @@ class TerminalViewTest : public ::testing::Test {
   }
   QString Expected() const {
     QStringList lines;
-    for (const std::string& line : view.Log().lines()) lines << QString::fromStdString(line);
+    for (const std::string& line : view.Log().Lines()) lines << QString::fromStdString(line);
     return lines.join('\n');
   }
 

@@ -1,0 +1,214 @@
+// A site's lines run at once: four lines of 25 simulated readers at 115200 baud (reader-sim
+// processes), each reader differing from its plan in one field. Apply and survey on all four
+// together against the slowest of them run alone; the CPU of the program while the lines work;
+// the same with one line behind ser2net (RFC 2217 on loopback) beside three local ones; and
+// sixteen lines of ten readers against one of them alone.
+#include <benchmark/benchmark.h>
+
+#include "BenchFigure.h"
+#include "QtBenchMain.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <time.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ParameterJson.h"
+#include "Ser2netServer.h"
+#include "SiteJournal.h"
+#include "SiteRun.h"
+
+namespace {
+
+constexpr std::uint32_t kBaud = 115200;
+constexpr double kFourLinesAllowance = 1.15;
+constexpr double kSixteenLinesAllowance = 1.3;
+constexpr double kCpuLimitPercent = 5;
+
+double Seconds(clockid_t clock) {
+  timespec t{};
+  clock_gettime(clock, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// reader-sim with readers 1..count paced at kBaud.
+class SimProcess {
+ public:
+  // Without readers, one that never answers: a line on which every wait runs to its end.
+  explicit SimProcess(int count) {
+    QStringList args{"--baud", QString::number(kBaud)};
+    for (int address = 1; address <= count; ++address) args << "--reader" << QString::number(address);
+    if (count == 0) args << "--reader" << "1" << "--silent";
+    process_.setProcessChannelMode(QProcess::SeparateChannels);
+    process_.start(QStringLiteral(READER_SIM_PATH), args);
+    if (process_.waitForStarted() && process_.waitForReadyRead())
+      device_ = QString::fromUtf8(process_.readLine()).trimmed().toStdString();
+  }
+  ~SimProcess() {
+    process_.terminate();
+    process_.waitForFinished();
+  }
+  const std::string& Device() const { return device_; }
+
+ private:
+  QProcess process_;
+  std::string device_;
+};
+
+// The plan of every reader: a sector that a run of an apply changes, so that every reader differs.
+TWriteValues Plan(int sector) {
+  return WriteValuesFromJson(QByteArray(R"({"mode": 1, "cardType": 1, "rechargeUnits": 1, "currentDate": "2000-01-01",
+    "endDate": "2000-01-01", "abonementTimeout": 1, "relayTime": 1, "blackList": ["", "", "", "", "", "", "", "", "", ""],
+    "sector": )") + QByteArray::number(sector) + "}");
+}
+
+TSiteLine Line(const std::string& port, int readers, const TWriteValues& plan) {
+  TSiteLine line;
+  line.port = port;
+  line.baud = kBaud;
+  for (int address = 1; address <= readers; ++address)
+    line.readers.push_back({static_cast<std::uint8_t>(address), std::nullopt, plan});
+  return line;
+}
+
+struct TCost {
+  double wall = 0;
+  double cpu = 0;
+};
+
+using TLines = std::vector<std::pair<std::string, int>>;  // port, readers
+
+class SiteBench {
+ public:
+  // Runs the lines together and counts every reader not left as the task should leave it.
+  TCost Run(const TLines& lines, TSiteTask task) {
+    if (task == TSiteTask::Apply) sector_ = sector_ % 15 + 1;
+    const TWriteValues plan = Plan(sector_);
+    TSiteFile site;
+    site.name = "bench";
+    for (const auto& [port, readers] : lines) site.lines.push_back(Line(port, readers, plan));
+    TSiteJournal journal(dir_.filePath("bench.journal.jsonl"));
+    TSiteRun run(site, task, &journal);
+    QEventLoop loop;
+    QObject::connect(&run, &TSiteRun::Finished, &loop, &QEventLoop::quit);
+    const double wall0 = Seconds(CLOCK_MONOTONIC), cpu0 = Seconds(CLOCK_PROCESS_CPUTIME_ID);
+    run.Start();
+    loop.exec();
+    const TCost cost{Seconds(CLOCK_MONOTONIC) - wall0, Seconds(CLOCK_PROCESS_CPUTIME_ID) - cpu0};
+    for (const TLineResult& line : run.Join().lines)
+      for (const TReaderResult& reader : line.readers)
+        failures += task == TSiteTask::Apply ? reader.state != TReaderState::Written
+                                             : reader.state != TReaderState::Matches && reader.state != TReaderState::Differs;
+    return cost;
+  }
+  // The slowest line run alone.
+  double SlowestAlone(const TLines& lines, TSiteTask task) {
+    double slowest = 0;
+    for (const auto& line : lines) slowest = std::max(slowest, Run({line}, task).wall);
+    return slowest;
+  }
+  int failures = 0;
+
+ private:
+  QTemporaryDir dir_;
+  int sector_ = 1;  // what the readers were last written, and a survey plans
+};
+
+void Ratio(const std::string& what, double together, double alone, double allowance, int failures) {
+  PrintFigure(what, BenchText("%.2f s = %.3f x", together, together / alone),
+              BenchText("%.2f x the slowest alone (%.2f s)", allowance, alone),
+              failures == 0 && together <= allowance * alone);
+}
+
+TLines Locals(const std::vector<std::unique_ptr<SimProcess>>& sims, int readers) {
+  TLines lines;
+  for (const auto& sim : sims) lines.emplace_back(sim->Device(), readers);
+  return lines;
+}
+
+std::vector<std::unique_ptr<SimProcess>> Sims(int lines, int readers) {
+  std::vector<std::unique_ptr<SimProcess>> sims;
+  for (int i = 0; i < lines; ++i) sims.push_back(std::make_unique<SimProcess>(readers));
+  return sims;
+}
+
+void BM_FourLines(benchmark::State& state) {
+  const auto sims = Sims(4, 25);
+  const TLines lines = Locals(sims, 25);
+  SiteBench bench;
+  for (auto _ : state) {
+    const double applyAlone = bench.SlowestAlone(lines, TSiteTask::Apply);
+    const TCost apply = bench.Run(lines, TSiteTask::Apply);
+    const double surveyAlone = bench.SlowestAlone(lines, TSiteTask::Survey);
+    const TCost survey = bench.Run(lines, TSiteTask::Survey);
+    Ratio("site apply, 4 lines of 25 readers at 115200 baud, together", apply.wall, applyAlone, kFourLinesAllowance,
+          bench.failures);
+    Ratio("site survey, 4 lines of 25 readers at 115200 baud, together", survey.wall, surveyAlone,
+          kFourLinesAllowance, bench.failures);
+    // Traffic on every line, all the time: the receive path's share of a core, line by line.
+    const double perLine = 100 * apply.cpu / apply.wall / static_cast<double>(lines.size());
+    PrintFigure("site apply, 4 lines: CPU of the program per line while the lines exchange",
+                BenchText("%.2f %% (%.3f s in %.2f s, 4 lines)", perLine, apply.cpu, apply.wall),
+                BenchText("%.0f %% of one core per line", kCpuLimitPercent), perLine <= kCpuLimitPercent);
+    state.counters["apply_ratio"] = apply.wall / applyAlone;
+    state.counters["survey_ratio"] = survey.wall / surveyAlone;
+    state.counters["cpu_percent_per_line"] = perLine;
+  }
+}
+BENCHMARK(BM_FourLines)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// Four lines on which nobody answers: every line waits out its three broadcasts.
+void BM_FourLinesWaiting(benchmark::State& state) {
+  const auto sims = Sims(4, 0);
+  SiteBench bench;
+  for (auto _ : state) {
+    const TCost waiting = bench.Run(Locals(sims, 1), TSiteTask::Survey);
+    const double percent = 100 * waiting.cpu / waiting.wall;
+    PrintFigure("site survey, 4 lines where nobody answers: CPU of the program while the lines wait",
+                BenchText("%.2f %% (%.3f s in %.2f s)", percent, waiting.cpu, waiting.wall),
+                BenchText("%.0f %% of one core", kCpuLimitPercent), percent <= kCpuLimitPercent);
+    state.counters["cpu_percent"] = percent;
+  }
+}
+BENCHMARK(BM_FourLinesWaiting)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+void BM_OneLineBehindSer2net(benchmark::State& state) {
+  const auto sims = Sims(4, 25);
+  Ser2netServer gateway(sims[0]->Device());
+  TLines lines = Locals(sims, 25);
+  lines[0].first = gateway.Rfc2217Line().toStdString();
+  SiteBench bench;
+  for (auto _ : state) {
+    const double alone = bench.SlowestAlone(lines, TSiteTask::Apply);
+    const TCost together = bench.Run(lines, TSiteTask::Apply);
+    Ratio("site apply, 1 line behind ser2net beside 3 local lines, together", together.wall, alone,
+          kFourLinesAllowance, bench.failures + !gateway.Failure().isEmpty());
+    state.counters["ratio"] = together.wall / alone;
+  }
+}
+BENCHMARK(BM_OneLineBehindSer2net)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+void BM_SixteenLines(benchmark::State& state) {
+  const auto sims = Sims(16, 10);
+  const TLines lines = Locals(sims, 10);
+  SiteBench bench;
+  for (auto _ : state) {
+    const double one = bench.Run({lines[0]}, TSiteTask::Apply).wall;
+    const TCost together = bench.Run(lines, TSiteTask::Apply);
+    Ratio("site apply, 16 lines of 10 readers at 115200 baud, against one alone", together.wall, one,
+          kSixteenLinesAllowance, bench.failures);
+    state.counters["ratio"] = together.wall / one;
+  }
+}
+BENCHMARK(BM_SixteenLines)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) { return RunQtBenchmarks<QCoreApplication>(argc, argv); }

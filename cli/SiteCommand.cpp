@@ -1,0 +1,296 @@
+#include "SiteCommand.h"
+
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "CliCommands.h"
+#include "CliOptions.h"
+#include "CliText.h"
+#include "InterruptWatch.h"
+#include "SettingsValues.h"
+#include "SiteJournal.h"
+#include "SiteRun.h"
+#include "SiteSnapshot.h"
+#include "WholeFile.h"
+
+namespace {
+
+constexpr std::string_view kProgram = "parvex-cli: ";
+
+enum class TSiteAction { Survey, Apply, Snapshot };
+
+struct TSiteRequest {
+  TSiteAction action = TSiteAction::Survey;
+  std::string site;
+  std::string snapshot;  // OUT.json
+};
+
+struct TActionRule {
+  std::string_view name;
+  TSiteAction action;
+  std::size_t files;  // SITE.json, and OUT.json for a snapshot
+};
+constexpr TActionRule kActions[] = {
+    {"survey", TSiteAction::Survey, 1}, {"apply", TSiteAction::Apply, 1}, {"snapshot", TSiteAction::Snapshot, 2}};
+
+TSiteRequest SiteRequest(const TCliOptions& options) {
+  const std::vector<std::string>& operands = options.operands;
+  if (operands.empty()) Fail("site", "needs survey, apply or snapshot");
+  const TActionRule* rule = nullptr;
+  for (const TActionRule& candidate : kActions)
+    if (candidate.name == operands[0]) rule = &candidate;
+  if (!rule) Fail(operands[0], "is not survey, apply or snapshot");
+  if (operands.size() != rule->files + 1)
+    Fail("site " + operands[0], rule->files == 1 ? "needs the site file SITE.json" : "needs SITE.json and OUT.json");
+  if (options.json && rule->action != TSiteAction::Survey) Fail("--json", "is an option of site survey");
+  if ((options.dryRun || options.journal) && rule->action != TSiteAction::Apply)
+    Fail(options.dryRun ? "--dry-run" : "--journal", "is an option of site apply");
+  if (options.dryRun && options.journal) Fail("--journal", "a dry run writes no journal");
+  return {rule->action, operands[1], rule->files == 2 ? operands[2] : std::string()};
+}
+
+std::string LineSettings(const TSiteLine& line) {
+  return std::to_string(line.baud) + " " + EnumText(line.dataBits).toStdString() +
+         EnumText(line.parity).left(1).toStdString() + EnumText(line.stopBits).toStdString();
+}
+
+std::string Joined(const std::vector<std::string>& parts) {
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? "" : "; ") + part;
+  return text;
+}
+
+std::string DifferenceText(const TReadBackDifference& d) {
+  return d.field + ": planned " + d.written + ", found " + d.read.value_or("nothing");
+}
+
+std::string Details(const TReaderResult& reader) {
+  std::vector<std::string> parts = reader.errors;
+  for (const TReadBackDifference& d : reader.differences) parts.push_back(DifferenceText(d));
+  return Joined(parts);
+}
+
+std::string TableRow(const std::string& address, const std::string& serial, std::string_view state,
+                     const std::string& details) {
+  char row[64];
+  std::snprintf(row, sizeof row, "  %-8s %-7s %-13.*s", address.c_str(), serial.c_str(), static_cast<int>(state.size()),
+                state.data());
+  std::string text = row + details;
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text + "\n";
+}
+
+void PrintLineTable(std::ostream& out, const TSiteLine& line, const TLineResult& result) {
+  out << "line " << result.index << ": " << result.port << " (" << LineSettings(line) << ")";
+  if (!result.failure.empty()) out << ": " << LineStatusText(result.status) << ": " << result.failure;
+  if (result.cancelled) out << ": stopped when asked";
+  out << "\n";
+  out << TableRow("address", "serial", "state", "details");
+  for (const TReaderResult& reader : result.readers)
+    out << TableRow(std::to_string(reader.address), reader.serial.value_or("-"), StateText(reader.state),
+                    Details(reader));
+}
+
+constexpr std::array kStates{TReaderState::Matches, TReaderState::Written,   TReaderState::Differs,
+                             TReaderState::Missing, TReaderState::OtherReader, TReaderState::Failed,
+                             TReaderState::Unplanned, TReaderState::NotReached};
+
+std::array<int, kStates.size()> Totals(const TSiteResult& result, int& readers) {
+  std::array<int, kStates.size()> counts{};
+  readers = 0;
+  for (const TLineResult& line : result.lines)
+    for (const TReaderResult& reader : line.readers) {
+      ++readers;
+      for (std::size_t i = 0; i < kStates.size(); ++i) counts[i] += reader.state == kStates[i];
+    }
+  return counts;
+}
+
+void PrintTables(std::ostream& out, const TSiteFile& site, const TSiteResult& result) {
+  for (const TLineResult& line : result.lines) {
+    PrintLineTable(out, site.lines[line.index], line);
+    out << "\n";
+  }
+  int readers = 0;
+  const auto counts = Totals(result, readers);
+  out << "total: " << readers << " readers";
+  for (std::size_t i = 0; i < kStates.size(); ++i)
+    if (counts[i]) out << ", " << counts[i] << " " << StateText(kStates[i]);
+  out << "\n";
+}
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+QJsonObject ReaderJson(const TReaderResult& reader) {
+  QJsonArray differences, errors;
+  for (const TReadBackDifference& d : reader.differences)
+    differences.append(QJsonObject{
+        {"field", Text(d.field)}, {"planned", Text(d.written)}, {"found", d.read ? Text(*d.read) : QJsonValue()}});
+  for (const std::string& line : reader.errors) errors.append(Text(line));
+  return {{"address", reader.address},
+          {"serial", reader.serial ? Text(*reader.serial) : QJsonValue()},
+          {"planned", reader.planned},
+          {"state", Text(std::string(StateText(reader.state)))},
+          {"differences", differences},
+          {"errors", errors}};
+}
+
+QByteArray ResultJson(const TSiteResult& result) {
+  QJsonArray lines;
+  for (const TLineResult& line : result.lines) {
+    QJsonArray readers;
+    for (const TReaderResult& reader : line.readers) readers.append(ReaderJson(reader));
+    lines.append(QJsonObject{{"index", static_cast<int>(line.index)},
+                             {"port", Text(line.port)},
+                             {"status", Text(std::string(LineStatusText(line.status)))},
+                             {"failure", line.failure.empty() ? QJsonValue() : Text(line.failure)},
+                             {"cancelled", line.cancelled},
+                             {"readers", readers}});
+  }
+  int readers = 0;
+  const auto counts = Totals(result, readers);
+  QJsonObject total{{"readers", readers}};
+  for (std::size_t i = 0; i < kStates.size(); ++i) total.insert(Text(std::string(StateText(kStates[i]))), counts[i]);
+  return QJsonDocument(QJsonObject{{"site", Text(result.site)},
+                                   {"cancelled", result.cancelled},
+                                   {"lines", lines},
+                                   {"total", total}})
+      .toJson(QJsonDocument::Indented);
+}
+
+void PrintDryRun(std::ostream& out, const TSiteResult& result) {
+  int count = 0;
+  for (const TLineResult& line : result.lines)
+    for (const TReaderResult& reader : line.readers) {
+      if (reader.state != TReaderState::Differs) continue;
+      ++count;
+      out << "line " << line.index << " (" << line.port << "), reader " << int{reader.address} << " ("
+          << reader.serial.value_or("-") << "): would write";
+      for (const TReadBackDifference& d : reader.differences)
+        out << " " << d.field << " " << d.written << " (found " << d.read.value_or("nothing") << ")";
+      out << "\n";
+    }
+  out << count << " readers would be written; nothing was sent to them\n";
+}
+
+int ExitStatus(const TSiteResult& result) {
+  if (result.cancelled) return exitstatus::kInterrupted;
+  bool settled = true;
+  for (const TLineResult& line : result.lines) {
+    if (line.status != TLineStatus::Done && line.status != TLineStatus::GivenUp) return exitstatus::kPort;
+    for (const TReaderResult& reader : line.readers) settled = settled && Settled(reader.state);
+  }
+  return settled ? exitstatus::kSuccess : exitstatus::kReaderErrors;
+}
+
+TSiteTask TaskOf(const TSiteRequest& request, bool dryRun) {
+  switch (request.action) {
+    case TSiteAction::Survey: return TSiteTask::Survey;
+    case TSiteAction::Apply: return dryRun ? TSiteTask::Survey : TSiteTask::Apply;
+    case TSiteAction::Snapshot: return TSiteTask::Snapshot;
+  }
+  return TSiteTask::Survey;
+}
+
+// Every line at once; progress on err as it comes; Ctrl+C or SIGTERM stops each line after the
+// reader in progress.
+TSiteResult RunLines(const TSiteFile& site, TSiteTask task, TSiteJournal* journal, std::ostream& err) {
+  TSiteRun run(site, task, journal);
+  QEventLoop loop;
+  QObject::connect(&run, &TSiteRun::Progress, &loop, [&err](const TReaderProgress& p) {
+    err << "line " << p.line << " (" << p.port << "), reader " << int{p.address} << ": " << p.state << std::endl;
+  });
+  QObject::connect(&run, &TSiteRun::Finished, &loop, &QEventLoop::quit);
+  const TInterruptWatch interrupts([&run, &err] {
+    err << kProgram << "stopping: every line finishes the reader in progress" << std::endl;
+    run.Cancel();
+  });
+  run.Start();
+  loop.exec();
+  return run.Join();
+}
+
+}  // namespace
+
+int RunSite(const TCliOptions& options, std::ostream& out, std::ostream& err) {
+  TSiteRequest request;
+  TSiteFile site;
+  std::unique_ptr<TSiteJournal> journal;
+  try {
+    request = SiteRequest(options);
+    site = LoadSiteFile(QString::fromStdString(request.site));
+    // Opened before any line is: a journal that cannot be written must stop the apply before
+    // its first write.
+    if (request.action == TSiteAction::Apply && !options.dryRun)
+      journal = std::make_unique<TSiteJournal>(
+          options.journal ? QString::fromStdString(*options.journal) : TSiteJournal::PathBeside(site.path));
+  } catch (const std::runtime_error& e) {  // usage, the site file, the journal: nothing was sent
+    err << kProgram << e.what() << "\n";
+    return exitstatus::kUsage;
+  }
+
+  const TSiteResult result = RunLines(site, TaskOf(request, options.dryRun), journal.get(), err);
+  if (options.json) out << ResultJson(result).toStdString();
+  else PrintTables(out, site, result);
+  if (options.dryRun) PrintDryRun(out, result);
+  if (request.action == TSiteAction::Snapshot && !result.cancelled) {
+    const QString reason = WriteWholeFile(QString::fromStdString(request.snapshot), SnapshotFile(site, result));
+    if (!reason.isEmpty()) {
+      err << kProgram << request.snapshot << ": " << reason.toStdString() << "\n";
+      return exitstatus::kUsage;
+    }
+    out << "snapshot written to " << request.snapshot << "\n";
+  }
+  return ExitStatus(result);
+}
+
+void CheckSiteRequest(const TCliOptions& options) { SiteRequest(options); }
+
+std::string SiteAbout() {
+  return R"(Works on every line of a site file at once, each line on its own port: a search and a
+read of every reader found, then for apply a write to every reader that differs from
+its plan. Progress goes to standard error, a line a reader; the result to standard
+output, one table per line and a total.
+
+The site file (JSON, UTF-8) names the site and its lines:
+  {"site": "North entrance", "lines": [
+    {"port": "/dev/ttyUSB0", "baud": 9600, "readers": [
+      {"address": 1, "serial": "007F", "parameters": "turnstile.json"},
+      {"address": 9, "parameters": {"mode": 2, "sector": 4, ...}}]}]}
+  port       any name --port takes; baud (default 9600), dataBits (8), parity
+             (None) and stopBits (1) as the setup dialog offers them
+  address    1..254, once per line; serial pins the reader (4 hex digits)
+  parameters a parameters file (as read --json prints it), by a path relative to the
+             site file, or the same object inline
+Parvex.ini plays no part. A bad site file is refused before anything is sent.
+
+Each planned reader is told as one of: matches, differs (each field with its planned
+and found value), missing (no answer to the search), other reader (its serial is not
+the pinned one), failed (with the error lines); readers found but not planned are
+unplanned. After an apply a reader written and read back as planned is written.
+
+  survey SITE.json [--json]
+              report every reader's state (--json: one JSON document)
+  apply SITE.json [--dry-run] [--journal PATH]
+              survey, then write, read back and compare every reader that differs;
+              each reader written is appended to the journal, SITE.journal.jsonl
+              beside the site file, one JSON line each, on disk before the next
+  snapshot SITE.json OUT.json
+              survey and write OUT.json: a site file in which every reader found is
+              pinned by its serial with its parameters inline, as read; site apply
+              OUT.json restores them. OUT.json is written whole or not at all.
+
+Ctrl+C or SIGTERM stops every line after the reader in progress (exit status 130).
+For site, 0 is every planned reader matching (or written) at the end; 1 a reader
+that differs, is missing, is another reader, failed or is unplanned; 2 also a journal
+that cannot be opened or an OUT.json that cannot be written; 3 a line that could not
+be opened or failed while in use (the other lines still run).
+)";
+}

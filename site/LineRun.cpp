@@ -1,0 +1,223 @@
+#include "LineRun.h"
+
+#include <QTimer>
+
+#include <algorithm>
+#include <set>
+#include <stdexcept>
+
+#include "CPort.h"
+#include "PortFailure.h"
+#include "PortSession.h"
+#include "ReaderText.h"
+#include "SiteJournal.h"
+#include "VerifiedWrite.h"
+
+namespace {
+
+// Unanswered commands in a row, across more than one reader, after which a line is given up:
+// a gateway that lost its power must not hold the run for every reader's own timeouts. One
+// reader that falls silent is that reader's failure alone.
+constexpr int kSilentCommandsToGiveUp = 6;
+
+struct ELineSilent : std::runtime_error {
+  ELineSilent() : std::runtime_error("no reader answers any more: the line is given up") {}
+};
+
+// Watches the line's commands for silence across readers.
+class TSilenceWatch : public ExchangeObserver {
+ public:
+  void StartReader(std::uint8_t address) { reader_ = address; }
+  void FrameSent(std::span<const std::uint8_t>, int) override {}
+  void CommandEnded(std::uint8_t, CommandOutcome outcome, std::span<const std::uint8_t>) override {
+    if (outcome != CommandOutcome::Timeout) {
+      silentCommands_ = 0;
+      silentReaders_.clear();
+      return;
+    }
+    ++silentCommands_;
+    silentReaders_.insert(reader_);
+    if (silentCommands_ >= kSilentCommandsToGiveUp && silentReaders_.size() > 1) throw ELineSilent();
+  }
+
+ private:
+  std::uint8_t reader_ = 0;
+  int silentCommands_ = 0;
+  std::set<std::uint8_t> silentReaders_;
+};
+
+void ConfigureLine(TComPort& port, const TSiteLine& line) {
+  port.SetPort(QString::fromStdString(line.port));
+  TPortSession::SetBaud(port, line.baud);
+  port.SetDataBits(line.dataBits);
+  port.Parity()->SetBits(line.parity);
+  port.SetStopBits(line.stopBits);
+}
+
+class TLineRun {
+ public:
+  explicit TLineRun(const TLineJob& job)
+      : job_(job), line_(job.site.lines[job.index]), session_(port_, idleTimer_) {
+    result_.index = job.index;
+    result_.port = line_.port;
+    for (const TPlannedReader& reader : line_.readers) result_.readers.emplace_back().address = reader.address;
+    ConfigureLine(port_, line_);
+    session_.RouteEvents();
+  }
+  ~TLineRun() { session_.Link().SetObserver(nullptr); }
+  TLineRun(const TLineRun&) = delete;
+  TLineRun& operator=(const TLineRun&) = delete;
+
+  TLineResult Run() {
+    try {
+      port_.SetConnected(true);
+    } catch (const EComPort& e) {
+      result_.status = TLineStatus::CannotOpen;
+      result_.failure = PortFailureText(e, DevicePath());
+      return result_;
+    }
+    session_.Link().SetObserver(&watch_);
+    try {
+      session_.TakeStaleInput();
+      Survey();
+      if (job_.task == TSiteTask::Apply) Apply();
+    } catch (const ELineSilent& e) {
+      Stop(TLineStatus::GivenUp, e.what());
+    } catch (const EComPort& e) {
+      Stop(TLineStatus::Lost, PortFailureText(e, DevicePath()));
+    } catch (const std::exception& e) {  // the journal, or a write cut short
+      Stop(TLineStatus::Lost, e.what());
+    }
+    return result_;
+  }
+
+ private:
+  QString DevicePath() const { return TCustomComPort::DevicePath(QString::fromStdString(line_.port)); }
+
+  bool Cancelled() {
+    if (job_.cancel) result_.cancelled = true;
+    return result_.cancelled;
+  }
+
+  void Tell(TReaderResult& reader, std::string_view state) {
+    if (job_.progress) job_.progress({job_.index, line_.port, reader.address, std::string(state)});
+  }
+  void Set(TReaderResult& reader, TReaderState state) {
+    reader.state = state;
+    Tell(reader, StateText(state));
+  }
+
+  // Reads the reader whole; false (the reader failed, with its error lines) when any read failed.
+  bool Read(TReaderResult& reader) {
+    inProgress_ = &reader;
+    watch_.StartReader(reader.address);
+    const TReaderParameters values =
+        ReadParameters(session_.Link(), session_.Errors(), reader.address, [](const TReaderParameters&, TParameter, int) {})
+            .values;
+    inProgress_ = nullptr;
+    if (!session_.Errors().empty()) {
+      reader.errors = ErrorLinesUtf8(session_.Errors());
+      Set(reader, TReaderState::Failed);
+      return false;
+    }
+    reader.values = values;
+    return true;
+  }
+
+  void SurveyPlanned(TReaderResult& reader, const TPlannedReader& plan, const std::vector<ReaderAnswer>& answers) {
+    const auto answer = std::find_if(answers.begin(), answers.end(),
+                                     [&](const ReaderAnswer& a) { return a.address == reader.address; });
+    if (answer == answers.end()) return Set(reader, TReaderState::Missing);
+    reader.serial = SerialText(answer->serialHigh, answer->serialLow);
+    if (plan.serial && *plan.serial != *reader.serial) return Set(reader, TReaderState::OtherReader);
+    if (!Read(reader)) return;
+    reader.differences = ReadBackMismatches(plan.plan, *reader.values);
+    if (job_.task != TSiteTask::Snapshot) reader.values.reset();
+    Set(reader, reader.differences.empty() ? TReaderState::Matches : TReaderState::Differs);
+  }
+
+  void SurveyUnplanned(const ReaderAnswer& answer) {
+    TReaderResult& reader = result_.readers.emplace_back();
+    reader.address = answer.address;
+    reader.serial = SerialText(answer.serialHigh, answer.serialLow);
+    reader.planned = false;
+    if (job_.task == TSiteTask::Snapshot && !Read(reader)) return;
+    Set(reader, TReaderState::Unplanned);
+  }
+
+  void Survey() {
+    watch_.StartReader(0);
+    const std::vector<ReaderAnswer> answers = session_.Link().CollectReaderAnswers();
+    for (std::size_t i = 0; i < line_.readers.size(); ++i) {
+      if (Cancelled()) return;
+      SurveyPlanned(result_.readers[i], line_.readers[i], answers);
+    }
+    std::set<std::uint8_t> seen;
+    for (const TPlannedReader& plan : line_.readers) seen.insert(plan.address);
+    for (const ReaderAnswer& answer : answers) {
+      if (!seen.insert(answer.address).second) continue;
+      if (Cancelled()) return;
+      SurveyUnplanned(answer);
+    }
+  }
+
+  void Journal(const TReaderResult& reader, const TVerifiedWrite* outcome, const std::string& interruption) {
+    job_.journal->Append(JournalLine({job_.site.name, line_.port, reader.address, reader.serial.value_or(""),
+                                      reader.differences, outcome, interruption}));
+  }
+
+  void Write(TReaderResult& reader, const TPlannedReader& plan) {
+    Tell(reader, "writing");
+    inProgress_ = &reader;
+    writing_ = true;
+    watch_.StartReader(reader.address);
+    const TVerifiedWrite write = WriteAndVerify(session_.Link(), session_.Errors(), reader.address, plan.plan);
+    writing_ = false;
+    inProgress_ = nullptr;
+    Journal(reader, &write, {});
+    reader.differences = write.differences;
+    reader.errors = WriteErrorLines(write);
+    Set(reader, write.Verified() ? TReaderState::Written : TReaderState::Failed);
+  }
+
+  void Apply() {
+    for (std::size_t i = 0; i < line_.readers.size(); ++i) {
+      TReaderResult& reader = result_.readers[i];
+      if (reader.state != TReaderState::Differs) continue;
+      if (Cancelled()) return;
+      Write(reader, line_.readers[i]);
+    }
+  }
+
+  // The line cannot go on: the reader in progress failed with the line's message, and one whose
+  // write was cut short is in the journal as interrupted, as it may hold part of its plan.
+  void Stop(TLineStatus status, const std::string& failure) {
+    result_.status = status;
+    result_.failure = failure;
+    if (!inProgress_) return;
+    TReaderResult& reader = *inProgress_;
+    if (writing_) {
+      try {
+        Journal(reader, nullptr, failure);
+      } catch (const ESiteJournal& e) {
+        result_.failure += "; " + std::string(e.what());
+      }
+    }
+    reader.errors.push_back(failure);
+    Set(reader, TReaderState::Failed);
+  }
+
+  const TLineJob& job_;
+  const TSiteLine& line_;
+  TLineResult result_;
+  TComPort port_;
+  QTimer idleTimer_;
+  TSilenceWatch watch_;
+  TPortSession session_;
+  TReaderResult* inProgress_ = nullptr;
+  bool writing_ = false;
+};
+
+}  // namespace
+
+TLineResult RunLine(const TLineJob& job) { return TLineRun(job).Run(); }

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+
+#include "SiteFile.h"
+#include "SiteResult.h"
+
+class TSiteJournal;
+
+enum class TSiteTask {
+  Survey,    // search every line and read every planned reader found
+  Apply,     // survey, then write its plan to every reader that differs
+  Snapshot,  // survey, and read the unplanned readers too, keeping every value read
+};
+
+// One line's share of a run and what it may reach of the rest.
+struct TLineJob {
+  const TSiteFile& site;
+  std::size_t index;
+  TSiteTask task;
+  TSiteJournal* journal;              // Apply only
+  const std::atomic<bool>& cancel;    // checked between two readers
+  std::function<void(const TReaderProgress&)> progress;  // called on the line's thread
+};
+
+// Opens the job's line, surveys it and, for Apply, writes it; all on the calling thread, whose
+// event loop carries the port's events (a QThread's, or the application's). Never throws: a port
+// that fails ends the line with its message.
+TLineResult RunLine(const TLineJob& job);

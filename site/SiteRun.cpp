@@ -1,0 +1,39 @@
+#include "SiteRun.h"
+
+#include <QThread>
+
+TSiteRun::TSiteRun(const TSiteFile& site, TSiteTask task, TSiteJournal* journal, QObject* parent)
+    : QObject(parent), site_(site), task_(task), journal_(journal), results_(site.lines.size()) {
+  qRegisterMetaType<TReaderProgress>();
+}
+
+TSiteRun::~TSiteRun() {
+  Cancel();
+  for (const auto& thread : threads_) thread->wait();
+}
+
+void TSiteRun::Start() {
+  if (site_.lines.empty()) {
+    QMetaObject::invokeMethod(this, &TSiteRun::Finished, Qt::QueuedConnection);
+    return;
+  }
+  running_ = site_.lines.size();
+  for (std::size_t i = 0; i < site_.lines.size(); ++i) {
+    jobs_.push_back(std::make_unique<TLineJob>(TLineJob{
+        site_, i, task_, journal_, cancel_, [this](const TReaderProgress& progress) { emit Progress(progress); }}));
+    threads_.emplace_back(QThread::create([this, job = jobs_.back().get()] {
+      results_[job->index] = RunLine(*job);
+      LineEnded();
+    }));
+    threads_.back()->start();
+  }
+}
+
+void TSiteRun::LineEnded() {
+  if (--running_ == 0) emit Finished();
+}
+
+TSiteResult TSiteRun::Join() {
+  for (const auto& thread : threads_) thread->wait();
+  return {site_.name, results_, cancel_};
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "LineRun.h"
+#include "SiteFile.h"
+#include "SiteResult.h"
+
+class QThread;
+class TSiteJournal;
+
+// A run over a whole site: every line on a thread of its own with its own port, no line waiting
+// for another. The owner's thread is never held: progress and the end arrive as signals (queued
+// to the owner's thread), and Join, once Finished has come, only collects the threads.
+class TSiteRun : public QObject {
+  Q_OBJECT
+
+ public:
+  // site and journal (Apply only; may be null otherwise) must outlive the run.
+  TSiteRun(const TSiteFile& site, TSiteTask task, TSiteJournal* journal, QObject* parent = nullptr);
+  // Cancels and joins a run still going.
+  ~TSiteRun() override;
+
+  void Start();
+  // Any thread: each line finishes the reader in progress and goes to no further one.
+  void Cancel() { cancel_ = true; }
+  // Waits for every line and returns what they found and did.
+  TSiteResult Join();
+
+ signals:
+  void Progress(const TReaderProgress& progress);
+  void Finished();  // every line has ended
+
+ private:
+  void LineEnded();
+
+  const TSiteFile& site_;
+  TSiteTask task_;
+  TSiteJournal* journal_;
+  std::atomic<bool> cancel_{false};
+  std::atomic<std::size_t> running_{0};
+  std::vector<std::unique_ptr<TLineJob>> jobs_;
+  std::vector<TLineResult> results_;
+  std::vector<std::unique_ptr<QThread>> threads_;
+};

@@ -1,0 +1,297 @@
+// parvex-cli site against several reader-sim lines at once, one of them through ser2net: the
+// states it tells, the apply and its journal, the snapshot that restores, and the faults a site
+// meets (a gateway killed or falling silent, an adapter pulled, the program killed, a port held
+// by a second apply).
+#include "BuiltProgram.h"
+#include "ReaderSimProcess.h"
+#include "Ser2netServer.h"
+#include "SimulatedLine.h"
+#include "TestApplication.h"
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <csignal>
+#include <iterator>
+#include <memory>
+#include <map>
+#include <set>
+#include <string>
+
+namespace {
+
+const bool kApp = UseQtTestApp<QCoreApplication>();
+
+// The plan differs from a simulated reader in its sector alone (readers start at sector 1).
+constexpr char kPlan[] =
+    R"({"mode": 1, "cardType": 1, "sector": 5, "abonementTimeout": 1, "relayTime": 1, "currentDate": "2000-01-01",
+        "endDate": "2000-01-01", "rechargeUnits": 1, "blackList": ["", "", "", "", "", "", "", "", "", ""]})";
+
+QStringList Readers(int count) {
+  QStringList args;
+  for (int address = 1; address <= count; ++address) args << "--reader" << QString::number(address);
+  return args;
+}
+
+// parvex-cli site running; its progress on standard error can be awaited line by line.
+class SiteCli {
+ public:
+  explicit SiteCli(const QStringList& args) { process_.start(BuiltProgram(PARVEX_CLI_PATH), QStringList{"site"} + args); }
+  ~SiteCli() { process_.kill(); process_.waitForFinished(); }
+  // Waits until standard error holds text; false after 60 s or when the program ended first.
+  bool AwaitProgress(const QString& text) {
+    QDeadlineTimer bound(60000);
+    while (!err_.contains(text.toUtf8())) {
+      if (bound.hasExpired() || (!process_.waitForReadyRead(200) && process_.state() != QProcess::Running)) return false;
+      err_ += process_.readAllStandardError();
+    }
+    return true;
+  }
+  void Signal(int signal) { ::kill(static_cast<pid_t>(process_.processId()), signal); }
+  // The exit status, -1 when it did not end by itself within 60 s or was killed.
+  int Finish() {
+    if (!process_.waitForFinished(60000) || process_.exitStatus() != QProcess::NormalExit) return -1;
+    err_ += process_.readAllStandardError();
+    return process_.exitCode();
+  }
+  QByteArray Out() { return out_ += process_.readAllStandardOutput(); }
+  const QByteArray& Err() const { return err_; }
+
+ private:
+  QProcess process_;
+  QByteArray out_;
+  QByteArray err_;
+};
+
+class SiteProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    Write("turnstile.json", kPlan);
+  }
+  QString Write(const QString& name, const QByteArray& text) {
+    QFile file(dir_.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    return file.fileName();
+  }
+  // A site of these lines, each with readers 1..count planned.
+  QString Site(const QString& name, const std::vector<std::pair<QString, int>>& lines) {
+    QJsonArray array;
+    for (const auto& [port, count] : lines) {
+      QJsonArray readers;
+      for (int address = 1; address <= count; ++address)
+        readers.append(QJsonObject{{"address", address}, {"parameters", "turnstile.json"}});
+      array.append(QJsonObject{{"port", port}, {"readers", readers}});
+    }
+    return Write(name, QJsonDocument(QJsonObject{{"site", "Северный вход"}, {"lines", array}}).toJson());
+  }
+  // The survey's JSON document of a site.
+  QJsonObject Survey(const QString& site) {
+    SiteCli cli({"survey", site, "--json"});
+    cli.Finish();
+    return QJsonDocument::fromJson(cli.Out()).object();
+  }
+  // Every journal line, parsed; a line that is not whole JSON fails the test.
+  std::vector<QJsonObject> Journal(const QString& site) {
+    QFile file(QString(site).replace(".json", ".journal.jsonl"));
+    std::vector<QJsonObject> lines;
+    if (!file.open(QIODevice::ReadOnly)) return lines;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+      if (line.isEmpty()) continue;
+      const QJsonDocument document = QJsonDocument::fromJson(line);
+      EXPECT_TRUE(document.isObject()) << line.toStdString();
+      lines.push_back(document.object());
+    }
+    return lines;
+  }
+  QTemporaryDir dir_;
+};
+
+// line index -> (address -> state)
+std::map<int, std::map<int, QString>> States(const QJsonObject& result) {
+  std::map<int, std::map<int, QString>> states;
+  for (const QJsonValue& line : result["lines"].toArray())
+    for (const QJsonValue& reader : line["readers"].toArray())
+      states[line["index"].toInt()][reader["address"].toInt()] = reader["state"].toString();
+  return states;
+}
+
+std::set<int> Addresses(const std::vector<QJsonObject>& journal, const QString& port, const QString& outcome) {
+  std::set<int> addresses;
+  for (const QJsonObject& line : journal)
+    if (line["port"].toString() == port && line["outcome"].toString() == outcome) addresses.insert(line["address"].toInt());
+  return addresses;
+}
+
+std::set<int> InState(const std::map<int, QString>& line, const QString& state) {
+  std::set<int> addresses;
+  for (const auto& [address, s] : line)
+    if (s == state) addresses.insert(address);
+  return addresses;
+}
+
+TEST_F(SiteProgram, SurveyTellsEveryReaderOfEveryLineAndALineThatCannotOpen) {
+  ReaderSim local({"--reader", "1", "--reader", "2:0BAD", "--reader", "7"});
+  ReaderSim behindGateway(Readers(2));
+  Ser2netServer gateway(behindGateway.Device().toStdString());
+  ASSERT_TRUE(gateway.Failure().isEmpty()) << gateway.Failure().toStdString();
+  const QString site = Write("site.json", QJsonDocument::fromJson(QStringLiteral(R"({"site": "x", "lines": [
+      {"port": "%1", "readers": [{"address": 1, "parameters": "turnstile.json"},
+                                 {"address": 2, "serial": "0002", "parameters": "turnstile.json"},
+                                 {"address": 3, "parameters": "turnstile.json"}]},
+      {"port": "%2", "readers": [{"address": 1, "parameters": %3}, {"address": 2, "parameters": "turnstile.json"}]},
+      {"port": "/dev/parvex-no-such-port", "readers": [{"address": 1, "parameters": "turnstile.json"}]}]})")
+                                                                  .arg(local.Device(), gateway.Rfc2217Line(),
+                                                                       QString::fromUtf8(kPlan).replace("\"sector\": 5", "\"sector\": 1"))
+                                                                  .toUtf8())
+                                                .toJson());
+  SiteCli cli({"survey", site, "--json"});
+  EXPECT_EQ(cli.Finish(), 3);
+  const QJsonObject result = QJsonDocument::fromJson(cli.Out()).object();
+  const auto states = States(result);
+  EXPECT_EQ(states.at(0), (std::map<int, QString>{{1, "differs"}, {2, "other reader"}, {3, "missing"}, {7, "unplanned"}}));
+  EXPECT_EQ(states.at(1), (std::map<int, QString>{{1, "matches"}, {2, "differs"}}));
+  EXPECT_EQ(result["lines"][2]["status"].toString(), "cannot open");
+  EXPECT_TRUE(cli.Err().contains("line 1 (" + gateway.Rfc2217Line().toUtf8() + "), reader 2: differs")) << cli.Err().toStdString();
+  EXPECT_EQ(result["lines"][0]["readers"][0]["differences"][0].toObject(),
+            (QJsonObject{{"field", "sector"}, {"planned", "5"}, {"found", "1"}}));
+}
+
+TEST_F(SiteProgram, ApplyWritesWhatDiffersOnceAndASnapshotRestoresIt) {
+  ReaderSim a(Readers(3)), b(Readers(2));
+  const QString site = Site("site.json", {{a.Device(), 3}, {b.Device(), 2}});
+  const QString snapshot = dir_.filePath("before.json");
+  SiteCli taking({"snapshot", site, snapshot});
+  EXPECT_EQ(taking.Finish(), 1);  // every planned reader differs
+
+  SiteCli apply({"apply", site});
+  EXPECT_EQ(apply.Finish(), 0) << apply.Err().toStdString();
+  std::vector<QJsonObject> journal = Journal(site);
+  ASSERT_EQ(journal.size(), 5u);
+  EXPECT_EQ(Addresses(journal, a.Device(), "verified"), (std::set<int>{1, 2, 3}));
+  EXPECT_EQ(journal[0]["fields"].toArray(), (QJsonArray{QJsonObject{{"field", "sector"}, {"before", "1"}, {"after", "5"}}}));
+  EXPECT_EQ(journal[0]["site"].toString(), "Северный вход");
+
+  SiteCli again({"apply", site});
+  EXPECT_EQ(again.Finish(), 0);
+  EXPECT_EQ(Journal(site).size(), 5u) << "a reader that matches was written again";
+
+  SiteCli restore({"apply", snapshot, "--journal", dir_.filePath("restore.jsonl")});
+  EXPECT_EQ(restore.Finish(), 0) << restore.Err().toStdString();
+  for (const auto& [line, readers] : States(Survey(site)))
+    EXPECT_EQ(InState(readers, "differs").size(), readers.size()) << "line " << line;
+}
+
+// Kills what carries one line while the site is applied; the other line finishes, and the
+// journal names exactly the readers of the stricken line that hold their plan. The stricken
+// line's readers are served by this process, so that what they hold can be looked at.
+class LineStricken : public SiteProgram {
+ protected:
+  static std::vector<sim::Reader> TenReaders() {
+    std::vector<sim::Reader> readers(10);
+    for (std::uint8_t i = 0; i < readers.size(); ++i) readers[i].address = i + 1;
+    return readers;
+  }
+  // Every reader the journal names as verified holds its plan; of those holding it, at most
+  // `unnamed` are not in the journal at all (the reader in progress when the program died).
+  void ExpectJournalTellsTheTruth(const QString& site, const QString& port, SimulatedLine& line, std::size_t unnamed) {
+    const std::vector<QJsonObject> journal = Journal(site);
+    std::set<int> holdPlan;
+    for (int address = 1; address <= 10; ++address)
+      if (line.ReaderAt(static_cast<std::uint8_t>(address)).state.sector == 5) holdPlan.insert(address);
+    const std::set<int> verified = Addresses(journal, port, "verified");
+    std::set<int> named = verified;
+    for (const int address : Addresses(journal, port, "interrupted")) named.insert(address);
+    EXPECT_FALSE(verified.empty());
+    EXPECT_TRUE(std::includes(holdPlan.begin(), holdPlan.end(), verified.begin(), verified.end()));
+    std::set<int> notNamed;
+    std::set_difference(holdPlan.begin(), holdPlan.end(), named.begin(), named.end(),
+                        std::inserter(notNamed, notNamed.end()));
+    EXPECT_LE(notNamed.size(), unnamed);
+  }
+};
+
+TEST_F(LineStricken, AGatewayKilledEndsItsLineAlone) {
+  SimulatedLine behindGateway(TenReaders());
+  ReaderSim local(Readers(4));
+  auto gateway = std::make_unique<Ser2netServer>(behindGateway.Device());
+  ASSERT_TRUE(gateway->Failure().isEmpty()) << gateway->Failure().toStdString();
+  const QString port = gateway->TcpLine();
+  const QString site = Site("site.json", {{port, 10}, {local.Device(), 4}});
+  SiteCli cli({"apply", site});
+  ASSERT_TRUE(cli.AwaitProgress("line 0 (" + port + "), reader 2: written"));
+  gateway->Kill();
+  EXPECT_EQ(cli.Finish(), 3);
+  EXPECT_EQ(Addresses(Journal(site), local.Device(), "verified").size(), 4u);
+  ExpectJournalTellsTheTruth(site, port, behindGateway, 0);
+}
+
+TEST_F(LineStricken, AGatewayFallenSilentIsGivenUp) {
+  ReaderSim behindGateway(Readers(10));
+  Ser2netServer gateway(behindGateway.Device().toStdString());
+  ASSERT_TRUE(gateway.Failure().isEmpty()) << gateway.Failure().toStdString();
+  const QString site = Site("site.json", {{gateway.TcpLine(), 10}});
+  SiteCli cli({"apply", site});
+  ASSERT_TRUE(cli.AwaitProgress("reader 2: written"));
+  gateway.Freeze();
+  EXPECT_EQ(cli.Finish(), 1);
+  gateway.Thaw();
+  EXPECT_TRUE(cli.Out().contains("given up: no reader answers any more")) << cli.Out().toStdString();
+}
+
+TEST_F(LineStricken, AnAdapterPulledEndsItsLineAlone) {
+  auto pulled = std::make_unique<ReaderSim>(Readers(10));
+  ReaderSim local(Readers(4));
+  const QString device = pulled->Device();
+  const QString site = Site("site.json", {{device, 10}, {local.Device(), 4}});
+  SiteCli cli({"apply", site});
+  ASSERT_TRUE(cli.AwaitProgress("line 0 (" + device + "), reader 2: written"));
+  pulled->Stop();
+  EXPECT_EQ(cli.Finish(), 3);
+  EXPECT_TRUE(cli.Out().contains(": lost: ")) << cli.Out().toStdString();
+  EXPECT_TRUE(cli.Out().contains("total: 14 readers")) << cli.Out().toStdString();
+  EXPECT_EQ(Addresses(Journal(site), local.Device(), "verified").size(), 4u);
+}
+
+TEST_F(LineStricken, TheProgramKilledLeavesAWholeJournalOfWhatWasWritten) {
+  SimulatedLine line(TenReaders());
+  const QString device = QString::fromStdString(line.Device());
+  const QString site = Site("site.json", {{device, 10}});
+  SiteCli cli({"apply", site});
+  ASSERT_TRUE(cli.AwaitProgress("reader 3: written"));
+  cli.Signal(SIGKILL);
+  EXPECT_EQ(cli.Finish(), -1);
+  ExpectJournalTellsTheTruth(site, device, line, 1);
+}
+
+TEST_F(SiteProgram, ASecondApplyFindsTheLineBusyAndRunsItsOtherLines) {
+  ReaderSim shared(Readers(16)), other(Readers(2));
+  const QString first = Site("first.json", {{shared.Device(), 16}});
+  const QString second = Site("second.json", {{shared.Device(), 16}, {other.Device(), 2}});
+  SiteCli holding({"apply", first});
+  ASSERT_TRUE(holding.AwaitProgress("reader 1: writing"));
+  SiteCli busy({"apply", second});
+  ASSERT_TRUE(busy.AwaitProgress("line 1 (" + other.Device() + "), reader 1: "));
+
+  // Ctrl+C: the reader in progress is finished, no further one is written.
+  holding.Signal(SIGINT);
+  EXPECT_EQ(holding.Finish(), 130);
+  const std::set<int> journaled = Addresses(Journal(first), shared.Device(), "verified");
+  EXPECT_EQ(journaled.size(), static_cast<std::size_t>(holding.Out().count("    written\n")));
+  EXPECT_LT(journaled.size(), 16u);
+
+  EXPECT_EQ(busy.Finish(), 3);
+  EXPECT_TRUE(busy.Out().contains("the port is held by another program")) << busy.Out().toStdString();
+  EXPECT_EQ(Addresses(Journal(second), other.Device(), "verified"), (std::set<int>{1, 2}));
+}
+
+}  // namespace
