@@ -22,6 +22,9 @@ const TChoiceDialog kDialogs[] = {
     {TFileChoice::LoadParameters, "Загрузить параметры", "Параметры считывателя (*.json)", "json", false},
     {TFileChoice::SaveExchangeLog, "Сохранить журнал обмена", "Таблица CSV (*.csv)", "csv", true},
     {TFileChoice::SaveTerminalLog, "Сохранить журнал", "Текст (*.txt)", "txt", true},
+    {TFileChoice::OpenSite, "Открыть объект", "Объект (*.json)", "json", false},
+    {TFileChoice::SaveSiteSnapshot, "Сохранить снимок объекта", "Объект (*.json)", "json", true},
+    {TFileChoice::SaveSiteReport, "Сохранить отчёт", "Таблица CSV (*.csv)", "csv", true},
 };
 
 }  // namespace
