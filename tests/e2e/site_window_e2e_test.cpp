@@ -33,8 +33,6 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-
 // Mode 1 with the simulated readers' own values but sector 5: a reader left as it starts
 // differs in that one field.
 constexpr char kPlan[] =
@@ -70,11 +68,7 @@ class SiteWindowTest : public ::testing::Test {
     failing.faults.statusFor[cmd::ReadMode] = 0x17;
     mixed.simulator.AddReader(failing);
     mixed.simulator.AddReader(Reader(7));  // not in the plan; 4 is planned and absent
-    for (std::uint8_t address = 1; address <= 6; ++address) {
-      sim::Reader reader = Reader(address);
-      reader.faults.delay = 20ms;  // long enough for a cancel to come during the writes
-      differing.simulator.AddReader(reader);
-    }
+    for (std::uint8_t address = 1; address <= 6; ++address) differing.simulator.AddReader(Reader(address));
     mixed.Start();
     differing.Start();
     QFile plan(folder.filePath("plan.json"));
@@ -92,6 +86,7 @@ class SiteWindowTest : public ::testing::Test {
                                   folder.filePath("no-such-device")),
                          "site.json");
     form = std::make_unique<TParvexForm>();
+    form->show();
     window = form->SiteWindow();
   }
   void TearDown() override {
@@ -120,19 +115,22 @@ class SiteWindowTest : public ::testing::Test {
   void Open(const QString& path) {
     chosenPath = path;
     form->acSiteOpen->trigger();
+    QCoreApplication::processEvents();  // the idle update that follows a site's coming
   }
   // Runs an action of the Объект menu and waits for the run it starts to end.
   void RunToEnd(QAction* action) {
     action->trigger();
     ASSERT_TRUE(window->Running());
     ASSERT_TRUE(QTest::qWaitFor([this] { return !window->Running(); }, 60000));
+    QCoreApplication::processEvents();  // the idle update that follows a run's end
   }
 
   // Each reader row of a line: address to its state's words.
-  std::map<int, QString> States(int line) const {
-    std::map<int, QString> states;
+  std::map<int, std::string> States(int line) const {
+    std::map<int, std::string> states;
     const QTreeWidgetItem* item = window->tvSite->topLevelItem(line);
-    for (int i = 0; i < item->childCount(); ++i) states[item->child(i)->text(0).toInt()] = item->child(i)->text(2);
+    for (int i = 0; i < item->childCount(); ++i)
+      states[item->child(i)->text(0).toInt()] = item->child(i)->text(2).toStdString();
     return states;
   }
   QTreeWidgetItem* Row(int line, int address) const {
@@ -173,19 +171,19 @@ TEST_F(SiteWindowTest, SurveyShowsEveryReaderInItsStateAndTheLineThatCannotOpen)
   ASSERT_TRUE(window->isVisible());
   RunToEnd(form->acSiteSurvey);
 
-  EXPECT_EQ(States(0), (std::map<int, QString>{{1, "совпадает"},
+  EXPECT_EQ(States(0), (std::map<int, std::string>{{1, "совпадает"},
                                                {2, "отличается: 1 поле"},
                                                {3, "другой считыватель"},
                                                {4, "нет ответа"},
                                                {5, "ошибка"},
                                                {7, "не в плане"}}));
   EXPECT_TRUE(window->tvSite->topLevelItem(2)->text(2).startsWith("не открыта: ")) << window->tvSite->topLevelItem(2)->text(2).toStdString();
-  EXPECT_EQ(window->lblTotals->text(),
+  EXPECT_EQ(window->lblTotals->text().toStdString(),
             "Считывателей: 13 — совпадает: 1, отличается: 7, нет ответа: 1, другой считыватель: 1, ошибка: 1, "
             "не в плане: 1, не обследован: 1");
 
   window->tvSite->setCurrentItem(Row(0, 2));
-  EXPECT_EQ(window->memReaderDetails->toPlainText(), "sector: по плану 5, найдено 1");
+  EXPECT_EQ(window->memReaderDetails->toPlainText().toStdString(), "sector: по плану 5, найдено 1");
   window->tvSite->setCurrentItem(Row(0, 5));
   EXPECT_FALSE(window->memReaderDetails->toPlainText().isEmpty());
 
@@ -207,7 +205,7 @@ TEST_F(SiteWindowTest, SurveyShowsEveryReaderInItsStateAndTheLineThatCannotOpen)
 TEST_F(SiteWindowTest, ApplyAsksThenWritesExactlyTheReadersThatDiffer) {
   Open(sitePath);
   RunToEnd(form->acSiteApply);  // no survey shown yet: it surveys and asks
-  ASSERT_EQ(questions, QStringList{"Записать параметры в 7 считывателей на 2 линиях?"});
+  ASSERT_EQ(questions.join('|').toStdString(), "Записать параметры в 7 считывателей на 2 линиях?");
 
   const QString mixedPort = QString::fromStdString(mixed.DevicePath());
   const QString differingPort = QString::fromStdString(differing.DevicePath());
@@ -223,14 +221,13 @@ TEST_F(SiteWindowTest, ApplyAsksThenWritesExactlyTheReadersThatDiffer) {
 }
 
 // How the operator stops a run.
-enum class TStop { CancelButton, Escape, CloseWindow };
+enum class TStop { CancelButton, Escape, CloseWindow, CloseProgram };
 
 class SiteWindowStop : public SiteWindowTest, public ::testing::WithParamInterface<TStop> {};
 
 TEST_P(SiteWindowStop, ApplyFinishesTheReadersInProgressAndWritesNoFurther) {
   Open(sitePath);
-  RunToEnd(form->acSiteSurvey);
-  form->acSiteApply->trigger();
+  form->acSiteApply->trigger();  // a survey, the question, then the apply
   ASSERT_TRUE(window->Running());
   // Once the first write of the slower line has begun.
   ASSERT_TRUE(QTest::qWaitFor([this] { return Row(1, 1)->text(2) == "запись…"; }, 60000));
@@ -238,10 +235,12 @@ TEST_P(SiteWindowStop, ApplyFinishesTheReadersInProgressAndWritesNoFurther) {
     case TStop::CancelButton: window->btnCancelRun->click(); break;
     case TStop::Escape: QTest::keyClick(window->tvSite, Qt::Key_Escape); break;
     case TStop::CloseWindow: window->close(); break;
+    case TStop::CloseProgram: form->close(); break;
   }
   ASSERT_TRUE(QTest::qWaitFor([this] { return !window->Running(); }, 60000));
 
   EXPECT_EQ(window->isVisible(), GetParam() != TStop::CloseWindow);
+  EXPECT_EQ(form->isVisible(), GetParam() != TStop::CloseProgram);
   std::set<int> shownWritten;
   for (const auto& [address, state] : States(1))
     if (state == "записан") shownWritten.insert(address);
@@ -255,7 +254,8 @@ TEST_P(SiteWindowStop, ApplyFinishesTheReadersInProgressAndWritesNoFurther) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, SiteWindowStop,
-                         ::testing::Values(TStop::CancelButton, TStop::Escape, TStop::CloseWindow));
+                         ::testing::Values(TStop::CancelButton, TStop::Escape, TStop::CloseWindow,
+                                           TStop::CloseProgram));
 
 TEST_F(SiteWindowTest, RefusedSiteFileIsOneMessageAndTheWindowKeepsWhatItShowed) {
   Open(sitePath);
@@ -268,7 +268,7 @@ TEST_F(SiteWindowTest, RefusedSiteFileIsOneMessageAndTheWindowKeepsWhatItShowed)
   EXPECT_TRUE(messages[0].text.contains(bad)) << messages[0].text.toStdString();
   EXPECT_TRUE(messages[0].detail.contains("line 0")) << messages[0].detail.toStdString();
   EXPECT_TRUE(messages[0].detail.contains("address")) << messages[0].detail.toStdString();
-  EXPECT_EQ(window->windowTitle(), title);
+  EXPECT_EQ(window->windowTitle().toStdString(), title.toStdString());
   EXPECT_EQ(window->tvSite->topLevelItemCount(), 3);
   EXPECT_TRUE(form->acSiteSurvey->isEnabled());
 }
