@@ -11,9 +11,10 @@
 void TParvexForm::CreateSiteWindow() {
   siteWindow_ = new TSiteWindow(this);
   siteWindow_->AddToolBar({acSiteOpen, acSiteSurvey, acSiteApply, acSiteSnapshot});
-  // A run's start and end change what can be used; its end may be what a close waits for.
+  // A run's start and end change what can be used, at once: the next action may come before
+  // any idle moment. Its end may be what a close waits for.
   connect(siteWindow_, &TSiteWindow::StateChanged, this, [this] {
-    ScheduleIdleUpdate();
+    ActionList1Update();
     CloseIfPending();
   });
   ShowRecentSites();

@@ -36,7 +36,7 @@ constexpr int kDetailsRole = Qt::UserRole + 2;
 constexpr int kNeedsAttentionRole = Qt::UserRole + 3;  // a line that failed or was stopped
 
 constexpr QSize kInitialSize{640, 520};
-constexpr int kInitialColumnWidths[] = {220, 110};
+constexpr int kInitialColumnWidths[] = {260, 110};
 constexpr int kRecentSites = 5;
 
 // The window's layout and the recent site files live in the settings file, beside the port's.
@@ -65,6 +65,7 @@ TSiteWindow::TSiteWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   tvSite->setColumnCount(ColumnCount);
   tvSite->setHeaderLabels({tr("Линия / адрес"), tr("Серийный номер"), tr("Состояние")});
   tvSite->setUniformRowHeights(true);  // scrolling a long site never measures its rows
+  tvSite->setTextElideMode(Qt::ElideMiddle);  // a long port keeps its start and its end
   tvSite->header()->setStretchLastSection(true);
   connect(tvSite, &QTreeWidget::currentItemChanged, this, &TSiteWindow::ShowDetails);
 

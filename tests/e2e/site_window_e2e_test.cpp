@@ -115,14 +115,12 @@ class SiteWindowTest : public ::testing::Test {
   void Open(const QString& path) {
     chosenPath = path;
     form->acSiteOpen->trigger();
-    QCoreApplication::processEvents();  // the idle update that follows a site's coming
   }
   // Runs an action of the Объект menu and waits for the run it starts to end.
   void RunToEnd(QAction* action) {
     action->trigger();
     ASSERT_TRUE(window->Running());
     ASSERT_TRUE(QTest::qWaitFor([this] { return !window->Running(); }, 60000));
-    QCoreApplication::processEvents();  // the idle update that follows a run's end
   }
 
   // Each reader row of a line: address to its state's words.
