@@ -1,5 +1,6 @@
 #include "FileChoice.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 
 namespace {
@@ -22,9 +23,12 @@ const TChoiceDialog kDialogs[] = {
     {TFileChoice::LoadParameters, "Загрузить параметры", "Параметры считывателя (*.json)", "json", false},
     {TFileChoice::SaveExchangeLog, "Сохранить журнал обмена", "Таблица CSV (*.csv)", "csv", true},
     {TFileChoice::SaveTerminalLog, "Сохранить журнал", "Текст (*.txt)", "txt", true},
-    {TFileChoice::OpenSite, "Открыть объект", "Объект (*.json)", "json", false},
-    {TFileChoice::SaveSiteSnapshot, "Сохранить снимок объекта", "Объект (*.json)", "json", true},
-    {TFileChoice::SaveSiteReport, "Сохранить отчёт", "Таблица CSV (*.csv)", "csv", true},
+    {TFileChoice::OpenSite, QT_TRANSLATE_NOOP("FileChoice", "Открыть объект"),
+     QT_TRANSLATE_NOOP("FileChoice", "Объект (*.json)"), "json", false},
+    {TFileChoice::SaveSiteSnapshot, QT_TRANSLATE_NOOP("FileChoice", "Сохранить снимок объекта"),
+     QT_TRANSLATE_NOOP("FileChoice", "Объект (*.json)"), "json", true},
+    {TFileChoice::SaveSiteReport, QT_TRANSLATE_NOOP("FileChoice", "Сохранить отчёт"),
+     QT_TRANSLATE_NOOP("FileChoice", "Таблица CSV (*.csv)"), "csv", true},
 };
 
 }  // namespace
