@@ -1,6 +1,7 @@
 #include "ExchangeLogModel.h"
 
 #include "CodeTables.h"
+#include "CsvText.h"
 #include "ExchangeText.h"
 #include "ReaderText.h"
 
@@ -30,20 +31,6 @@ QString OutcomeCell(const ExchangeRow& row) {
   if (row.interrupted) return TExchangeLogModel::tr("прервано");
   if (!row.outcome) return TExchangeLogModel::tr("ожидание");
   return QString::fromStdString(OutcomeText(*row.outcome, row.response, kWindowWords, ReaderTextUtf8));
-}
-
-QString CsvField(const QString& text) {
-  static const QString kSpecial = QStringLiteral(",\"\r\n");
-  if (std::none_of(text.begin(), text.end(), [](QChar c) { return kSpecial.contains(c); })) return text;
-  QString quoted = text;
-  quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-  return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
-QString CsvLine(const QStringList& fields) {
-  QStringList quoted;
-  for (const QString& field : fields) quoted << CsvField(field);
-  return quoted.join(QLatin1Char(',')) + QStringLiteral("\r\n");
 }
 
 // Rows reach the view at most this often: far below what an eye notices, and a burst of

@@ -27,6 +27,12 @@ const TChoiceDialog kDialogs[] = {
      QT_TRANSLATE_NOOP("FileChoice", "Таблица CSV (*.csv)"), "csv", true},
     {TFileChoice::SaveTerminalLog, QT_TRANSLATE_NOOP("FileChoice", "Сохранить журнал"),
      QT_TRANSLATE_NOOP("FileChoice", "Текст (*.txt)"), "txt", true},
+    {TFileChoice::OpenSite, QT_TRANSLATE_NOOP("FileChoice", "Открыть объект"),
+     QT_TRANSLATE_NOOP("FileChoice", "Объект (*.json)"), "json", false},
+    {TFileChoice::SaveSiteSnapshot, QT_TRANSLATE_NOOP("FileChoice", "Сохранить снимок объекта"),
+     QT_TRANSLATE_NOOP("FileChoice", "Объект (*.json)"), "json", true},
+    {TFileChoice::SaveSiteReport, QT_TRANSLATE_NOOP("FileChoice", "Сохранить отчёт"),
+     QT_TRANSLATE_NOOP("FileChoice", "Таблица CSV (*.csv)"), "csv", true},
 };
 
 }  // namespace

@@ -7,7 +7,15 @@
 class QWidget;
 
 // What a file is chosen for.
-enum class TFileChoice { SaveParameters, LoadParameters, SaveExchangeLog, SaveTerminalLog };
+enum class TFileChoice {
+  SaveParameters,
+  LoadParameters,
+  SaveExchangeLog,
+  SaveTerminalLog,
+  OpenSite,
+  SaveSiteSnapshot,
+  SaveSiteReport,
+};
 
 // Every file the window asks the operator for goes through ChooseFile, so that a test can give
 // the path instead of answering a file dialog. An empty chooser restores the dialogs.

@@ -13,6 +13,7 @@
 #include "ReaderLink.h"
 #include "ReaderText.h"
 #include "SaveFile.h"
+#include "SiteWindow.h"
 #include "TerminalView.h"
 
 #include <QAction>
@@ -108,7 +109,9 @@ void TParvexForm::ComPortDeviceGone() {
 
 void TParvexForm::closeEvent(QCloseEvent* event) {
   // A half-written black list is worse than a short delay: the close waits for the operation.
-  if (operationDepth_ > 0 || Busy()) {
+  // A site run is asked to stop: each line finishes the reader it writes.
+  if (siteWindow_->Running()) siteWindow_->Cancel();
+  if (operationDepth_ > 0 || Busy() || siteWindow_->Running()) {
     closePending_ = true;
     event->ignore();
     return;
@@ -117,7 +120,7 @@ void TParvexForm::closeEvent(QCloseEvent* event) {
 }
 
 void TParvexForm::CloseIfPending() {
-  if (!closePending_ || operationDepth_ > 0 || Busy()) return;
+  if (!closePending_ || operationDepth_ > 0 || Busy() || siteWindow_->Running()) return;
   closePending_ = false;
   close();
 }

@@ -20,3 +20,9 @@ void SetMessageSink(TMessageSink sink);
 
 // One modal box with the error icon and an OK button, or the sink's call.
 void ShowErrorMessage(QWidget* parent, const TShownMessage& message);
+
+// Whether the operator goes on with what the question names: a modal box with Yes and No (No the
+// default), or the answer of what a test put in its place. An empty answerer restores the boxes.
+using TQuestionAnswerer = std::function<bool(const TShownMessage&)>;
+void SetQuestionAnswerer(TQuestionAnswerer answerer);
+bool AskToProceed(QWidget* parent, const TShownMessage& question);

@@ -1,11 +1,14 @@
-// parvex-screens OUTDIR [DEVICE]: pictures of the main window and of every dialog it can show,
-// for the README and for checking the layout by eye, in the locale's language as parvex chooses
-// it. Run under Xvfb by scripts/screenshot.
+// parvex-screens OUTDIR [DEVICE [SITE]]: pictures of the main window and of every dialog it can
+// show, and of the site window on SITE's lines, for the README and for checking the layout by
+// eye, in the locale's language as parvex chooses it. Run under Xvfb by scripts/screenshot.
 #include "ABOUT.h"
 #include "CPort.h"
 #include "ExchangeLogWindow.h"
+#include "FileChoice.h"
 #include "Language.h"
+#include "MessageBoxes.h"
 #include "SDIMAIN.h"
+#include "SiteWindow.h"
 #include "WriteAllProgress.h"
 #include "WriteAllResults.h"
 
@@ -15,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QProgressBar>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <cstdio>
 
@@ -71,18 +75,50 @@ void PictureWriteToAll(TParvexForm& form, const QString& progressPath, const QSt
   }
 }
 
+// The first reader row whose state reads so.
+QTreeWidgetItem* ReaderRow(const QTreeWidget& tree, const QString& state) {
+  for (int line = 0; line < tree.topLevelItemCount(); ++line)
+    for (int i = 0; i < tree.topLevelItem(line)->childCount(); ++i)
+      if (tree.topLevelItem(line)->child(i)->text(2).startsWith(state)) return tree.topLevelItem(line)->child(i);
+  return nullptr;
+}
+
+// The site window after a survey, a reader that differs selected; then during an apply, once a
+// reader has been written and others are still being written.
+void PictureSite(TParvexForm& form, const QString& site, const QString& surveyPath, const QString& applyPath) {
+  SetFileChooser([site](TFileChoice) { return site; });
+  SetQuestionAnswerer([](const TShownMessage&) { return true; });
+  form.acSiteOpen->trigger();
+  TSiteWindow* window = form.SiteWindow();
+  window->resize(720, 600);
+  form.acSiteSurvey->trigger();
+  while (window->Running()) Settle(50);
+  window->tvSite->setCurrentItem(ReaderRow(*window->tvSite, QStringLiteral("отличается")));
+  Settle(300);
+  Save(window, surveyPath);
+
+  window->tvSite->setCurrentItem(nullptr);
+  form.acSiteApply->trigger();
+  while (window->Running() && !ReaderRow(*window->tvSite, QStringLiteral("записан"))) Settle(20);
+  Save(window, applyPath);
+  while (window->Running()) Settle(50);
+  SetQuestionAnswerer({});
+  SetFileChooser({});
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Parvex"));
   if (argc < 2) {
-    std::fprintf(stderr, "usage: parvex-screens OUTDIR [DEVICE]\n");
+    std::fprintf(stderr, "usage: parvex-screens OUTDIR [DEVICE [SITE]]\n");
     return 2;
   }
   const QDir out(QString::fromLocal8Bit(argv[1]));
   const QString device = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
   const TTranslations translations(LanguageOfLocale());
+  const QString site = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
 
   TParvexForm form;
   form.AboutBox = new TAboutBox(&form);
@@ -112,5 +148,7 @@ int main(int argc, char* argv[]) {
                       out.filePath(QStringLiteral("write-all-result.png")));
     form.acPortClose->trigger();
   }
+  if (!site.isEmpty())
+    PictureSite(form, site, out.filePath(QStringLiteral("site-survey.png")), out.filePath(QStringLiteral("site-apply.png")));
   return 0;
 }

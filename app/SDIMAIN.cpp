@@ -7,6 +7,7 @@
 #include "ExchangeLogWindow.h"
 #include "ParameterPanel.h"
 #include "PortSession.h"
+#include "SiteWindow.h"
 #include "TerminalView.h"
 
 #include <QAction>
@@ -41,6 +42,9 @@ enum class TActionGroup {
   Always,
   Port,    // while the port is closed
   Reader,  // while the port is open
+  // The site window's: they run on lines of their own, apart from the port and its lock.
+  SiteIdle,   // while no site run goes
+  SiteReady,  // while a site is open and no run goes
 };
 
 // Whether an action may start while an operation waits for a reader.
@@ -105,16 +109,46 @@ const TActionInfo kActions[] = {
      QT_TRANSLATE_NOOP("TParvexForm", "Записать во &все считыватели"),
      QT_TRANSLATE_NOOP("TParvexForm", "Записать параметры во все найденные считыватели и проверить чтением"),
      Qt::CTRL | Qt::SHIFT | Qt::Key_W, "write-all"},
+    // A file dialog and a question must not open inside a read's wait: refused while busy. A
+    // survey runs on its own lines and may start then.
+    {PARVEX_ACTION(acSiteOpen), TBusyPolicy::Refused, TActionGroup::SiteIdle, "Site",
+     QT_TRANSLATE_NOOP("TParvexForm", "&Открыть объект…"),
+     QT_TRANSLATE_NOOP("TParvexForm", "Открыть файл объекта: его линии и считыватели с их планом"),
+     Qt::CTRL | Qt::SHIFT | Qt::Key_O, "site-open"},
+    {PARVEX_ACTION(acSiteSurvey), TBusyPolicy::Runs, TActionGroup::SiteReady, "Site",
+     QT_TRANSLATE_NOOP("TParvexForm", "О&бследовать"),
+     QT_TRANSLATE_NOOP("TParvexForm", "Найти и прочитать все считыватели объекта и сравнить с планом"), Qt::Key_F5,
+     "site-survey"},
+    {PARVEX_ACTION(acSiteApply), TBusyPolicy::Refused, TActionGroup::SiteReady, "Site",
+     QT_TRANSLATE_NOOP("TParvexForm", "&Применить"),
+     QT_TRANSLATE_NOOP("TParvexForm", "Записать план в считыватели объекта, которые от него отличаются"),
+     Qt::CTRL | Qt::SHIFT | Qt::Key_A, "site-apply"},
+    {PARVEX_ACTION(acSiteSnapshot), TBusyPolicy::Refused, TActionGroup::SiteReady, "Site",
+     QT_TRANSLATE_NOOP("TParvexForm", "Сохранить &снимок…"),
+     QT_TRANSLATE_NOOP("TParvexForm", "Прочитать все считыватели объекта и сохранить их параметры в файл объекта"), {},
+     "site-snapshot"},
 };
 
 #undef PARVEX_ACTION
 
-bool GroupEnabled(TActionGroup group, bool connected, bool locked) {
+// What the groups follow.
+struct TEnablingState {
+  bool connected = false;
+  bool locked = false;
+  bool siteOpen = false;
+  bool siteRunning = false;
+};
+
+bool GroupEnabled(TActionGroup group, const TEnablingState& state) {
   switch (group) {
     case TActionGroup::Port:
-      return !locked && !connected;
+      return !state.locked && !state.connected;
     case TActionGroup::Reader:
-      return !locked && connected;
+      return !state.locked && state.connected;
+    case TActionGroup::SiteIdle:
+      return !state.siteRunning;
+    case TActionGroup::SiteReady:
+      return state.siteOpen && !state.siteRunning;
     case TActionGroup::Always:
       break;
   }
@@ -167,6 +201,7 @@ TParvexForm::TParvexForm(QWidget* parent) : QMainWindow(parent) {
 
   CreateActions();
   CreateBars();
+  CreateSiteWindow();
 
   auto* client = new QWidget(this);
   auto* layout = new QVBoxLayout(client);
@@ -236,13 +271,16 @@ void TParvexForm::CreateBars() {
   port->addActions({acSaveParameters, acLoadParameters});
   port->addSeparator();
   port->addAction(FileExit1);
+  mnuSite_ = ActionMainMenuBar1->addMenu(tr("О&бъект"));
+  mnuSite_->setObjectName(QStringLiteral("mnuSite"));
+  connect(mnuSite_, &QMenu::aboutToShow, this, &TParvexForm::ShowRecentSites);
   QMenu* reader = ActionMainMenuBar1->addMenu(tr("Считыватель"));
   reader->setObjectName(QStringLiteral("mnuReader"));
   reader->addActions({acReadParameters, acWriteParameters, acWriteKeys});
   reader->insertAction(acWriteKeys, acWriteAllReaders);
   reader->addSeparator();
   reader->addAction(acClearLog);
-  for (QMenu* menu : {port, reader})
+  for (QMenu* menu : {port, mnuSite_, reader})
     connect(menu, &QMenu::aboutToShow, this, &TParvexForm::ActionList1Update);
   setMenuBar(ActionMainMenuBar1);
 
@@ -369,9 +407,10 @@ void TParvexForm::EnableParameterPanel(bool value) {
 // value being edited in it is settled before anything else changes.
 void TParvexForm::ActionList1Update() {
   ShowPanelEnabled(panelInUse_ && !windowLocked_);
-  const bool connected = ComPort->Connected();
-  for (const TActionInfo& info : kActions)
-    (this->*info.member)->setEnabled(GroupEnabled(info.group, connected, windowLocked_));
+  const TEnablingState state{ComPort->Connected(), windowLocked_, siteWindow_ && siteWindow_->HasSite(),
+                             siteWindow_ && siteWindow_->Running()};
+  for (const TActionInfo& info : kActions) (this->*info.member)->setEnabled(GroupEnabled(info.group, state));
+  for (QAction* recent : recentSiteActions_) recent->setEnabled(!state.siteRunning);
 }
 
 void TParvexForm::ShowPanelEnabled(bool value) {

@@ -26,6 +26,7 @@ class TComPort;
 class TExchangeLogModel;
 class TExchangeLogWindow;
 class TParameterPanel;
+class TSiteWindow;
 class TfrmWriteAllResults;
 struct TReaderWriteReport;
 struct TWriteValues;
@@ -83,6 +84,8 @@ class TParvexForm : public QMainWindow {
   TExchangeLogModel& ExchangeLog() { return *exchangeLog_; }
   // Made the first time acExchangeLog runs.
   TExchangeLogWindow* ExchangeLogWindow() const { return exchangeLogWindow_; }
+  // Made with the window; shown by the site actions.
+  TSiteWindow* SiteWindow() const { return siteWindow_; }
 
   // The reader link's glue (LinkGlue.cpp).
   void ComPortRxChar(QObject* sender, int count);
@@ -115,6 +118,10 @@ class TParvexForm : public QMainWindow {
   QAction* acSaveParameters;
   QAction* acLoadParameters;
   QAction* acWriteAllReaders;
+  QAction* acSiteOpen;
+  QAction* acSiteSurvey;
+  QAction* acSiteApply;
+  QAction* acSiteSnapshot;
 
   // Action handlers.
   void acPortOpenExecute();
@@ -137,6 +144,12 @@ class TParvexForm : public QMainWindow {
   void acSaveParametersExecute();
   void acLoadParametersExecute();
 
+  // The site in its own window (SiteActions.cpp).
+  void acSiteOpenExecute();
+  void acSiteSurveyExecute();
+  void acSiteApplyExecute();
+  void acSiteSnapshotExecute();
+
   // The outcome of the last write to every reader; nothing before the first.
   TfrmWriteAllResults* WriteAllResults() const;
   // The key dialog's sequence on the selected reader: its mode, then the mode's key. Ends by
@@ -153,6 +166,11 @@ class TParvexForm : public QMainWindow {
  private:
   void CreateActions();
   void CreateBars();
+  void CreateSiteWindow();
+  // The "Объект" menu's entries for the site files opened last, after its actions.
+  void ShowRecentSites();
+  void OpenSite(const QString& path);
+  void ShowSiteWindow();
   // Runs an action as the toolkit does: refresh its state, then its handler if it is enabled.
   // Exceptions pass to the caller.
   bool RunAction(QAction* action, THandler handler);
@@ -180,6 +198,9 @@ class TParvexForm : public QMainWindow {
   TTerminalView* terminal_ = nullptr;  // owned by memTerminal
   TExchangeLogModel* exchangeLog_ = nullptr;  // every exchange of the link, whether shown or not
   TExchangeLogWindow* exchangeLogWindow_ = nullptr;
+  TSiteWindow* siteWindow_ = nullptr;
+  QMenu* mnuSite_ = nullptr;
+  std::vector<QAction*> recentSiteActions_;
   bool idlePending_ = false;
   // A settings file that could not be read at start is told once the window is on screen.
   std::exception_ptr startupError_;

@@ -35,6 +35,22 @@
         <source>Все файлы (*)</source>
         <translation>All files (*)</translation>
     </message>
+    <message>
+        <source>Открыть объект</source>
+        <translation>Open site</translation>
+    </message>
+    <message>
+        <source>Объект (*.json)</source>
+        <translation>Site (*.json)</translation>
+    </message>
+    <message>
+        <source>Сохранить снимок объекта</source>
+        <translation>Save site snapshot</translation>
+    </message>
+    <message>
+        <source>Сохранить отчёт</source>
+        <translation>Save report</translation>
+    </message>
 </context>
 <context>
     <name>ParameterFile</name>
@@ -640,6 +656,287 @@
     <message>
         <source>Считыватель</source>
         <translation>Reader</translation>
+    </message>
+    <message>
+        <source>&amp;Открыть объект…</source>
+        <translation>&amp;Open site…</translation>
+    </message>
+    <message>
+        <source>Открыть файл объекта: его линии и считыватели с их планом</source>
+        <translation>Open a site file: its lines and readers with their plan</translation>
+    </message>
+    <message>
+        <source>О&amp;бследовать</source>
+        <translation>&amp;Survey</translation>
+    </message>
+    <message>
+        <source>Найти и прочитать все считыватели объекта и сравнить с планом</source>
+        <translation>Find and read every reader of the site and compare it with the plan</translation>
+    </message>
+    <message>
+        <source>&amp;Применить</source>
+        <translation>&amp;Apply</translation>
+    </message>
+    <message>
+        <source>Записать план в считыватели объекта, которые от него отличаются</source>
+        <translation>Write the plan to the site&apos;s readers that differ from it</translation>
+    </message>
+    <message>
+        <source>Сохранить &amp;снимок…</source>
+        <translation>Save s&amp;napshot…</translation>
+    </message>
+    <message>
+        <source>Прочитать все считыватели объекта и сохранить их параметры в файл объекта</source>
+        <translation>Read every reader of the site and save their parameters to a site file</translation>
+    </message>
+    <message>
+        <source>О&amp;бъект</source>
+        <translation>S&amp;ite</translation>
+    </message>
+    <message>
+        <source>Открыть объект %1</source>
+        <translation>Open site %1</translation>
+    </message>
+</context>
+<context>
+    <name>TSiteWindow</name>
+    <message>
+        <source>Объект</source>
+        <translation>Site</translation>
+    </message>
+    <message>
+        <source>Линия / адрес</source>
+        <translation>Line / address</translation>
+    </message>
+    <message>
+        <source>Серийный номер</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>Состояние</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>Выберите считыватель: здесь будут его отличия от плана или ошибки</source>
+        <translation>Select a reader: its differences from the plan or its errors show here</translation>
+    </message>
+    <message>
+        <source>Только требующие внимания</source>
+        <translation>Only those needing attention</translation>
+    </message>
+    <message>
+        <source>Скрыть считыватели, которые совпадают с планом</source>
+        <translation>Hide the readers that match the plan</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Каждая линия закончит считыватель, с которым работает, и остановится</source>
+        <translation>Each line finishes the reader it is working on and stops</translation>
+    </message>
+    <message>
+        <source>Сохранить отчёт…</source>
+        <translation>Save report…</translation>
+    </message>
+    <message>
+        <source>Сохранить таблицу объекта в файл CSV</source>
+        <translation>Save the site&apos;s table to a CSV file</translation>
+    </message>
+    <message>
+        <source>Открытие объекта</source>
+        <translation>Opening a site</translation>
+    </message>
+    <message>
+        <source>Файл объекта не принят: %1</source>
+        <translation>Site file refused: %1</translation>
+    </message>
+    <message>
+        <source>Объект: %1</source>
+        <translation>Site: %1</translation>
+    </message>
+    <message>
+        <source>Применение объекта</source>
+        <translation>Applying a site</translation>
+    </message>
+    <message>
+        <source>%1. Ни один считыватель не отличается от плана: записывать нечего.</source>
+        <translation>%1. No reader differs from the plan: nothing to write.</translation>
+    </message>
+    <message>
+        <source>Журнал объекта не открыт; ничего не записано</source>
+        <translation>The site journal could not be opened; nothing was written</translation>
+    </message>
+    <message>
+        <source>Остановка: каждая линия заканчивает считыватель, с которым работает…</source>
+        <translation>Stopping: each line finishes the reader it is working on…</translation>
+    </message>
+    <message>
+        <source>Сохранение отчёта</source>
+        <translation>Saving the report</translation>
+    </message>
+    <message>
+        <source>Применение…</source>
+        <translation>Applying…</translation>
+    </message>
+    <message>
+        <source>Обследование…</source>
+        <translation>Surveying…</translation>
+    </message>
+    <message>
+        <source>Снимок объекта</source>
+        <translation>Site snapshot</translation>
+    </message>
+    <message>
+        <source>Не удалось сохранить файл %1</source>
+        <translation>Could not save the file %1</translation>
+    </message>
+    <message>
+        <source>запись…</source>
+        <translation>writing…</translation>
+    </message>
+    <message>
+        <source>запись: %1 из %2</source>
+        <translation>writing: %1 of %2</translation>
+    </message>
+    <message>
+        <source>обследование: %1 из %2</source>
+        <translation>surveying: %1 of %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>Линий: %n</source>
+        <translation>
+            <numerusform>Lines: %n</numerusform>
+            <numerusform>Lines: %n</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>TSiteWords</name>
+    <message>
+        <source>совпадает</source>
+        <translation>matches</translation>
+    </message>
+    <message>
+        <source>записан</source>
+        <translation>written</translation>
+    </message>
+    <message>
+        <source>отличается</source>
+        <translation>differs</translation>
+    </message>
+    <message>
+        <source>нет ответа</source>
+        <translation>no answer</translation>
+    </message>
+    <message>
+        <source>другой считыватель</source>
+        <translation>other reader</translation>
+    </message>
+    <message>
+        <source>ошибка</source>
+        <translation>failed</translation>
+    </message>
+    <message>
+        <source>не в плане</source>
+        <translation>not in plan</translation>
+    </message>
+    <message>
+        <source>не обследован</source>
+        <translation>not surveyed</translation>
+    </message>
+    <message numerus="yes">
+        <source>отличается: %n поле</source>
+        <translation>
+            <numerusform>differs: %n field</numerusform>
+            <numerusform>differs: %n fields</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>открыта</source>
+        <translation>open</translation>
+    </message>
+    <message>
+        <source>не открыта: %1</source>
+        <translation>not open: %1</translation>
+    </message>
+    <message>
+        <source>потеряна: %1</source>
+        <translation>lost: %1</translation>
+    </message>
+    <message>
+        <source>оставлена: считыватели не отвечают</source>
+        <translation>given up: the readers do not answer</translation>
+    </message>
+    <message>
+        <source>, остановлена</source>
+        <translation>, stopped</translation>
+    </message>
+    <message>
+        <source>%1: по плану %2, найдено %3</source>
+        <translation>%1: planned %2, found %3</translation>
+    </message>
+    <message>
+        <source>%1: по плану %2, не прочитано</source>
+        <translation>%1: planned %2, not read</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>Считывателей: %n</source>
+        <translation>
+            <numerusform>Readers: %n</numerusform>
+            <numerusform>Readers: %n</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 — %2</source>
+        <translation>%1 — %2</translation>
+    </message>
+    <message>
+        <source>Записать параметры в %1 на %2?</source>
+        <translation>Write the parameters to %1 on %2?</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n считывателей</source>
+        <translation>
+            <numerusform>%n reader</numerusform>
+            <numerusform>%n readers</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n линиях</source>
+        <translation>
+            <numerusform>%n line</numerusform>
+            <numerusform>%n lines</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Линия</source>
+        <translation>Line</translation>
+    </message>
+    <message>
+        <source>Порт</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>Адрес</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>Серийный номер</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>Состояние</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>Подробности</source>
+        <translation>Details</translation>
     </message>
 </context>
 <context>

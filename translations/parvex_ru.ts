@@ -12,4 +12,50 @@
         </translation>
     </message>
 </context>
+<context>
+    <name>TSiteWindow</name>
+    <message numerus="yes">
+        <source>Линий: %n</source>
+        <translation>
+            <numerusform>Линий: %n</numerusform>
+            <numerusform>Линий: %n</numerusform>
+            <numerusform>Линий: %n</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>TSiteWords</name>
+    <message numerus="yes">
+        <source>отличается: %n поле</source>
+        <translation>
+            <numerusform>отличается: %n поле</numerusform>
+            <numerusform>отличается: %n поля</numerusform>
+            <numerusform>отличается: %n полей</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Считывателей: %n</source>
+        <translation>
+            <numerusform>Считывателей: %n</numerusform>
+            <numerusform>Считывателей: %n</numerusform>
+            <numerusform>Считывателей: %n</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n считывателей</source>
+        <translation>
+            <numerusform>%n считыватель</numerusform>
+            <numerusform>%n считывателя</numerusform>
+            <numerusform>%n считывателей</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n линиях</source>
+        <translation>
+            <numerusform>%n линии</numerusform>
+            <numerusform>%n линиях</numerusform>
+            <numerusform>%n линиях</numerusform>
+        </translation>
+    </message>
+</context>
 </TS>

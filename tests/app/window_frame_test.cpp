@@ -147,7 +147,9 @@ INSTANTIATE_TEST_SUITE_P(
         ShortcutCase{"SaveParameters", Qt::CTRL | Qt::Key_S, true, {},
                      [](TParvexForm&, const Choices& c) { return c == Choices{TFileChoice::SaveParameters}; }},
         ShortcutCase{"LoadParameters", Qt::CTRL | Qt::Key_L, false, {},
-                     [](TParvexForm&, const Choices& c) { return c == Choices{TFileChoice::LoadParameters}; }}),
+                     [](TParvexForm&, const Choices& c) { return c == Choices{TFileChoice::LoadParameters}; }},
+        ShortcutCase{"OpenSite", Qt::CTRL | Qt::SHIFT | Qt::Key_O, false, {},
+                     [](TParvexForm&, const Choices& c) { return c == Choices{TFileChoice::OpenSite}; }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 std::vector<QString> Names(const QList<QAction*>& actions) {
@@ -158,13 +160,16 @@ std::vector<QString> Names(const QList<QAction*>& actions) {
 
 TEST_F(FrameTest, MenusAndToolbarHoldTheirActionsInOrder) {
   const QList<QAction*> menus = form->ActionMainMenuBar1->actions();
-  ASSERT_EQ(menus.size(), 2);
+  ASSERT_EQ(menus.size(), 3);
   EXPECT_EQ(menus[0]->text(), QStringLiteral("&Порт"));
-  EXPECT_EQ(menus[1]->text(), QStringLiteral("Считыватель"));
+  EXPECT_EQ(menus[1]->text(), QStringLiteral("О&бъект"));
+  EXPECT_EQ(menus[2]->text(), QStringLiteral("Считыватель"));
   EXPECT_EQ(Names(menus[0]->menu()->actions()),
             (std::vector<QString>{"acPortOpen", "acPortClose", "-", "acPortSettings", "acExchangeLog", "-",
                                   "acSaveParameters", "acLoadParameters", "-", "FileExit1"}));
   EXPECT_EQ(Names(menus[1]->menu()->actions()),
+            (std::vector<QString>{"acSiteOpen", "acSiteSurvey", "acSiteApply", "acSiteSnapshot"}));
+  EXPECT_EQ(Names(menus[2]->menu()->actions()),
             (std::vector<QString>{"acReadParameters", "acWriteParameters", "acWriteAllReaders", "acWriteKeys", "-",
                                   "acClearLog"}));
   EXPECT_EQ(Names(form->ActionToolBar1->actions()),

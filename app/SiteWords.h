@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QIcon>
+#include <QString>
+
+#include "SiteFile.h"
+#include "SiteResult.h"
+
+// The site window's words for what a run found: each state in words and with its icon (never by
+// colour alone), a line's state, the details of one reader, the totals and the report.
+class TSiteWords {
+  Q_DECLARE_TR_FUNCTIONS(TSiteWords)
+
+ public:
+  // "совпадает", "отличается", "нет ответа", ...
+  static QString StateWord(TReaderState state);
+  // The word, and for a reader that differs the number of fields: "отличается: 2 поля".
+  static QString State(const TReaderResult& reader);
+  static QIcon StateIcon(TReaderState state);
+  // "открыта", or why the line could not be opened or went away; "остановлена" when cancelled.
+  static QString LineState(const TLineResult& line);
+  // Each differing field with its planned and found value, then the error lines.
+  static QString Details(const TReaderResult& reader);
+  // "Считывателей: 25 — совпадает: 20, отличается: 3, нет ответа: 2".
+  static QString Totals(const TSiteResult& result);
+  // "Записать параметры в 37 считывателей на 4 линиях?"
+  static QString ApplyQuestion(int readers, int lines);
+  // The table as CSV: one row per reader, and one per line that failed.
+  static QByteArray ReportCsv(const TSiteResult& result);
+};
+
+// The state a progress step names ("differs", "writing", ...); nothing for "writing".
+std::optional<TReaderState> ProgressState(const std::string& text);

@@ -1,0 +1,274 @@
+// The site window against three lines: two of simulated readers served from threads of this
+// test, and one whose device does not exist. A survey shows every state, an apply writes exactly
+// the readers that differ, a cancelled apply stops after the readers in progress, and a refused
+// site file leaves the window as it was.
+#include "QtTestApp.h"
+#include "SimLineThread.h"
+
+#include "CodeTables.h"
+#include "FileChoice.h"
+#include "MessageBoxes.h"
+#include "SDIMAIN.h"
+#include "SiteWindow.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <set>
+#include <vector>
+
+namespace {
+
+// Mode 1 with the simulated readers' own values but sector 5: a reader left as it starts
+// differs in that one field.
+constexpr char kPlan[] =
+    R"({"mode": 1, "cardType": 1, "sector": 5, "abonementTimeout": 1, "relayTime": 1, "currentDate": "2000-01-01",
+        "endDate": "2000-01-01", "rechargeUnits": 1, "blackList": ["", "", "", "", "", "", "", "", "", ""]})";
+
+sim::Reader Reader(std::uint8_t address, std::uint8_t sector = 1) {
+  sim::Reader reader;
+  reader.address = address;
+  reader.state.serial = {0x00, address};
+  reader.state.sector = sector;
+  return reader;
+}
+
+// Line 0 holds a reader in every state; line 1 six that differ; line 2 cannot be opened.
+class SiteWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(folder.isValid());
+    previousFolder = QDir::currentPath();
+    QDir::setCurrent(folder.path());  // the window's settings file goes there
+    SetMessageSink([this](const TShownMessage& message) { messages.push_back(message); });
+    SetQuestionAnswerer([this](const TShownMessage& question) {
+      questions.push_back(question.text);
+      return true;
+    });
+    SetFileChooser([this](TFileChoice) { return chosenPath; });
+
+    mixed.simulator.AddReader(Reader(1, 5));  // matches
+    mixed.simulator.AddReader(Reader(2));     // differs
+    mixed.simulator.AddReader(Reader(3));     // pinned to another serial
+    sim::Reader failing = Reader(5, 5);
+    failing.faults.statusFor[cmd::ReadMode] = 0x17;
+    mixed.simulator.AddReader(failing);
+    mixed.simulator.AddReader(Reader(7));  // not in the plan; 4 is planned and absent
+    for (std::uint8_t address = 1; address <= 6; ++address) differing.simulator.AddReader(Reader(address));
+    mixed.Start();
+    differing.Start();
+    QFile plan(folder.filePath("plan.json"));
+    ASSERT_TRUE(plan.open(QIODevice::WriteOnly));
+    plan.write(kPlan);
+    plan.close();
+    sitePath = WriteSite(QStringLiteral(R"({"site": "Северный вход", "lines": [
+      {"port": "%1", "readers": [{"address": 1, "parameters": "plan.json"}, {"address": 2, "parameters": "plan.json"},
+        {"address": 3, "serial": "BEEF", "parameters": "plan.json"}, {"address": 4, "parameters": "plan.json"},
+        {"address": 5, "parameters": "plan.json"}]},
+      {"port": "%2", "readers": [%3]},
+      {"port": "%4", "readers": [{"address": 1, "parameters": "plan.json"}]}]})")
+                             .arg(QString::fromStdString(mixed.DevicePath()),
+                                  QString::fromStdString(differing.DevicePath()), PlannedReaders(6),
+                                  folder.filePath("no-such-device")),
+                         "site.json");
+    form = std::make_unique<TParvexForm>();
+    form->show();
+    window = form->SiteWindow();
+  }
+  void TearDown() override {
+    form.reset();
+    mixed.Stop();
+    differing.Stop();
+    SetFileChooser({});
+    SetQuestionAnswerer({});
+    SetMessageSink({});
+    QDir::setCurrent(previousFolder);
+  }
+
+  static QString PlannedReaders(int count) {
+    QStringList readers;
+    for (int address = 1; address <= count; ++address)
+      readers << QStringLiteral(R"({"address": %1, "parameters": "plan.json"})").arg(address);
+    return readers.join(',');
+  }
+  QString WriteSite(const QString& text, const QString& name) {
+    QFile file(folder.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text.toUtf8());
+    return file.fileName();
+  }
+
+  void Open(const QString& path) {
+    chosenPath = path;
+    form->acSiteOpen->trigger();
+  }
+  // Runs an action of the Объект menu and waits for the run it starts to end.
+  void RunToEnd(QAction* action) {
+    action->trigger();
+    ASSERT_TRUE(window->Running());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !window->Running(); }, 60000));
+  }
+
+  // Each reader row of a line: address to its state's words.
+  std::map<int, std::string> States(int line) const {
+    std::map<int, std::string> states;
+    const QTreeWidgetItem* item = window->tvSite->topLevelItem(line);
+    for (int i = 0; i < item->childCount(); ++i)
+      states[item->child(i)->text(0).toInt()] = item->child(i)->text(2).toStdString();
+    return states;
+  }
+  QTreeWidgetItem* Row(int line, int address) const {
+    const QTreeWidgetItem* item = window->tvSite->topLevelItem(line);
+    for (int i = 0; i < item->childCount(); ++i)
+      if (item->child(i)->text(0).toInt() == address) return item->child(i);
+    return nullptr;
+  }
+
+  // The readers the journal names as written: line port's index to addresses.
+  std::map<QString, std::set<int>> Journal() const {
+    std::map<QString, std::set<int>> written;
+    QFile file(folder.filePath("site.journal.jsonl"));
+    if (!file.open(QIODevice::ReadOnly)) return written;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+      if (line.isEmpty()) continue;
+      const QJsonObject entry = QJsonDocument::fromJson(line).object();
+      EXPECT_FALSE(entry.isEmpty()) << line.toStdString();
+      written[entry["port"].toString()].insert(entry["address"].toInt());
+    }
+    return written;
+  }
+
+  QTemporaryDir folder;
+  QString previousFolder;
+  QString sitePath;
+  QString chosenPath;
+  SimLineThread mixed;
+  SimLineThread differing;
+  std::unique_ptr<TParvexForm> form;
+  TSiteWindow* window = nullptr;
+  std::vector<TShownMessage> messages;
+  QStringList questions;
+};
+
+TEST_F(SiteWindowTest, SurveyShowsEveryReaderInItsStateAndTheLineThatCannotOpen) {
+  Open(sitePath);
+  ASSERT_TRUE(window->isVisible());
+  RunToEnd(form->acSiteSurvey);
+
+  EXPECT_EQ(States(0), (std::map<int, std::string>{{1, "совпадает"},
+                                               {2, "отличается: 1 поле"},
+                                               {3, "другой считыватель"},
+                                               {4, "нет ответа"},
+                                               {5, "ошибка"},
+                                               {7, "не в плане"}}));
+  EXPECT_TRUE(window->tvSite->topLevelItem(2)->text(2).startsWith("не открыта: ")) << window->tvSite->topLevelItem(2)->text(2).toStdString();
+  EXPECT_EQ(window->lblTotals->text().toStdString(),
+            "Считывателей: 13 — совпадает: 1, отличается: 7, нет ответа: 1, другой считыватель: 1, ошибка: 1, "
+            "не в плане: 1, не обследован: 1");
+
+  window->tvSite->setCurrentItem(Row(0, 2));
+  EXPECT_EQ(window->memReaderDetails->toPlainText().toStdString(), "sector: по плану 5, найдено 1");
+  window->tvSite->setCurrentItem(Row(0, 5));
+  EXPECT_FALSE(window->memReaderDetails->toPlainText().isEmpty());
+
+  // Only the matching reader is hidden; the line that did not open stays in view.
+  window->cbAttentionOnly->setChecked(true);
+  EXPECT_TRUE(Row(0, 1)->isHidden());
+  EXPECT_FALSE(Row(0, 2)->isHidden());
+  EXPECT_FALSE(window->tvSite->topLevelItem(2)->isHidden());
+
+  chosenPath = folder.filePath("report.csv");
+  window->btnSaveReport->click();
+  QFile report(chosenPath);
+  ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+  const QList<QByteArray> rows = report.readAll().split('\n');
+  EXPECT_EQ(rows.size(), 1 + 13 + 1 + 1);  // heading, readers, the line that failed, the last line end
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SiteWindowTest, ApplyAsksThenWritesExactlyTheReadersThatDiffer) {
+  Open(sitePath);
+  RunToEnd(form->acSiteApply);  // no survey shown yet: it surveys and asks
+  ASSERT_EQ(questions.join('|').toStdString(), "Записать параметры в 7 считывателей на 2 линиях?");
+
+  const QString mixedPort = QString::fromStdString(mixed.DevicePath());
+  const QString differingPort = QString::fromStdString(differing.DevicePath());
+  EXPECT_EQ(Journal(), (std::map<QString, std::set<int>>{{mixedPort, {2}}, {differingPort, {1, 2, 3, 4, 5, 6}}}));
+  EXPECT_EQ(States(0).at(2), "записан");
+  EXPECT_EQ(States(0).at(1), "совпадает");
+  mixed.Stop();
+  differing.Stop();
+  EXPECT_EQ(mixed.simulator.FindReader(2)->state.sector, 5);
+  EXPECT_EQ(mixed.simulator.FindReader(3)->state.sector, 1);  // another reader: never written
+  for (std::uint8_t address = 1; address <= 6; ++address)
+    EXPECT_EQ(differing.simulator.FindReader(address)->state.sector, 5) << int{address};
+}
+
+// How the operator stops a run.
+enum class TStop { CancelButton, Escape, CloseWindow, CloseProgram };
+
+class SiteWindowStop : public SiteWindowTest, public ::testing::WithParamInterface<TStop> {};
+
+TEST_P(SiteWindowStop, ApplyFinishesTheReadersInProgressAndWritesNoFurther) {
+  Open(sitePath);
+  form->acSiteApply->trigger();  // a survey, the question, then the apply
+  ASSERT_TRUE(window->Running());
+  // Once the first write of the slower line has begun.
+  ASSERT_TRUE(QTest::qWaitFor([this] { return Row(1, 1)->text(2) == "запись…"; }, 60000));
+  switch (GetParam()) {
+    case TStop::CancelButton: window->btnCancelRun->click(); break;
+    case TStop::Escape: QTest::keyClick(window->tvSite, Qt::Key_Escape); break;
+    case TStop::CloseWindow: window->close(); break;
+    case TStop::CloseProgram: form->close(); break;
+  }
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !window->Running(); }, 60000));
+
+  EXPECT_EQ(window->isVisible(), GetParam() != TStop::CloseWindow);
+  EXPECT_EQ(form->isVisible(), GetParam() != TStop::CloseProgram);
+  std::set<int> shownWritten;
+  for (const auto& [address, state] : States(1))
+    if (state == "записан") shownWritten.insert(address);
+  const std::set<int> journalled = Journal()[QString::fromStdString(differing.DevicePath())];
+  EXPECT_EQ(journalled, shownWritten);
+  EXPECT_FALSE(journalled.empty());
+  EXPECT_LT(journalled.size(), 6u);
+  differing.Stop();
+  for (std::uint8_t address = 1; address <= 6; ++address)
+    EXPECT_EQ(differing.simulator.FindReader(address)->state.sector == 5, journalled.count(address) == 1) << int{address};
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, SiteWindowStop,
+                         ::testing::Values(TStop::CancelButton, TStop::Escape, TStop::CloseWindow,
+                                           TStop::CloseProgram));
+
+TEST_F(SiteWindowTest, RefusedSiteFileIsOneMessageAndTheWindowKeepsWhatItShowed) {
+  Open(sitePath);
+  const QString title = window->windowTitle();
+  const QString bad = WriteSite(R"({"site": "x", "lines": [{"port": "/dev/null", "readers": [{"address": 300,
+                                    "parameters": "plan.json"}]}]})",
+                                "bad.json");
+  Open(bad);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].text.contains(bad)) << messages[0].text.toStdString();
+  EXPECT_TRUE(messages[0].detail.contains("line 0")) << messages[0].detail.toStdString();
+  EXPECT_TRUE(messages[0].detail.contains("address")) << messages[0].detail.toStdString();
+  EXPECT_EQ(window->windowTitle().toStdString(), title.toStdString());
+  EXPECT_EQ(window->tvSite->topLevelItemCount(), 3);
+  EXPECT_TRUE(form->acSiteSurvey->isEnabled());
+}
+
+}  // namespace
