@@ -18,6 +18,7 @@ struct GuardCase {
   QString detailPart;  // expected inside the detail, empty: no detail at all
   bool dialoutHint;
 };
+void PrintTo(const GuardCase& row, std::ostream* os) { *os << row.name; }
 
 class GuardCaseTest : public ::testing::TestWithParam<GuardCase> {};
 

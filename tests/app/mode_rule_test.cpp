@@ -43,6 +43,7 @@ struct ModeCase {
   bool recharge;
   bool dates;
 };
+void PrintTo(const ModeCase& row, std::ostream* os) { *os << "mode " << row.mode; }
 
 class ModeRuleByMode : public ModeRuleTest, public ::testing::WithParamInterface<ModeCase> {};
 

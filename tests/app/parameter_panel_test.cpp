@@ -1,5 +1,6 @@
 // The parameter panel as laid out: places, ranges, lists, tab order, clamping and growth.
 #include "Language.h"
+#include "LanguagePrint.h"
 #include "ParameterPanel.h"
 #include "QtTestApp.h"
 
@@ -38,6 +39,7 @@ struct Placement {
   const char* caption;
   int left, top, width;
 };
+void PrintTo(const Placement& row, std::ostream* os) { *os << row.control; }
 
 const Placement kPlacements[] = {
     {"cbReader", "lblReader", "Считыватель", 8, 16, 121},
@@ -98,7 +100,7 @@ TEST_P(CaptionFit, EveryCaptionReadsWholeBesideItsNeighbours) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, CaptionFit, ::testing::Values(TLanguage::Russian, TLanguage::English),
-                         [](const auto& info) { return info.param == TLanguage::English ? "English" : "Russian"; });
+                         [](const auto& info) { return ::testing::PrintToString(info.param); });
 
 TEST_F(ParameterPanelTest, SectorCaptionBeginsWithLatinC) {
   EXPECT_EQ(panel->Label5->text().at(0), QChar(u'C'));
@@ -114,6 +116,7 @@ struct SpinRange {
   const char* name;
   int minimum, maximum;
 };
+void PrintTo(const SpinRange& row, std::ostream* os) { *os << row.name; }
 
 class SpinRangeTest : public ParameterPanelTest, public ::testing::WithParamInterface<SpinRange> {};
 

@@ -5,6 +5,7 @@
 #include "ExchangeLogWindow.h"
 #include "FileChoice.h"
 #include "Language.h"
+#include "LanguagePrint.h"
 #include "ParameterFileWords.h"
 #include "WindowFixture.h"
 #include "WriteAllProgress.h"

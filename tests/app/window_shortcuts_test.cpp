@@ -31,6 +31,7 @@ struct FocusCase {
   const char* name;
   std::function<QWidget*(TParameterPanel*)> focus;  // gives the widget that has the focus
 };
+void PrintTo(const FocusCase& row, std::ostream* os) { *os << row.name; }
 
 class FocusedShortcutTest : public ShortcutTest, public ::testing::WithParamInterface<FocusCase> {
  protected:

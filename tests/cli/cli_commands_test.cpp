@@ -268,6 +268,7 @@ struct KeyCase {
   sim::Key sim::ReaderState::*key;
   std::uint8_t initKeyType;  // what the initialising key's type must be afterwards
 };
+void PrintTo(const KeyCase& row, std::ostream* os) { *os << "mode " << int{row.mode}; }
 
 class KeyChange : public CliCommands, public ::testing::WithParamInterface<KeyCase> {};
 

@@ -66,6 +66,7 @@ struct OpenFailure {
   int systemCode;
   std::string says;
 };
+void PrintTo(const OpenFailure& row, std::ostream* os) { *os << "errno " << row.systemCode; }
 
 class PortOpenFailure : public ::testing::TestWithParam<OpenFailure> {};
 

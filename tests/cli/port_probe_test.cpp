@@ -27,6 +27,7 @@ struct ProbeCase {
   TPortAccess access;
   std::string text;
 };
+void PrintTo(const ProbeCase& row, std::ostream* os) { *os << row.text; }
 
 class ScriptedProbe : public ::testing::TestWithParam<ProbeCase> {};
 

@@ -49,6 +49,7 @@ struct HolderRow {
   const char* name;
   Holder hold;
 };
+void PrintTo(const HolderRow& row, std::ostream* os) { *os << row.name; }
 
 class HeldPort : public FaultWindowTest, public ::testing::WithParamInterface<HolderRow> {};
 

@@ -90,6 +90,7 @@ struct DelayRow {
   std::chrono::milliseconds delay;
   std::size_t sendings;  // of each request
 };
+void PrintTo(const DelayRow& row, std::ostream* os) { *os << row.name; }
 
 class ReaderDelay : public FaultWindowTest, public ::testing::WithParamInterface<DelayRow> {};
 
@@ -202,6 +203,7 @@ struct VanishRow {
   const char* name;
   FaultLine::Fate fate;
 };
+void PrintTo(const VanishRow& row, std::ostream* os) { *os << row.name; }
 
 class VanishingDuringWrite : public VanishingDevice, public ::testing::WithParamInterface<VanishRow> {};
 

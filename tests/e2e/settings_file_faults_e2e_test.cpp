@@ -22,6 +22,7 @@ struct FileRow {
   QByteArray content;
   bool told;  // the one message that the file could not be read
 };
+void PrintTo(const FileRow& row, std::ostream* os) { *os << row.name; }
 
 QByteArray Garbage() {
   QByteArray bytes;

@@ -220,6 +220,10 @@ TEST_F(SiteWindowTest, ApplyAsksThenWritesExactlyTheReadersThatDiffer) {
 
 // How the operator stops a run.
 enum class TStop { CancelButton, Escape, CloseWindow, CloseProgram };
+void PrintTo(TStop stop, std::ostream* os) {
+  constexpr const char* kNames[] = {"CancelButton", "Escape", "CloseWindow", "CloseProgram"};
+  *os << kNames[static_cast<int>(stop)];
+}
 
 class SiteWindowStop : public SiteWindowTest, public ::testing::WithParamInterface<TStop> {};
 
@@ -253,7 +257,8 @@ TEST_P(SiteWindowStop, ApplyFinishesTheReadersInProgressAndWritesNoFurther) {
 
 INSTANTIATE_TEST_SUITE_P(Ways, SiteWindowStop,
                          ::testing::Values(TStop::CancelButton, TStop::Escape, TStop::CloseWindow,
-                                           TStop::CloseProgram));
+                                           TStop::CloseProgram),
+                         [](const auto& info) { return ::testing::PrintToString(info.param); });
 
 TEST_F(SiteWindowTest, RefusedSiteFileIsOneMessageAndTheWindowKeepsWhatItShowed) {
   Open(sitePath);

@@ -38,6 +38,7 @@ struct LineCase {
   std::uint8_t status;
   const char* line;
 };
+void PrintTo(const LineCase& row, std::ostream* os) { *os << row.line; }
 
 class ErrorLines : public ::testing::TestWithParam<LineCase> {};
 

@@ -84,6 +84,7 @@ struct Failure {
   std::size_t expected;
   std::string line;
 };
+void PrintTo(const Failure& row, std::ostream* os) { *os << row.name; }
 
 class FailedRead : public ::testing::TestWithParam<Failure> {};
 

@@ -49,6 +49,7 @@ struct WorkedFrame {
   Bytes data;
   Bytes wire;
 };
+void PrintTo(const WorkedFrame& row, std::ostream* os) { *os << row.name; }
 
 class WorkedFrames : public ::testing::TestWithParam<WorkedFrame> {};
 

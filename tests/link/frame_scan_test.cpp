@@ -54,6 +54,7 @@ struct StrayFrame {
   const char* name;
   Bytes bytes;
 };
+void PrintTo(const StrayFrame& row, std::ostream* os) { *os << row.name; }
 
 class StrayFrames : public ::testing::TestWithParam<StrayFrame> {};
 

@@ -12,6 +12,7 @@ struct Rendering {
   std::string raw;
   std::string shown;
 };
+void PrintTo(const Rendering& row, std::ostream* os) { *os << row.name; }
 
 class RenderedBytes : public ::testing::TestWithParam<Rendering> {};
 

@@ -95,6 +95,7 @@ struct BadFile {
   std::string field;  // the message starts with it
   std::string says;   // and contains this
 };
+void PrintTo(const BadFile& row, std::ostream* os) { *os << row.field << ": " << row.says; }
 
 class RefusedFile : public ::testing::TestWithParam<BadFile> {};
 

@@ -13,6 +13,13 @@
 #include "ReaderSequences.h"
 #include "SimHost.h"
 
+namespace sim {
+// gtest finds a printer beside its type.
+void PrintTo(const WireDate& date, std::ostream* os) {
+  *os << int{date.day} << '.' << int{date.month} << '.' << int{date.year};
+}
+}  // namespace sim
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;

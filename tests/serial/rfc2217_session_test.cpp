@@ -61,6 +61,7 @@ struct TServer {
     return out;
   }
 };
+void PrintTo(const TServer& row, std::ostream* os) { *os << (row.answersModemControl ? "a gateway with modem lines" : "ser2net on a pty"); }
 
 class Rfc2217SessionTest : public ::testing::Test {
  protected:

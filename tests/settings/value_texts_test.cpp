@@ -55,6 +55,7 @@ struct CharRow {
   const char* text;
   int code;
 };
+void PrintTo(const CharRow& row, std::ostream* os) { *os << '"' << row.text << '"'; }
 class CharTexts : public ::testing::TestWithParam<CharRow> {};
 TEST_P(CharTexts, Read) { EXPECT_EQ(CharFromText(GetParam().text), GetParam().code) << GetParam().text; }
 INSTANTIATE_TEST_SUITE_P(Forms, CharTexts,
@@ -79,6 +80,7 @@ struct IntRow {
   const char* text;
   std::optional<std::int32_t> value;
 };
+void PrintTo(const IntRow& row, std::ostream* os) { *os << '"' << row.text << '"'; }
 class IntTexts : public ::testing::TestWithParam<IntRow> {};
 TEST_P(IntTexts, Read) { EXPECT_EQ(IntFromText(GetParam().text), GetParam().value) << GetParam().text; }
 INSTANTIATE_TEST_SUITE_P(

@@ -105,6 +105,7 @@ struct Refusal {
   std::uint8_t status;
   std::size_t answerData;  // zero bytes before the status
 };
+void PrintTo(const Refusal& row, std::ostream* os) { *os << row.what; }
 
 class RefusalTest : public ReaderCommandsTest, public ::testing::WithParamInterface<Refusal> {};
 

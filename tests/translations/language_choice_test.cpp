@@ -1,5 +1,6 @@
 // Which language the locale chooses.
 #include "Language.h"
+#include "LanguagePrint.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@ struct LocaleRow {
   std::map<std::string, std::string> environment;
   TLanguage expected;
 };
+void PrintTo(const LocaleRow& row, std::ostream* os) { *os << row.name; }
 
 class LocaleChoice : public ::testing::TestWithParam<LocaleRow> {};
 

@@ -3,6 +3,7 @@
 #include "Cyrillic.h"
 #include "ExchangeText.h"
 #include "Language.h"
+#include "LanguagePrint.h"
 #include "ParameterTable.h"
 #include "ReaderText.h"
 #include "TestApplication.h"
@@ -31,7 +32,8 @@ TEST_P(ErrorMessage, IsTheHeadingThenALinePerFailure) {
   EXPECT_EQ(ErrorMessageText("H\r\n", ErrorList()), QStringLiteral("H\r\n"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, ErrorMessage, ::testing::Values(TLanguage::Russian, TLanguage::English));
+INSTANTIATE_TEST_SUITE_P(Languages, ErrorMessage, ::testing::Values(TLanguage::Russian, TLanguage::English),
+                         [](const auto& info) { return ::testing::PrintToString(info.param); });
 
 // A text of the tables that is not marked, or marked but not translated, stays Russian in English.
 TEST(ReaderTextsInEnglish, EveryTextOfTheTablesIsTold) {
