@@ -139,7 +139,7 @@ bool TSiteWindow::OpenSite(const QString& path) {
   try {
     site_ = std::make_unique<TSiteFile>(LoadSiteFile(path));
   } catch (const ESiteFile& e) {
-    ShowErrorMessage(this, {tr("Открытие объекта"), tr("Файл объекта не принят: %1").arg(path), Text(e.what())});
+    ShowErrorMessage(this, {tr("Открытие объекта"), tr("Файл объекта не принят: %1").arg(path), TSiteWords::FileRefusal(e)});
     return false;
   }
   result_.reset();

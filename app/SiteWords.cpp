@@ -1,6 +1,7 @@
 #include "SiteWords.h"
 
 #include "CsvText.h"
+#include "ParameterFileWords.h"
 
 #include <QApplication>
 #include <QStyle>
@@ -27,6 +28,32 @@ constexpr std::array kStateLooks{
     TStateLook{TReaderState::NotReached, QT_TRANSLATE_NOOP("TSiteWords", "не обследован"), QStyle::SP_MediaPause},
 };
 
+struct TFaultWords {
+  TSiteFault fault;
+  const char* words;  // translated in the TSiteWords context; %1... are the fault's fill-ins
+};
+
+constexpr std::array kFaultWords{
+    TFaultWords{TSiteFault::UnknownField, QT_TRANSLATE_NOOP("TSiteWords", "неизвестное поле")},
+    TFaultWords{TSiteFault::Missing, QT_TRANSLATE_NOOP("TSiteWords", "не задано")},
+    TFaultWords{TSiteFault::NotWholeNumber, QT_TRANSLATE_NOOP("TSiteWords", "%1 — не целое число от %2 до %3")},
+    TFaultWords{TSiteFault::NotOneOf, QT_TRANSLATE_NOOP("TSiteWords", "%1 — не одно из значений %2")},
+    TFaultWords{TSiteFault::NotHexSerial, QT_TRANSLATE_NOOP("TSiteWords", "%1 — не 4 шестнадцатеричные цифры")},
+    TFaultWords{TSiteFault::NotParameters,
+                QT_TRANSLATE_NOOP("TSiteWords", "%1 — ни файл параметров, ни объект с параметрами")},
+    TFaultWords{TSiteFault::Unreadable, QT_TRANSLATE_NOOP("TSiteWords", "файл не читается: %1")},
+    TFaultWords{TSiteFault::ParametersRefused, ""},
+    TFaultWords{TSiteFault::NotObject, QT_TRANSLATE_NOOP("TSiteWords", "не объект JSON {...}")},
+    TFaultWords{TSiteFault::NotPortName, QT_TRANSLATE_NOOP("TSiteWords", "%1 — не имя порта")},
+    TFaultWords{TSiteFault::NotList, QT_TRANSLATE_NOOP("TSiteWords", "не список [...]")},
+    TFaultWords{TSiteFault::AddressTwice, QT_TRANSLATE_NOOP("TSiteWords", "этот адрес уже есть на линии")},
+    TFaultWords{TSiteFault::TooLarge, QT_TRANSLATE_NOOP("TSiteWords", "файл больше %1 КиБ — это не файл объекта")},
+    TFaultWords{TSiteFault::NotJson, QT_TRANSLATE_NOOP("TSiteWords", "не JSON: %1 (позиция %2)")},
+    TFaultWords{TSiteFault::NoObject, QT_TRANSLATE_NOOP("TSiteWords", "не файл объекта: в нём нет объекта JSON {...}")},
+    TFaultWords{TSiteFault::NotName, QT_TRANSLATE_NOOP("TSiteWords", "%1 — не название")},
+    TFaultWords{TSiteFault::PortTwice, QT_TRANSLATE_NOOP("TSiteWords", "этот порт уже занят линией выше")},
+};
+
 const TStateLook& Look(TReaderState state) {
   for (const TStateLook& look : kStateLooks)
     if (look.state == state) return look;
@@ -38,6 +65,23 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 }  // namespace
 
 QString TSiteWords::StateWord(TReaderState state) { return tr(Look(state).word); }
+
+QString TSiteWords::FileRefusal(const ESiteFile& refusal) {
+  const TSitePlace& place = refusal.place;
+  QString text = refusal.file;
+  if (place.line)
+    text += QStringLiteral(": ") + (place.port.empty() ? tr("линия %1").arg(*place.line)
+                                                       : tr("линия %1 (%2)").arg(*place.line).arg(Text(place.port)));
+  if (place.reader) text += QStringLiteral(", ") + tr("считыватель %1").arg(*place.reader);
+  text += QStringLiteral(": ");
+  if (!place.field.empty()) text += Text(place.field) + QStringLiteral(": ");
+  if (!refusal.parametersFile.empty()) text += Text(refusal.parametersFile) + QStringLiteral(": ");
+  if (refusal.parameters) return text + FileFaultText(refusal.parameters->field, refusal.parameters->fault);
+  for (const TFaultWords& row : kFaultWords)
+    if (row.fault == refusal.fault)
+      return text + Text(FilledIn(tr(row.words).toStdString(), refusal.fillIns));
+  return text;
+}
 
 QString TSiteWords::State(const TReaderResult& reader) {
   if (reader.state != TReaderState::Differs) return StateWord(reader.state);

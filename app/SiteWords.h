@@ -26,6 +26,8 @@ class TSiteWords {
   static QString Totals(const TSiteResult& result);
   // "Записать параметры в 37 считывателей на 4 линиях?"
   static QString ApplyQuestion(int readers, int lines);
+  // A refused site file: the file, the line, the reader and the field, then why.
+  static QString FileRefusal(const ESiteFile& refusal);
   // The table as CSV: one row per reader, and one per line that failed.
   static QByteArray ReportCsv(const TSiteResult& result);
 };

@@ -22,21 +22,80 @@ namespace {
 
 constexpr std::uint32_t kMaxBaud = 4000000;
 
-// Where in the file a fault is, as its message leads with it.
+struct TFaultText {
+  TSiteFault fault;
+  const char* english;
+};
+
+constexpr TFaultText kEnglish[] = {
+    {TSiteFault::UnknownField, "unknown field"},
+    {TSiteFault::Missing, "missing"},
+    {TSiteFault::NotWholeNumber, "%1 is not a whole number from %2 to %3"},
+    {TSiteFault::NotOneOf, "%1 is not one of %2"},
+    {TSiteFault::NotHexSerial, "%1 is not 4 hex digits"},
+    {TSiteFault::NotParameters, "%1 is neither a parameters file nor an object of parameters"},
+    {TSiteFault::Unreadable, "cannot be read: %1"},
+    {TSiteFault::ParametersRefused, ""},
+    {TSiteFault::NotObject, "is not an object"},
+    {TSiteFault::NotPortName, "%1 is not a port name"},
+    {TSiteFault::NotList, "is not a list"},
+    {TSiteFault::AddressTwice, "given twice on this line"},
+    {TSiteFault::TooLarge, "not a site file: larger than %1 KiB"},
+    {TSiteFault::NotJson, "not JSON: %1 at offset %2"},
+    {TSiteFault::NoObject, "not a site: the file holds no JSON object"},
+    {TSiteFault::NotName, "%1 is not a name"},
+    {TSiteFault::PortTwice, "the same port as an earlier line"},
+};
+
+std::string EnglishLine(const QString& file, const TSitePlace& place, TSiteFault fault,
+                        const std::vector<std::string>& fillIns, const std::string& parametersFile,
+                        const std::optional<TFileError>& parameters) {
+  std::string line = file.toStdString();
+  if (place.line) {
+    line += ": line " + std::to_string(*place.line);
+    if (!place.port.empty()) line += " (" + place.port + ")";
+  }
+  if (place.reader) line += ", reader " + std::to_string(*place.reader);
+  line += ": ";
+  if (!place.field.empty()) line += place.field + ": ";
+  if (!parametersFile.empty()) line += parametersFile + ": ";
+  if (parameters) return line + parameters->what();
+  const auto row = std::find_if(std::begin(kEnglish), std::end(kEnglish), [&](const TFaultText& t) { return t.fault == fault; });
+  return line + FilledIn(row->english, fillIns);
+}
+
+// Where in the file the checks are; a fault found there is thrown with it.
 class TPlace {
  public:
-  explicit TPlace(const QString& file) : text_(file.toStdString()) {}
+  explicit TPlace(const QString& file) : file_(file) {}
   TPlace Line(std::size_t index, const std::string& port) const {
-    return TPlace(text_ + ": line " + std::to_string(index) + (port.empty() ? "" : " (" + port + ")"));
+    TPlace line = *this;
+    line.place_.line = index;
+    line.place_.port = port;
+    return line;
   }
-  TPlace Reader(int address) const { return TPlace(text_ + ", reader " + std::to_string(address)); }
-  [[noreturn]] void Fail(const std::string& field, const std::string& why) const {
-    throw ESiteFile(text_ + ": " + (field.empty() ? "" : field + ": ") + why);
+  TPlace Reader(int address) const {
+    TPlace reader = *this;
+    reader.place_.reader = address;
+    return reader;
+  }
+  [[noreturn]] void Fail(const std::string& field, TSiteFault fault, std::vector<std::string> fillIns = {}) const {
+    throw ESiteFile(file_, In(field), fault, std::move(fillIns));
+  }
+  // A fault of the parameters file named (empty: the object written in the site file).
+  [[noreturn]] void FailParameters(const std::string& name, TSiteFault fault, std::vector<std::string> fillIns,
+                                   std::optional<TFileError> refusal) const {
+    throw ESiteFile(file_, In("parameters"), fault, std::move(fillIns), name, std::move(refusal));
   }
 
  private:
-  explicit TPlace(std::string text) : text_(std::move(text)) {}
-  std::string text_;
+  TSitePlace In(const std::string& field) const {
+    TSitePlace at = place_;
+    at.field = field;
+    return at;
+  }
+  QString file_;
+  TSitePlace place_;
 };
 
 std::string Shown(const QJsonValue& value) {
@@ -55,19 +114,19 @@ void CheckKnownFields(const QJsonObject& object, std::initializer_list<const cha
   for (auto it = object.begin(); it != object.end(); ++it) {
     const std::string field = it.key().toStdString();
     if (std::find_if(known.begin(), known.end(), [&](const char* k) { return field == k; }) == known.end())
-      place.Fail(field, "unknown field");
+      place.Fail(field, TSiteFault::UnknownField);
   }
 }
 
 QJsonValue Required(const QJsonObject& object, const char* field, const TPlace& place) {
-  if (!object.contains(QLatin1String(field))) place.Fail(field, "missing");
+  if (!object.contains(QLatin1String(field))) place.Fail(field, TSiteFault::Missing);
   return object.value(QLatin1String(field));
 }
 
 long WholeNumber(const QJsonValue& value, const char* field, long min, long max, const TPlace& place) {
   const double number = value.toDouble(std::nan(""));
   if (!value.isDouble() || std::floor(number) != number || number < min || number > max)
-    place.Fail(field, Shown(value) + " is not a whole number from " + std::to_string(min) + " to " + std::to_string(max));
+    place.Fail(field, TSiteFault::NotWholeNumber, {Shown(value), std::to_string(min), std::to_string(max)});
   return static_cast<long>(number);
 }
 
@@ -83,7 +142,7 @@ Enum SettingValue(const QJsonObject& object, const char* field, Enum fallback, c
   if (index < 0) {
     std::string allowed;
     for (const char* option : TEnumTexts<Enum>::texts) allowed += (allowed.empty() ? "" : ", ") + std::string(option);
-    place.Fail(field, Shown(value) + " is not one of " + allowed);
+    place.Fail(field, TSiteFault::NotOneOf, {Shown(value), allowed});
   }
   return static_cast<Enum>(index);
 }
@@ -93,7 +152,7 @@ std::string SerialField(const QJsonValue& value, const TPlace& place) {
   const bool hex = value.isString() && text.size() == 4 && std::all_of(text.begin(), text.end(), [](QChar c) {
                      return c.unicode() < 128 && std::isxdigit(c.unicode());
                    });
-  if (!hex) place.Fail("serial", Shown(value) + " is not 4 hex digits");
+  if (!hex) place.Fail("serial", TSiteFault::NotHexSerial, {Shown(value)});
   return text.toUpper().toStdString();
 }
 
@@ -102,23 +161,24 @@ TWriteValues PlanOf(const QJsonValue& value, const QDir& folder, const TPlace& p
     try {
       return WriteValuesFromJson(QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact));
     } catch (const TFileError& e) {
-      place.Fail("parameters", e.what());
+      place.FailParameters({}, TSiteFault::ParametersRefused, {}, e);
     }
   }
   if (!value.isString() || value.toString().isEmpty())
-    place.Fail("parameters", Shown(value) + " is neither a parameters file nor an object of parameters");
+    place.Fail("parameters", TSiteFault::NotParameters, {Shown(value)});
   const std::string name = value.toString().toStdString();
   QFile file(folder.filePath(value.toString()));
-  if (!file.open(QIODevice::ReadOnly)) place.Fail("parameters", name + ": cannot be read: " + file.errorString().toStdString());
+  if (!file.open(QIODevice::ReadOnly))
+    place.FailParameters(name, TSiteFault::Unreadable, {file.errorString().toStdString()}, std::nullopt);
   try {
     return WriteValuesFromDevice(file);
   } catch (const TFileError& e) {
-    place.Fail("parameters", name + ": " + e.what());
+    place.FailParameters(name, TSiteFault::ParametersRefused, {}, e);
   }
 }
 
 TPlannedReader ReaderOf(const QJsonValue& value, const QDir& folder, const TPlace& linePlace, std::size_t index) {
-  if (!value.isObject()) linePlace.Fail("readers[" + std::to_string(index) + "]", "is not an object");
+  if (!value.isObject()) linePlace.Fail("readers[" + std::to_string(index) + "]", TSiteFault::NotObject);
   const QJsonObject object = value.toObject();
   TPlannedReader reader;
   reader.address = static_cast<std::uint8_t>(WholeNumber(Required(object, "address", linePlace), "address", 1, 254, linePlace));
@@ -130,12 +190,13 @@ TPlannedReader ReaderOf(const QJsonValue& value, const QDir& folder, const TPlac
 }
 
 TSiteLine LineOf(const QJsonValue& value, const QDir& folder, const TPlace& site, std::size_t index) {
-  if (!value.isObject()) site.Line(index, {}).Fail({}, "is not an object");
+  if (!value.isObject()) site.Line(index, {}).Fail({}, TSiteFault::NotObject);
   const QJsonObject object = value.toObject();
   const QJsonValue port = object.value(QLatin1String("port"));
   const TPlace portless = site.Line(index, {});
   if (!port.isString() || port.toString().isEmpty())
-    portless.Fail("port", object.contains(QLatin1String("port")) ? Shown(port) + " is not a port name" : "missing");
+    object.contains(QLatin1String("port")) ? portless.Fail("port", TSiteFault::NotPortName, {Shown(port)})
+                                           : portless.Fail("port", TSiteFault::Missing);
   TSiteLine line;
   line.port = port.toString().toStdString();
   const TPlace place = site.Line(index, line.port);
@@ -146,12 +207,12 @@ TSiteLine LineOf(const QJsonValue& value, const QDir& folder, const TPlace& site
   line.parity = SettingValue(object, "parity", prNone, place);
   line.stopBits = SettingValue(object, "stopBits", sbOneStopBit, place);
   const QJsonValue readers = Required(object, "readers", place);
-  if (!readers.isArray()) place.Fail("readers", "is not a list");
+  if (!readers.isArray()) place.Fail("readers", TSiteFault::NotList);
   std::set<int> addresses;
   const QJsonArray list = readers.toArray();
   for (qsizetype i = 0; i < list.size(); ++i) {
     TPlannedReader reader = ReaderOf(list[i], folder, place, static_cast<std::size_t>(i));
-    if (!addresses.insert(reader.address).second) place.Reader(reader.address).Fail("address", "given twice on this line");
+    if (!addresses.insert(reader.address).second) place.Reader(reader.address).Fail("address", TSiteFault::AddressTwice);
     line.readers.push_back(std::move(reader));
   }
   return line;
@@ -159,32 +220,58 @@ TSiteLine LineOf(const QJsonValue& value, const QDir& folder, const TPlace& site
 
 QByteArray ReadBounded(const QString& path, const TPlace& place) {
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) place.Fail({}, "cannot be read: " + file.errorString().toStdString());
+  if (!file.open(QIODevice::ReadOnly)) place.Fail({}, TSiteFault::Unreadable, {file.errorString().toStdString()});
   const QByteArray text = file.read(kMaxSiteFileBytes + 1);
   if (text.size() > kMaxSiteFileBytes)
-    place.Fail({}, "not a site file: larger than " + std::to_string(kMaxSiteFileBytes / 1024) + " KiB");
+    place.Fail({}, TSiteFault::TooLarge, {std::to_string(kMaxSiteFileBytes / 1024)});
   return text;
 }
 
 }  // namespace
+
+ESiteFile::ESiteFile(const QString& file, TSitePlace place, TSiteFault fault, std::vector<std::string> fillIns,
+                     std::string parametersFile, std::optional<TFileError> parameters)
+    : std::runtime_error(EnglishLine(file, place, fault, fillIns, parametersFile, parameters)),
+      file(file),
+      place(std::move(place)),
+      fault(fault),
+      fillIns(std::move(fillIns)),
+      parametersFile(std::move(parametersFile)),
+      parameters(std::move(parameters)) {}
+
+std::string FilledIn(std::string_view format, const std::vector<std::string>& fillIns) {
+  std::string text;
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    const char c = format[i];
+    const bool mark = c == '%' && i + 1 < format.size() && format[i + 1] >= '1' && format[i + 1] <= '9';
+    const std::size_t n = mark ? static_cast<std::size_t>(format[i + 1] - '1') : 0;
+    if (mark && n < fillIns.size()) {
+      text += fillIns[n];
+      ++i;
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
 
 TSiteFile LoadSiteFile(const QString& path) {
   const TPlace place(path);
   QJsonParseError error{};
   const QJsonDocument document = QJsonDocument::fromJson(ReadBounded(path, place), &error);
   if (error.error != QJsonParseError::NoError)
-    place.Fail({}, "not JSON: " + error.errorString().toStdString() + " at offset " + std::to_string(error.offset));
-  if (!document.isObject()) place.Fail({}, "not a site: the file holds no JSON object");
+    place.Fail({}, TSiteFault::NotJson, {error.errorString().toStdString(), std::to_string(error.offset)});
+  if (!document.isObject()) place.Fail({}, TSiteFault::NoObject);
   const QJsonObject object = document.object();
   CheckKnownFields(object, {"site", "lines"}, place);
 
   TSiteFile site;
   site.path = path;
   const QJsonValue name = Required(object, "site", place);
-  if (!name.isString()) place.Fail("site", Shown(name) + " is not a name");
+  if (!name.isString()) place.Fail("site", TSiteFault::NotName, {Shown(name)});
   site.name = name.toString().toStdString();
   const QJsonValue lines = Required(object, "lines", place);
-  if (!lines.isArray()) place.Fail("lines", "is not a list");
+  if (!lines.isArray()) place.Fail("lines", TSiteFault::NotList);
   const QDir folder = QFileInfo(path).absoluteDir();
   std::set<QString> devices;
   const QJsonArray list = lines.toArray();
@@ -192,7 +279,7 @@ TSiteFile LoadSiteFile(const QString& path) {
     TSiteLine line = LineOf(list[i], folder, place, static_cast<std::size_t>(i));
     // COM1 and /dev/ttyS0 are one device: two lines on it would fight over it.
     if (!devices.insert(TCustomComPort::DevicePath(QString::fromStdString(line.port))).second)
-      place.Line(static_cast<std::size_t>(i), line.port).Fail("port", "the same port as an earlier line");
+      place.Line(static_cast<std::size_t>(i), line.port).Fail("port", TSiteFault::PortTwice);
     site.lines.push_back(std::move(line));
   }
   return site;

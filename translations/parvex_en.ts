@@ -938,6 +938,82 @@
         <source>Подробности</source>
         <translation>Details</translation>
     </message>
+    <message>
+        <source>неизвестное поле</source>
+        <translation>unknown field</translation>
+    </message>
+    <message>
+        <source>не задано</source>
+        <translation>missing</translation>
+    </message>
+    <message>
+        <source>%1 — не целое число от %2 до %3</source>
+        <translation>%1 is not a whole number from %2 to %3</translation>
+    </message>
+    <message>
+        <source>%1 — не одно из значений %2</source>
+        <translation>%1 is not one of %2</translation>
+    </message>
+    <message>
+        <source>%1 — не 4 шестнадцатеричные цифры</source>
+        <translation>%1 is not 4 hex digits</translation>
+    </message>
+    <message>
+        <source>%1 — ни файл параметров, ни объект с параметрами</source>
+        <translation>%1 is neither a parameters file nor an object of parameters</translation>
+    </message>
+    <message>
+        <source>файл не читается: %1</source>
+        <translation>cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>не объект JSON {...}</source>
+        <translation>is not a JSON object {...}</translation>
+    </message>
+    <message>
+        <source>%1 — не имя порта</source>
+        <translation>%1 is not a port name</translation>
+    </message>
+    <message>
+        <source>не список [...]</source>
+        <translation>is not a list [...]</translation>
+    </message>
+    <message>
+        <source>этот адрес уже есть на линии</source>
+        <translation>given twice on this line</translation>
+    </message>
+    <message>
+        <source>файл больше %1 КиБ — это не файл объекта</source>
+        <translation>larger than %1 KiB: not a site file</translation>
+    </message>
+    <message>
+        <source>не JSON: %1 (позиция %2)</source>
+        <translation>not JSON: %1 at offset %2</translation>
+    </message>
+    <message>
+        <source>не файл объекта: в нём нет объекта JSON {...}</source>
+        <translation>not a site file: it holds no JSON object {...}</translation>
+    </message>
+    <message>
+        <source>%1 — не название</source>
+        <translation>%1 is not a name</translation>
+    </message>
+    <message>
+        <source>этот порт уже занят линией выше</source>
+        <translation>the same port as an earlier line</translation>
+    </message>
+    <message>
+        <source>линия %1</source>
+        <translation>line %1</translation>
+    </message>
+    <message>
+        <source>линия %1 (%2)</source>
+        <translation>line %1 (%2)</translation>
+    </message>
+    <message>
+        <source>считыватель %1</source>
+        <translation>reader %1</translation>
+    </message>
 </context>
 <context>
     <name>TTerminalView</name>
