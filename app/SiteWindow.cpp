@@ -363,7 +363,9 @@ void TSiteWindow::Remember(const QString& sitePath) {
 
 void TSiteWindow::RestoreLayout() {
   resize(kInitialSize);
-  for (int column = 0; column < ColumnCount - 1; ++column) tvSite->setColumnWidth(column, kInitialColumnWidths[column]);
+  // A caption longer in one language than the width drawn for it widens its column.
+  for (int column = 0; column < ColumnCount - 1; ++column)
+    tvSite->setColumnWidth(column, std::max(kInitialColumnWidths[column], tvSite->header()->sectionSizeHint(column)));
   try {
     const TIniFile file(TPortSession::SettingsPath());
     const int width = file.ReadString(kSection, "Width", {}).toInt();
