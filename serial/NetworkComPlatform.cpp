@@ -40,6 +40,14 @@ constexpr int kAnswerSliceMs = 5;
 constexpr std::size_t kInputBound = 64 * 1024;
 // Bytes taken off the connection in one go at most, telnet commands included.
 constexpr std::size_t kReceiveSlice = 64 * 1024;
+// A gateway turns a connection away by closing it at once; this long after the connection (and
+// with rfc2217 its options) are up, it has been taken.
+constexpr auto kTurnAwayWait = std::chrono::milliseconds(100);
+// A connection turned away is tried again after this pause, within the open's bound: ser2net
+// turns one away while it is still releasing the line from the connection before.
+constexpr auto kRetryPause = std::chrono::milliseconds(100);
+// Of a server's words before it closed a connection, at most this much is told.
+constexpr std::size_t kWordsShown = 120;
 
 int RemainingMs(TClock::time_point deadline) {
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
@@ -210,12 +218,27 @@ class TNetworkLine {
           return -EPROTONOSUPPORT;
         case TRfc2217Session::TState::Negotiating: break;
       }
-      if (ended_) return -ECONNRESET;
+      if (ended_) return TurnedAway(reason);
       const int wait = RemainingMs(deadline);
       if (wait == 0) {
         reason = "the server did not take up the com-port option (RFC 2217)";
         return -ETIMEDOUT;
       }
+      WaitReadable(lock, wait);
+    }
+  }
+
+  // Waits a moment for the server to turn the connection away (ser2net says "Port already in
+  // use" and closes while the line serves another connection). Line bytes received meanwhile
+  // stay for the port.
+  int Settle(TClock::time_point deadline, std::string& reason) {
+    std::unique_lock lock(mutex_);
+    const auto until = std::min(TClock::now() + kTurnAwayWait, deadline);
+    for (;;) {
+      Receive();
+      if (ended_) return TurnedAway(reason);
+      const int wait = RemainingMs(until);
+      if (wait == 0) return 0;
       WaitReadable(lock, wait);
     }
   }
@@ -382,6 +405,20 @@ class TNetworkLine {
   }
 
   // Waits until the connection may have something to read, the lock released meanwhile.
+  // The connection ended while opening: the reason is the server's own words, when it sent any.
+  int TurnedAway(std::string& reason) const {
+    std::string words;
+    for (const std::uint8_t byte : input_) {
+      if (words.size() == kWordsShown) break;
+      if (byte >= 0x20 && byte < 0x7F) words += static_cast<char>(byte);
+      else if (!words.empty() && words.back() != ' ') words += ' ';
+    }
+    while (!words.empty() && words.back() == ' ') words.pop_back();
+    reason = "the server closed the connection";
+    if (!words.empty()) reason += ": " + words;
+    return -ECONNRESET;
+  }
+
   void WaitReadable(std::unique_lock<std::mutex>& lock, int timeoutMs) {
     lock.unlock();
     pollfd readable{fd_, POLLIN, 0};
@@ -439,18 +476,21 @@ class TNetworkComPlatform final : public TComPlatform {
       return -EINVAL;
     }
     const auto deadline = TClock::now() + kConnectBound;
-    const int fd = Connect(*name, deadline, reason);
-    if (fd < 0) return fd;
-    auto line = std::make_shared<TNetworkLine>(fd, name->protocol);
-    if (name->protocol == TNetworkProtocol::Rfc2217) {
-      if (const int rc = line->Negotiate(deadline, reason); rc < 0) {
-        ::close(fd);
-        return rc;
+    for (;;) {
+      const int fd = Connect(*name, deadline, reason);
+      if (fd < 0) return fd;
+      auto line = std::make_shared<TNetworkLine>(fd, name->protocol);
+      int rc = name->protocol == TNetworkProtocol::Rfc2217 ? line->Negotiate(deadline, reason) : 0;
+      if (rc == 0) rc = line->Settle(deadline, reason);
+      if (rc == 0) {
+        std::lock_guard lock(mutex_);
+        lines_[fd] = std::move(line);
+        return fd;
       }
+      ::close(fd);
+      if (rc != -ECONNRESET || TClock::now() + kRetryPause >= deadline) return rc;
+      std::this_thread::sleep_for(kRetryPause);
     }
-    std::lock_guard lock(mutex_);
-    lines_[fd] = std::move(line);
-    return fd;
   }
 
   int Close(int fd) override {

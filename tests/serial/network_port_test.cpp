@@ -92,6 +92,31 @@ TEST_F(PortOnNetworkLine, Rfc2217PutsTheSettingsOnTheFarLineAndPassesEveryByte) 
   EXPECT_TRUE(port.Connected());
 }
 
+// The gateway lends its line to one connection: a second program is told so in the gateway's
+// words once the open's bound is spent, not as a failed setting.
+TEST_F(PortOnNetworkLine, ALineServingAnotherConnectionIsRefusedInTheGatewaysWords) {
+  port.SetPort(server->Rfc2217Line());
+  port.Open();
+  ASSERT_TRUE(port.Connected());
+  for (const QString& line : {server->Rfc2217Line(), server->TcpLine()}) {
+    TComPort second;
+    second.SetPort(line);
+    try {
+      second.Open();
+      FAIL() << line.toStdString();
+    } catch (const EComPortExt& e) {
+      EXPECT_EQ(e.Code(), comerr::kOpen) << e.what();
+      EXPECT_EQ(e.SystemCode(), ECONNRESET);
+      // ser2net: "Port already in use", or for the other accepter "Port's device already in use".
+      const std::string reason = e.Reason().toStdString();
+      EXPECT_TRUE(reason.starts_with("the server closed the connection: Port") && reason.ends_with("already in use"))
+          << reason;
+    }
+    EXPECT_FALSE(second.Connected());
+  }
+  ExpectBothWaysUnchanged({0x01, 0x02, 0x03});
+}
+
 TEST_F(PortOnNetworkLine, RawTcpPassesBytesAsTheyAreAndLeavesTheGatewaysSettings) {
   port.SetPort(server->TcpLine());
   port.SetBaudRate(br19200);
