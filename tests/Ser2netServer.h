@@ -19,6 +19,10 @@
 
 #include <string>
 
+// A gateway whose name no resolver asks a name server about: it is not a valid host name, so the
+// C library answers "not found" itself, whatever this machine's resolver would answer.
+inline QString UnknownGatewayLine() { return QStringLiteral("tcp://no-such-gateway!:4001"); }
+
 class Ser2netServer {
  public:
   explicit Ser2netServer(const std::string& device) {

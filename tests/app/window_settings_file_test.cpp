@@ -94,13 +94,14 @@ TEST_F(WindowSettingsFile, AnUnreadableFileIsToldOnceAfterTheWindowIsShown) {
   EXPECT_EQ(form->ComPort->Port(), QStringLiteral("COM1"));
 
   form->show();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }, 2000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }, 10000));
   EXPECT_EQ(messages.front().text.toStdString(), "COM1 Error: Failed to load settings");
   EXPECT_TRUE(form->isVisible());
 
   form->hide();
   form->show();
-  QTest::qWait(20);
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents();  // a second showing has run all it would do
   EXPECT_EQ(messages.size(), 1u);
 }
 

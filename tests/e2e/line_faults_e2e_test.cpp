@@ -1,6 +1,7 @@
 // The window against a line in trouble: a reader that falls silent and comes back, readers
 // that answer late or at once, a storm of noise, and a device that vanishes mid-operation.
 #include "FaultWindowFixture.h"
+#include "PortSettled.h"
 
 #include "CodeTables.h"
 #include "ErrorList.h"
@@ -145,8 +146,9 @@ TEST_F(NoiseStorm, TheReadCompletesTheLogShowsTheNoiseAndTheWindowKeepsServingEv
   ExpectPanelShows(held);
   EXPECT_GT(ticksWhileBusy, 0);
   EXPECT_GT(noise, 1000u);
-  QTest::qWait(50);  // the last noise is flushed to the log once the line is quiet
-  EXPECT_TRUE(LogText().contains(QStringLiteral("STORM: static on the line\n"))) << LogText().right(200).toStdString();
+  // The last noise is flushed to the log once the line is quiet.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return LogText().contains(QStringLiteral("STORM: static on the line\n")); }, 10000))
+      << LogText().right(200).toStdString();
 }
 
 // ---- the device vanishing ------------------------------------------------------------------
@@ -155,7 +157,7 @@ class VanishingDevice : public FaultWindowTest {
  protected:
   // One clear message, the port closed, its actions back, and nothing left running.
   void ExpectOneReportAndAClosedPort() {
-    QTest::qWait(100);  // a second report would come meanwhile
+    ASSERT_TRUE(AwaitThePortSettledClosed(*form));
     ASSERT_EQ(messages.size(), 1u) << Texts().join("|").toStdString();
     EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("COM Port Error: "))) << messages[0].text.toStdString();
     EXPECT_TRUE(messages[0].text.endsWith(linkPath)) << messages[0].text.toStdString();

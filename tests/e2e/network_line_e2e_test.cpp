@@ -2,6 +2,7 @@
 // the window's port named in Parvex.ini as a network line.
 #include "Ser2netServer.h"
 #include "SimWindowFixture.h"
+#include "PortSettled.h"
 
 #include <QDir>
 #include <QFile>
@@ -108,7 +109,7 @@ TEST_F(NetworkLineWindow, UnreachableAndVanishedGatewaysAreOneMessageEachAndTheP
   messages.clear();
   QTimer::singleShot(100, [this] { server->Kill(); });
   form->acReadParameters->trigger();
-  QTest::qWait(100);  // a second report would come meanwhile
+  ASSERT_TRUE(AwaitThePortSettledClosed(*form));
   ASSERT_EQ(messages.size(), 1u) << Texts().join("|").toStdString();
   EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("COM Port Error: "))) << messages[0].text.toStdString();
   EXPECT_FALSE(form->ComPort->Connected());
@@ -117,7 +118,7 @@ TEST_F(NetworkLineWindow, UnreachableAndVanishedGatewaysAreOneMessageEachAndTheP
 
   const int refused = Ser2netServer::FreeLoopbackPort();
   for (const QString& name : {QStringLiteral("rfc2217://127.0.0.1:%1").arg(refused),
-                              QStringLiteral("tcp://parvex-no-such-gateway.invalid:4001")}) {
+                              UnknownGatewayLine()}) {
     messages.clear();
     form->ComPort->SetPort(name);
     Open();

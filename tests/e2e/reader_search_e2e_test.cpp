@@ -1,5 +1,6 @@
 // Opening the port finds the readers on a simulated line and lists them.
 #include "SimWindowFixture.h"
+#include "PortSettled.h"
 
 #include "PtyLine.h"
 #include "ResponseFrame.h"
@@ -104,7 +105,7 @@ TEST_F(LineTrouble, AVanishedDeviceIsReportedOnceAndThePortCanBeOpenedAgain) {
   messages.clear();
   sim.reset();  // the far end goes away
   ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }, 10000));
-  QTest::qWait(100);  // a second report would come meanwhile
+  ASSERT_TRUE(AwaitThePortSettledClosed(*form));
   EXPECT_EQ(messages.size(), 1u);
   EXPECT_FALSE(form->ComPort->Connected());
   EXPECT_TRUE(form->acPortOpen->isEnabled());
