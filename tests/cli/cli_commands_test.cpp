@@ -1,6 +1,5 @@
 // Each command of parvex-cli run in-process against simulated readers on a pseudo-terminal:
 // what the readers end up holding, what is printed, and the exit status.
-#include "TestApplication.h"
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -18,10 +17,9 @@
 #include "DemoLine.h"
 #include "ReaderMessages.h"
 #include "SimulatedLine.h"
+#include "CoreTestApp.h"
 
 namespace {
-
-const bool kApp = UseQtTestApp<QCoreApplication>();
 
 sim::Reader DemoReader(std::uint8_t address) {
   for (sim::Reader& r : sim::DemoReaders())

@@ -3,7 +3,7 @@
 #include "BuiltProgram.h"
 #include "ReaderSimProcess.h"
 #include "Ser2netServer.h"
-#include "TestApplication.h"
+#include "CoreTestApp.h"
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -14,8 +14,6 @@
 #include <string>
 
 namespace {
-
-const bool kApp = UseQtTestApp<QCoreApplication>();
 
 struct Result {
   int status = -1;

@@ -5,6 +5,7 @@
 
 #include "CodeTables.h"
 #include "ErrorList.h"
+#include "MessageCaptions.h"
 
 #include <QTest>
 #include <QTimer>
@@ -17,8 +18,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-const QString kReadErrors = QStringLiteral("Во время чтения параметров считывателя произошли ошибки: \r\n");
 
 QString TimeoutLines(std::initializer_list<std::uint8_t> codes) {
   QString text;
@@ -89,7 +88,7 @@ TEST_F(SilentReader, FallingSilentMidReadLosesOnlyTheRestAndTheNextReadIsWhole) 
 struct DelayRow {
   const char* name;
   std::chrono::milliseconds delay;
-  std::size_t sendings;  // of each request
+  std::size_t leastSendings;  // of each request
 };
 void PrintTo(const DelayRow& row, std::ostream* os) { *os << row.name; }
 
@@ -109,12 +108,23 @@ TEST_P(ReaderDelay, ReadAndWriteCarryEveryValueWithEachRequestSentAsOftenAsNeede
   form->acWriteParameters->trigger();
   EXPECT_TRUE(messages.empty()) << Texts().join("|").toStdString();
 
-  const std::vector<std::uint8_t> codes = HeardCodes();
+  line->Stop();
   ExpectNewValues(Reader().state);
-  // 19 reads and 16 writes (mode 1), each request repeated only while no answer had come.
-  ASSERT_EQ(codes.size(), (19u + 16u) * GetParam().sendings);
-  for (std::size_t i = 0; i < codes.size(); i += GetParam().sendings)
-    for (std::size_t k = 1; k < GetParam().sendings; ++k) EXPECT_EQ(codes[i + k], codes[i]) << "request " << i;
+  // 19 reads and 16 writes (mode 1), each request repeated only while no answer had come: at
+  // least as often as the delay makes it, more only on a machine too busy to keep the pace,
+  // never beyond the three attempts.
+  std::vector<std::size_t> sendings;
+  std::vector<std::uint8_t> previous;
+  for (const std::vector<std::uint8_t>& request : line->Requests()) {
+    if (request != previous) sendings.push_back(0);
+    ++sendings.back();
+    previous = request;
+  }
+  ASSERT_EQ(sendings.size(), 19u + 16u);
+  for (std::size_t i = 0; i < sendings.size(); ++i) {
+    EXPECT_GE(sendings[i], GetParam().leastSendings) << "request " << i;
+    EXPECT_LE(sendings[i], 3u) << "request " << i;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, ReaderDelay,

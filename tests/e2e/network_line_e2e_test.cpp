@@ -3,6 +3,7 @@
 #include "Ser2netServer.h"
 #include "SimWindowFixture.h"
 #include "PortSettled.h"
+#include "MessageCaptions.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,9 +20,6 @@
 #include <cstring>
 
 namespace {
-
-const QString kRead = QStringLiteral("Чтение параметров считывателя");
-const QString kWrite = QStringLiteral("Запись параметров считывателя");
 
 class NetworkLineWindow : public SimWindowTest {
  protected:

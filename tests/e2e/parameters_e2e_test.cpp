@@ -10,6 +10,7 @@
 #include "ParameterPanel.h"
 #include "SDIMAIN.h"
 #include "WriteKeysForm.h"
+#include "MessageCaptions.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,13 +38,6 @@ Bytes DataOf(const Bytes& request) {
   const auto data = FrameView(request).RequestData();
   return Bytes(data.begin(), data.end());
 }
-
-const QString kRead = QStringLiteral("Чтение параметров считывателя");
-const QString kWrite = QStringLiteral("Запись параметров считывателя");
-const QString kKeys = QStringLiteral("Изменение ключей");
-const QString kReadErrors = QStringLiteral("Во время чтения параметров считывателя произошли ошибки: \r\n");
-const QString kWriteErrors = QStringLiteral("Во время записи параметров считывателя произошли ошибки: \r\n");
-const QString kKeyErrors = QStringLiteral("Во время изменения ключей произошли ошибки: \r\n");
 
 // The request codes of a write: the mode's settings, then one per black-list row.
 Bytes WriteCodes(const Bytes& settings) {

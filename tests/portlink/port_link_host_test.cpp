@@ -1,6 +1,5 @@
 // The link's host over a real port on a pseudo-terminal, with only a QCoreApplication: what the
 // window and the command-line tool both stand on.
-#include "TestApplication.h"
 #include "PortLinkHost.h"
 
 #include "ScriptedComPlatform.h"
@@ -11,6 +10,8 @@
 #include "CodeTables.h"
 #include "Frame.h"
 #include "ResponseFrame.h"
+#include "CoreTestApp.h"
+#include "FarAway.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -26,10 +27,7 @@
 
 namespace {
 
-const bool kApp = UseQtTestApp<QCoreApplication>();
-
 using Bytes = std::vector<std::uint8_t>;
-constexpr std::int64_t kFarAway = 60000;  // a deadline no correct wait comes near
 
 class PortLinkHost : public ::testing::Test {
  protected:

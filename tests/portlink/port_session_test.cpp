@@ -1,10 +1,11 @@
 // The port session on a pseudo-terminal, as the command line uses it: its events routed to the
 // link bring stray bytes to the log through the idle flush, and a port that outlives its session
 // delivers nothing into it.
-#include "TestApplication.h"
 #include "PortSession.h"
 
 #include "CPort.h"
+#include "CoreTestApp.h"
+#include "FarAway.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -18,10 +19,6 @@
 #include <string>
 
 namespace {
-
-const bool kApp = UseQtTestApp<QCoreApplication>();
-
-constexpr std::int64_t kFarAway = 60000;  // a deadline no correct wait comes near
 
 class PortSession : public ::testing::Test {
  protected:

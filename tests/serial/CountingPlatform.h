@@ -4,10 +4,12 @@
 
 #include "ComPlatform.h"
 
-// The machine's platform with its waits counted, to see whether an event thread sleeps.
+// The machine's platform with its waits counted, to see whether an event thread sleeps and when
+// it has woken for bytes.
 class TCountingPlatform : public TComPlatform {
  public:
   std::atomic<int> polls{0};
+  std::atomic<int> wokenByInput{0};  // waits that ended with bytes to read
 
   int OpenDevice(const std::string& path, std::string& reason) override { return real_->OpenDevice(path, reason); }
   int Close(int fd) override { return real_->Close(fd); }
@@ -28,7 +30,13 @@ class TCountingPlatform : public TComPlatform {
   long Write(int fd, const void* b, std::size_t n) override { return real_->Write(fd, b, n); }
   int Poll(pollfd* fds, nfds_t n, int timeoutMs) override {
     ++polls;
-    return real_->Poll(fds, n, timeoutMs);
+    const int ready = real_->Poll(fds, n, timeoutMs);
+    for (nfds_t i = 0; ready > 0 && i < n; ++i)
+      if (fds[i].revents & POLLIN) {
+        ++wokenByInput;
+        break;
+      }
+    return ready;
   }
   int CreateEvent() override { return real_->CreateEvent(); }
   int SignalEvent(int fd) override { return real_->SignalEvent(fd); }

@@ -87,7 +87,11 @@ TEST_F(EventDelivery, HandOverIsServedInsideANestedEventLoop) {
 TEST_F(EventDelivery, CloseWhileAHandOverWaitsServesItThenEnds) {
   port.Open();
   pty.Send({9, 8, 7, 6});
-  StayBusy();  // the event thread now waits for the UI thread
+  // Not a single event is served until the event thread has woken for the bytes, and a while
+  // after: it then waits for the UI thread with its hand-over.
+  for (QDeadlineTimer bound(10000); platform->wokenByInput == 0 && !bound.hasExpired();) usleep(1000);
+  ASSERT_GT(platform->wokenByInput, 0);
+  StayBusy();
   port.Close();
   EXPECT_FALSE(port.Connected());
   EXPECT_EQ(counts, std::vector<int>{4});

@@ -6,7 +6,7 @@
 #include "ReaderSimProcess.h"
 #include "Ser2netServer.h"
 #include "SimulatedLine.h"
-#include "TestApplication.h"
+#include "CoreTestApp.h"
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -27,8 +27,6 @@
 #include <string>
 
 namespace {
-
-const bool kApp = UseQtTestApp<QCoreApplication>();
 
 // The plan differs from a simulated reader in its sector alone (readers start at sector 1).
 constexpr char kPlan[] =

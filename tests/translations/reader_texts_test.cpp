@@ -6,14 +6,12 @@
 #include "LanguagePrint.h"
 #include "ParameterTable.h"
 #include "ReaderText.h"
-#include "TestApplication.h"
+#include "CoreTestApp.h"
 
 #include <string_view>
 #include <vector>
 
 namespace {
-
-const bool kApp = UseQtTestApp<QCoreApplication>();
 
 class ErrorMessage : public ::testing::TestWithParam<TLanguage> {};
 
