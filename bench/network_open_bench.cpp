@@ -29,28 +29,20 @@ qint64 GiveUpTime(int serverPort) {
   return -1;
 }
 
-void ReportGiveUp(benchmark::State& state, const char* server, qint64 ms) {
+template <typename Server>
+void BM_OpenGivesUp(benchmark::State& state, const char* server) {
+  const Server unanswering;
+  qint64 ms = -1;
+  for (auto _ : state) ms = GiveUpTime(unanswering.Port());
   if (ms < 0) state.SkipWithError("the open succeeded");
   PrintFigure(BenchText("network line open given up, server that %s", server), BenchText("%lld ms", ms),
               BenchText("%lld ms (the open's 3 s bound and 1 s to give up)", kGiveUpLimitMs),
               ms >= 0 && ms < kGiveUpLimitMs);
 }
-
-void BM_OpenGivesUpOnASilentServer(benchmark::State& state) {
-  const TSilentServer silent;
-  qint64 ms = -1;
-  for (auto _ : state) ms = GiveUpTime(silent.Port());
-  ReportGiveUp(state, "stays silent", ms);
-}
-BENCHMARK(BM_OpenGivesUpOnASilentServer)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_OpenGivesUpOnAFloodingServer(benchmark::State& state) {
-  const TFloodingServer flooding;
-  qint64 ms = -1;
-  for (auto _ : state) ms = GiveUpTime(flooding.Port());
-  ReportGiveUp(state, "floods a subnegotiation", ms);
-}
-BENCHMARK(BM_OpenGivesUpOnAFloodingServer)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_OpenGivesUp<TSilentServer>, silent, "stays silent")
+    ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_OpenGivesUp<TFloodingServer>, flooding, "floods a subnegotiation")
+    ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

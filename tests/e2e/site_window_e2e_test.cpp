@@ -138,8 +138,8 @@ class SiteWindowTest : public ::testing::Test {
     return nullptr;
   }
 
-  // The readers the journal names as written: line port's index to addresses.
-  std::map<QString, std::set<int>> Journal() const {
+  // The readers the journal names, with any outcome or with the one given: port to addresses.
+  std::map<QString, std::set<int>> Journal(const QString& outcome = {}) const {
     std::map<QString, std::set<int>> written;
     QFile file(folder.filePath("site.journal.jsonl"));
     if (!file.open(QIODevice::ReadOnly)) return written;
@@ -147,7 +147,8 @@ class SiteWindowTest : public ::testing::Test {
       if (line.isEmpty()) continue;
       const QJsonObject entry = QJsonDocument::fromJson(line).object();
       EXPECT_FALSE(entry.isEmpty()) << line.toStdString();
-      written[entry["port"].toString()].insert(entry["address"].toInt());
+      if (outcome.isEmpty() || entry["outcome"].toString() == outcome)
+        written[entry["port"].toString()].insert(entry["address"].toInt());
     }
     return written;
   }
@@ -257,13 +258,24 @@ TEST_P(SiteWindowStop, ApplyFinishesTheReadersInProgressAndWritesNoFurther) {
   std::set<int> shownWritten;
   for (const auto& [address, state] : States(1))
     if (state == "записан") shownWritten.insert(address);
-  const std::set<int> journalled = Journal()[QString::fromStdString(differing.DevicePath())];
-  EXPECT_EQ(journalled, shownWritten);
+  // A machine too busy to keep the readers' pace may fail a write: it is journalled, and shown, as
+  // such. What was written is what the journal says was verified, and nothing else was touched.
+  const QString port = QString::fromStdString(differing.DevicePath());
+  const std::set<int> journalled = Journal()[port];
+  const std::set<int> verified = Journal("verified")[port];
+  EXPECT_EQ(verified, shownWritten);
   EXPECT_FALSE(journalled.empty());
   EXPECT_LT(journalled.size(), 6u);
   differing.Stop();
-  for (std::uint8_t address = 1; address <= 6; ++address)
-    EXPECT_EQ(differing.simulator.FindReader(address)->state.sector == 5, journalled.count(address) == 1) << int{address};
+  for (std::uint8_t address = 1; address <= 6; ++address) {
+    const int sector = differing.simulator.FindReader(address)->state.sector;
+    if (verified.count(address)) {
+      EXPECT_EQ(sector, 5) << int{address};
+    }
+    if (!journalled.count(address)) {
+      EXPECT_EQ(sector, 1) << int{address};
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, SiteWindowStop,
