@@ -53,7 +53,7 @@ class TFloodingServer : public TSilentServer {
   void Serve() {
     for (pollfd listening{Fd(), POLLIN, 0}; !stop_;) {
       const int connection = ::poll(&listening, 1, 20) > 0 ? ::accept(Fd(), nullptr, nullptr) : -1;
-      Bytes flood(4096, 'x');
+      std::vector<unsigned char> flood(4096, 'x');
       flood[0] = 0xFF, flood[1] = 0xFA, flood[2] = 44;  // IAC SB COM-PORT
       for (pollfd writable{connection, POLLOUT, 0}; connection >= 0 && !stop_; flood.assign(4096, 'x'))
         if (::poll(&writable, 1, 20) > 0 && ::send(connection, flood.data(), flood.size(), MSG_NOSIGNAL) < 0) break;
