@@ -1,7 +1,5 @@
 #include "PortDevice.h"
 
-#include <QDebug>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -60,10 +58,7 @@ TPortDevice::TPortDevice(TComPlatform& platform, const QString& path, const QStr
     : platform_(platform), portName_(portName) {
   std::string reason;
   const int fd = platform_.OpenDevice(path.toStdString(), reason);
-  if (fd < 0) {
-    qDebug().noquote() << "open" << path;
-    Fail(comerr::kOpen, -fd, QString::fromStdString(reason));
-  }
+  if (fd < 0) Fail(comerr::kOpen, -fd, QString::fromStdString(reason));
   // Exclusive: refuse what is not a terminal, take the lock, which is what stops a second
   // program running as root, and only then keep other openers off with TIOCEXCL: a line another
   // program holds keeps its flag as that program set it.
@@ -103,10 +98,7 @@ void TPortDevice::Fail(int code, int systemCode, const QString& reason) const {
 // ---- line settings -------------------------------------------------------------------------
 
 void TPortDevice::PutLineSettings(const TCustomComPort& settings) {
-  if (const char* refused = RefusedLineSetting(settings)) {
-    qDebug().noquote() << portName_ << "refuses" << refused;
-    Fail(comerr::kLineSettings, EINVAL);
-  }
+  if (RefusedLineSetting(settings)) Fail(comerr::kLineSettings, EINVAL);
   termios before{};
   int rc = platform_.GetAttributes(fd_, before);
   if (rc < 0) Fail(comerr::kLineSettings, -rc);

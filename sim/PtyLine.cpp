@@ -59,7 +59,9 @@ PtyLine::~PtyLine() {
 
 void RunLine(PtyLine& line, ReaderSimulator& simulator, const volatile std::sig_atomic_t& stop,
              const sigset_t& waitMask, const TraceSink& trace) {
-  const auto origin = std::chrono::steady_clock::now();
+  // A simulator served again goes on from its own latest time: what it scheduled (the line busy
+  // until its last answer has gone out) stays in its time, not in a clock begun anew.
+  const auto origin = std::chrono::steady_clock::now() - simulator.LatestTime();
   auto now = [origin] { return std::chrono::duration_cast<Nanos>(std::chrono::steady_clock::now() - origin); };
   std::size_t traced = 0;
   std::array<std::uint8_t, 256> buffer{};

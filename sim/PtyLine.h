@@ -32,7 +32,8 @@ using TraceSink = std::function<void(const RecordEntry&)>;
 // Serves the line until `stop` is set: received bytes go to the simulator with the time of
 // their arrival on the monotonic clock, and each scheduled byte is written when its time has
 // come. The caller keeps the stop signals blocked; they are let through only during the wait,
-// with `waitMask`, so a signal can never fall between the check of `stop` and the wait.
+// with `waitMask`, so a signal can never fall between the check of `stop` and the wait. A
+// simulator served again goes on from its latest time.
 void RunLine(PtyLine& line, ReaderSimulator& simulator, const volatile std::sig_atomic_t& stop,
              const sigset_t& waitMask, const TraceSink& trace);
 

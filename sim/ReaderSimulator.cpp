@@ -43,6 +43,7 @@ std::optional<Nanos> ReaderSimulator::QuietDeadline() const {
 }
 
 void ReaderSimulator::Idle(Nanos now) {
+  latest_ = std::max(latest_, now);
   const auto deadline = QuietDeadline();
   if (deadline && now >= *deadline) Serve(scanner_.Flush(), now);
 }
@@ -100,6 +101,7 @@ Nanos ReaderSimulator::Transmit(std::span<const std::uint8_t> bytes, Nanos earli
 }
 
 std::vector<std::uint8_t> ReaderSimulator::TakeDue(Nanos now) {
+  latest_ = std::max(latest_, now);
   std::vector<std::uint8_t> due;
   while (!scheduled_.empty() && scheduled_.front().at <= now) {
     due.push_back(scheduled_.front().value);

@@ -87,6 +87,9 @@ class ReaderSimulator {
   std::vector<std::vector<std::uint8_t>> Requests() const;
   const LineSettings& Settings() const { return settings_; }
   Nanos ByteTime() const;
+  // The latest time the simulator was given: its schedule is in its own time, which a line
+  // served again goes on from.
+  Nanos LatestTime() const { return latest_; }
 
  private:
   void Serve(const std::vector<std::vector<std::uint8_t>>& requests, Nanos now);
@@ -99,6 +102,7 @@ class ReaderSimulator {
   FrameScanner scanner_;
   std::optional<Nanos> lastReceive_;
   Nanos lineFreeAt_{0};
+  Nanos latest_{0};
   std::deque<ScheduledByte> scheduled_;
   std::vector<RecordEntry> record_;
 };

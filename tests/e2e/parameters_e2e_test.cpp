@@ -295,7 +295,7 @@ TEST_F(Parameters, RechargeModeWriteReachesTheReaderAndReadsBack) {
   panel().seRecharging->setValue(0);
   line.Start();
   form->acReadParameters->trigger();
-  EXPECT_TRUE(shown.empty());
+  EXPECT_TRUE(shown.empty()) << shown.front().text.toStdString();
   EXPECT_EQ(panel().cbMode->currentText(), "Пополнение");
   EXPECT_EQ(panel().cbCardType->currentText(), "Абонемент");
   EXPECT_EQ(panel().seRecharging->value(), 10);
