@@ -404,7 +404,6 @@ class TNetworkLine {
     }
   }
 
-  // Waits until the connection may have something to read, the lock released meanwhile.
   // The connection ended while opening: the reason is the server's own words, when it sent any.
   int TurnedAway(std::string& reason) const {
     std::string words;
@@ -419,6 +418,7 @@ class TNetworkLine {
     return -ECONNRESET;
   }
 
+  // Waits until the connection may have something to read, the lock released meanwhile.
   void WaitReadable(std::unique_lock<std::mutex>& lock, int timeoutMs) {
     lock.unlock();
     pollfd readable{fd_, POLLIN, 0};
@@ -476,9 +476,17 @@ class TNetworkComPlatform final : public TComPlatform {
       return -EINVAL;
     }
     const auto deadline = TClock::now() + kConnectBound;
+    // A gateway that turned the line away and was still at it when the bound ran out has
+    // refused it: that is told, in its words, not the time that ran out meanwhile.
+    std::optional<std::string> turnedAway;
+    const auto failed = [&](int rc) {
+      if (rc != -ETIMEDOUT || !turnedAway) return rc;
+      reason = *turnedAway;
+      return -ECONNRESET;
+    };
     for (;;) {
       const int fd = Connect(*name, deadline, reason);
-      if (fd < 0) return fd;
+      if (fd < 0) return failed(fd);
       auto line = std::make_shared<TNetworkLine>(fd, name->protocol);
       int rc = name->protocol == TNetworkProtocol::Rfc2217 ? line->Negotiate(deadline, reason) : 0;
       if (rc == 0) rc = line->Settle(deadline, reason);
@@ -488,7 +496,9 @@ class TNetworkComPlatform final : public TComPlatform {
         return fd;
       }
       ::close(fd);
-      if (rc != -ECONNRESET || TClock::now() + kRetryPause >= deadline) return rc;
+      if (rc != -ECONNRESET) return failed(rc);
+      turnedAway = reason;
+      if (TClock::now() + kRetryPause >= deadline) return rc;
       std::this_thread::sleep_for(kRetryPause);
     }
   }

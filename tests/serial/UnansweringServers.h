@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -62,5 +63,27 @@ class TFloodingServer : public TSilentServer {
   }
 
   std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+// A gateway that turns the first connection away in its own words, as ser2net does while the
+// line serves another connection, and never answers a later one.
+class TTurningAwayServer : public TSilentServer {
+ public:
+  static constexpr char kWords[] = "Port already in use";
+
+  TTurningAwayServer()
+      : thread_([this] {
+          pollfd listening{Fd(), POLLIN, 0};
+          if (::poll(&listening, 1, 10000) <= 0) return;
+          const int connection = ::accept(Fd(), nullptr, nullptr);
+          if (connection < 0) return;
+          const std::string words = std::string(kWords) + "\r\n";
+          ::send(connection, words.data(), words.size(), MSG_NOSIGNAL);
+          ::close(connection);
+        }) {}
+  ~TTurningAwayServer() { thread_.join(); }
+
+ private:
   std::thread thread_;
 };

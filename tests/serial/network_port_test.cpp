@@ -158,6 +158,7 @@ struct TOpenFailure {
 TEST_F(PortOnNetworkLine, LinesThatCannotBeReachedFailTheOpenWithTheSystemsReason) {
   const TSilentServer silent;
   const TFloodingServer flooding;
+  const TTurningAwayServer turningAway;
   const TOpenFailure rows[] = {
       {QStringLiteral("rfc2217://127.0.0.1:%1").arg(Ser2netServer::FreeLoopbackPort()), {ECONNREFUSED}, {}},
       {UnknownGatewayLine(), {ENOENT}, {}},
@@ -167,6 +168,9 @@ TEST_F(PortOnNetworkLine, LinesThatCannotBeReachedFailTheOpenWithTheSystemsReaso
        QStringLiteral("the server did not take up the com-port option (RFC 2217)")},
       {QStringLiteral("rfc2217://127.0.0.1:%1").arg(flooding.Port()), {ETIMEDOUT},
        QStringLiteral("the server did not take up the com-port option (RFC 2217)")},
+      // Turned away, then no answer to the next try until the bound: the refusal is told.
+      {QStringLiteral("rfc2217://127.0.0.1:%1").arg(turningAway.Port()), {ECONNRESET},
+       QStringLiteral("the server closed the connection: ") + TTurningAwayServer::kWords},
   };
   for (const TOpenFailure& row : rows) {
     port.SetPort(row.name);
