@@ -5,6 +5,7 @@
 // temporary folder. Started by the constructor, stopped by the destructor.
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -31,8 +32,10 @@ class Ser2netServer {
       failure_ = QStringLiteral("ser2net is not installed (scripts/setup installs it)");
       return;
     }
-    rfc2217Port_ = FreeLoopbackPort();
+    // Both taken while both are held, so that the two accepters never get the same port.
+    const int held = HoldLoopbackPort(rfc2217Port_);
     tcpPort_ = FreeLoopbackPort();
+    ::close(held);
     const QString config = dir_.filePath(QStringLiteral("ser2net.yaml"));
     QFile file(config);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -60,7 +63,7 @@ class Ser2netServer {
       return;
     }
     QDeadlineTimer bound(10000);
-    while (!(Listening(rfc2217Port_) && Listening(tcpPort_))) {
+    while (!(ListeningHere(rfc2217Port_) && ListeningHere(tcpPort_))) {
       if (bound.hasExpired() || process_.state() != QProcess::Running) {
         failure_ = QStringLiteral("ser2net does not listen: ") + QString::fromLocal8Bit(process_.readAll());
         return;
@@ -96,29 +99,45 @@ class Ser2netServer {
   // A loopback port that nothing listens on now; nothing will while the test runs, short of a
   // race with another program taking the same free port.
   static int FreeLoopbackPort() {
+    int port = 0;
+    ::close(HoldLoopbackPort(port));
+    return port;
+  }
+
+ private:
+  // A socket bound to a free loopback port, which it holds until closed.
+  static int HoldLoopbackPort(int& port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    int port = 0;
+    port = 0;
     if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
       port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
+    return fd;
   }
-
- private:
-  // Whether something listens on the loopback port, from the kernel's table: a trial connection
-  // would make ser2net open the device.
-  static bool Listening(int port) {
+  // Whether this server listens on the loopback port, from the kernel's table and the server's
+  // descriptors: a trial connection would make ser2net open the device, and another test's
+  // server may have taken the same free port meanwhile.
+  bool ListeningHere(int port) const {
     QFile table(QStringLiteral("/proc/net/tcp"));
     if (!table.open(QIODevice::ReadOnly)) return false;
     const QByteArray local = QStringLiteral("0100007F:%1").arg(port, 4, 16, QLatin1Char('0')).toUpper().toLatin1();
     for (const QByteArray& line : table.readAll().split('\n')) {  // a /proc file tells no size
       const QList<QByteArray> fields = line.simplified().split(' ');
-      if (fields.size() > 3 && fields[1] == local && fields[3] == "0A") return true;
+      if (fields.size() > 9 && fields[1] == local && fields[3] == "0A") return HoldsSocket(fields[9]);
+    }
+    return false;
+  }
+  bool HoldsSocket(const QByteArray& inode) const {
+    const std::string socket = "socket:[" + inode.toStdString() + "]";
+    const QDir descriptors(QStringLiteral("/proc/%1/fd").arg(process_.processId()));
+    for (const QString& fd : descriptors.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+      char target[64] = {};
+      if (::readlink(descriptors.filePath(fd).toLocal8Bit().constData(), target, sizeof target - 1) > 0 && socket == target)
+        return true;
     }
     return false;
   }
