@@ -298,6 +298,7 @@ void TCustomComPort::Open() {
   DoBeforeOpen();
   device_ = std::make_unique<TPortDevice>(*platform_, DevicePath(port_), port_, flowControl_);
   ++session_;
+  deviceFailure_.reset();
   try {
     ApplyAllSettings();
     device_->StartLineErrorCount();
@@ -358,6 +359,7 @@ void TCustomComPort::Close() {
   window_.reset();
   note([this] { device_->Purge(TCIOFLUSH); });
   device_.reset();
+  deviceFailure_.reset();
   closing_ = false;
   DoAfterClose();
   if (failure) std::rethrow_exception(failure);
@@ -384,9 +386,22 @@ void TCustomComPort::ReapRetiredThreads() {
   retiredThreads_.erase(done, retiredThreads_.end());
 }
 
-void TCustomComPort::NotifyDeviceGone(std::uint64_t session) {
-  if (session != session_ || !Connected() || goneSession_ == session) return;
-  goneSession_ = session;
+namespace {
+// What ended a device: the error a call met on it, else its hang-up.
+EComPortExt DeviceEnd(std::exception_ptr failure, const QString& portName) {
+  try {
+    if (failure) std::rethrow_exception(failure);
+  } catch (const EComPortExt& error) {
+    return error;
+  } catch (...) {
+  }
+  return EComPortExt(comerr::kRead, kHangUpError, portName);
+}
+}  // namespace
+
+void TCustomComPort::NotifyDeviceGone(std::uint64_t session, std::exception_ptr failure) {
+  if (session != session_ || !Connected() || deviceFailure_) return;
+  deviceFailure_.emplace(DeviceEnd(failure, port_));
   emit DeviceGone();
 }
 

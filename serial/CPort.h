@@ -4,8 +4,10 @@
 #include <QString>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -331,12 +333,16 @@ class TCustomComPort : public QObject {
   void SetOnBeforeClose(TNotifyEvent h) { onBeforeClose_ = std::move(h); }
   TNotifyEvent OnRx80Full() const { return onRx80Full_; }
   void SetOnRx80Full(TNotifyEvent h) { onRx80Full_ = std::move(h); }
+  // Why the open port's device is gone, once DeviceGone has told it: the error a call met on it
+  // (a read that failed), or code 3 with kHangUpError when it hung up; nothing while it serves.
+  const std::optional<EComPortExt>& DeviceFailure() const { return deviceFailure_; }
+
   // Detaches all fourteen handlers: an owner calls it before its own state goes, so that the
   // notifications of a later Close cannot reach a half-destroyed owner.
   void ClearEventHandlers();
 
  signals:
-  void DeviceGone();  // emitted once, in the UI thread, when the device has vanished
+  void DeviceGone();  // emitted once, in the UI thread, when the device has vanished or failed
 
  protected:
   virtual void DoRxChar(int count);
@@ -370,7 +376,8 @@ class TCustomComPort : public QObject {
   void StopEventThread();
   void ReapRetiredThreads();
   void ReportLineSignals();
-  void NotifyDeviceGone(std::uint64_t session);
+  // failure: what ended the event thread, an EComPortExt; none for a hang-up.
+  void NotifyDeviceGone(std::uint64_t session, std::exception_ptr failure);
 
   std::shared_ptr<TComPlatform> platform_;
   std::unique_ptr<TComThread> thread_;
@@ -380,7 +387,7 @@ class TCustomComPort : public QObject {
   int updateCount_ = 0;
   bool closing_ = false;
   std::uint64_t session_ = 0;  // counts Opens, so that news of an old device is ignored
-  std::uint64_t goneSession_ = 0;  // the session whose device was reported gone
+  std::optional<EComPortExt> deviceFailure_;  // of this session, once reported
   std::uint64_t bytesRead_ = 0;  // tells the event thread whether a handler took its bytes
 
   TBaudRate baudRate_ = br9600;

@@ -30,6 +30,8 @@ THeldLines HeldLines(const TComFlowControl& flow) {
 
 using TClock = std::chrono::steady_clock;
 
+constexpr short kHangUpEvents = POLLHUP | POLLERR | POLLNVAL;
+
 // A time-out of the settings model: -1 stands for the largest 32-bit value.
 std::int64_t Ms(int v) { return static_cast<std::int64_t>(static_cast<std::uint32_t>(v)); }
 
@@ -168,7 +170,7 @@ int TPortDevice::Write(const void* buffer, int count) {
     pollfd fd{fd_, POLLOUT, 0};
     const int ready = platform_.Poll(&fd, 1, wait);
     if (ready < 0 && ready != -EINTR) Fail(comerr::kWrite, -ready);
-    if (ready > 0 && (fd.revents & (POLLHUP | POLLERR | POLLNVAL))) Fail(comerr::kWrite, EIO);
+    if (ready > 0 && (fd.revents & kHangUpEvents)) Fail(comerr::kWrite, kHangUpError);
   }
   return done;
 }
@@ -187,14 +189,12 @@ int TPortDevice::Read(void* buffer, int count, bool discardNull) {
   std::optional<TClock::time_point> interval;
 
   int got = 0;
-  bool started = false;
   for (;;) {
     long n = platform_.Read(fd_, bytes + got, static_cast<std::size_t>(count - got));
-    if (n < 0 && n != -EAGAIN && n != -EINTR) {
-      if (!started) return 0;  // the read could not even start
-      Fail(comerr::kRead, static_cast<int>(-n));
-    }
-    started = true;
+    if (n < 0 && n != -EAGAIN && n != -EINTR) Fail(comerr::kRead, static_cast<int>(-n));
+    // A terminal that hung up reads as empty, as a quiet line does; only its hang-up tells them
+    // apart, and a dead line must not pass for a silent one.
+    if (n == 0 && HungUp()) Fail(comerr::kRead, kHangUpError);
     if (n > 0) {
       if (discardNull) n = std::remove(bytes + got, bytes + got + n, 0) - (bytes + got);
       got += static_cast<int>(n);
@@ -206,10 +206,14 @@ int TPortDevice::Read(void* buffer, int count, bool discardNull) {
     pollfd fd{fd_, POLLIN, 0};
     const int ready = platform_.Poll(&fd, 1, wait);
     if (ready < 0 && ready != -EINTR) Fail(comerr::kRead, -ready);
-    if (ready > 0 && !(fd.revents & POLLIN) && (fd.revents & (POLLHUP | POLLERR | POLLNVAL)))
-      Fail(comerr::kRead, EIO);
+    if (ready > 0 && !(fd.revents & POLLIN) && (fd.revents & kHangUpEvents)) Fail(comerr::kRead, kHangUpError);
   }
   return got;
+}
+
+bool TPortDevice::HungUp() {
+  pollfd fd{fd_, 0, 0};
+  return platform_.Poll(&fd, 1, 0) > 0 && (fd.revents & kHangUpEvents);
 }
 
 void TPortDevice::Purge(int queueSelector) {

@@ -34,7 +34,8 @@ class TPortDevice {
   void SetTimeouts(const TAppliedTimeouts& timeouts) { timeouts_ = timeouts; }
 
   int Write(const void* buffer, int count);                  // code 2; fewer when the time-out cut it
-  int Read(void* buffer, int count, bool discardNull);       // code 3 once the read has started
+  // Code 3 with the system's error, or with kHangUpError once the device has hung up.
+  int Read(void* buffer, int count, bool discardNull);
   void Purge(int queueSelector);                             // code 5, unless the device has vanished
   int QueuedInput();                                         // code 10
   TComSignals Signals();                                     // code 11; none without modem lines
@@ -44,6 +45,7 @@ class TPortDevice {
  private:
   [[noreturn]] void Fail(int code, int systemCode, const QString& reason = {}) const;
   int PutDirectionControl(bool rs485);
+  bool HungUp();  // the device reports a hang-up now
 
   TComPlatform& platform_;
   const QString portName_;
