@@ -8,7 +8,6 @@
 #include <optional>
 #include <sys/ioctl.h>
 
-#include "CPort.h"
 #include "LineSettings.h"
 
 namespace {
@@ -20,11 +19,11 @@ bool NotSupported(int error) { return error == ENOTTY || error == EINVAL; }
 struct THeldLines {
   int raise = 0, drop = 0;
 };
-THeldLines HeldLines(const TComFlowControl& flow) {
+THeldLines HeldLines(const TFlowSettings& flow) {
   THeldLines lines;
-  (flow.ControlDTR() == dtrEnable ? lines.raise : lines.drop) |= TIOCM_DTR;
-  if (flow.ControlRTS() == rtsEnable) lines.raise |= TIOCM_RTS;
-  if (flow.ControlRTS() == rtsDisable) lines.drop |= TIOCM_RTS;
+  (flow.controlDTR == dtrEnable ? lines.raise : lines.drop) |= TIOCM_DTR;
+  if (flow.controlRTS == rtsEnable) lines.raise |= TIOCM_RTS;
+  if (flow.controlRTS == rtsDisable) lines.drop |= TIOCM_RTS;
   return lines;
 }
 
@@ -58,7 +57,7 @@ std::optional<TClock::time_point> TotalDeadline(int multiplier, int constant, in
 // ---- open and close ------------------------------------------------------------------------
 
 TPortDevice::TPortDevice(TComPlatform& platform, const QString& path, const QString& portName,
-                         const TComFlowControl& flow)
+                         const TFlowSettings& flow)
     : platform_(platform), portName_(portName) {
   std::string reason;
   const int fd = platform_.OpenDevice(path.toStdString(), reason);
@@ -104,8 +103,8 @@ void TPortDevice::Fail(int code, int systemCode, const QString& reason) const {
 
 // ---- line settings -------------------------------------------------------------------------
 
-void TPortDevice::PutLineSettings(const TCustomComPort& settings) {
-  if (const char* refused = RefusedLineSetting(settings)) {
+void TPortDevice::PutLineSettings(const TLineSettings& line) {
+  if (const char* refused = RefusedLineSetting(line)) {
     qDebug().noquote() << portName_ << "refuses" << refused;
     Fail(comerr::kLineSettings, EINVAL);
   }
@@ -113,28 +112,26 @@ void TPortDevice::PutLineSettings(const TCustomComPort& settings) {
   int rc = platform_.GetAttributes(fd_, before);
   if (rc < 0) Fail(comerr::kLineSettings, -rc);
   termios t = before;
-  ComposeLineAttributes(t, settings);
-  const int rate = BaudRateValue(settings.BaudRate(), settings.CustomBaudRate());
-  const speed_t speed = SpeedConstant(rate);
+  ComposeLineAttributes(t, line);
+  const speed_t speed = SpeedConstant(line.rate);
   if (speed != B0) {
     cfsetispeed(&t, speed);
     cfsetospeed(&t, speed);
   }
   rc = platform_.SetAttributes(fd_, t);
   if (rc == 0 && speed == B0) {
-    rc = platform_.SetCustomSpeed(fd_, rate);
+    rc = platform_.SetCustomSpeed(fd_, line.rate);
     if (rc < 0) platform_.SetAttributes(fd_, before);
   }
   if (rc < 0) Fail(comerr::kLineSettings, -rc);
-  const TComFlowControl& flow = *settings.FlowControl();
-  if (const bool toggle = flow.ControlRTS() == rtsToggle; toggle != rs485On_) {
+  if (const bool toggle = line.flow.controlRTS == rtsToggle; toggle != rs485On_) {
     rc = PutDirectionControl(toggle);
     if (rc < 0) {
       platform_.SetAttributes(fd_, before);
       Fail(comerr::kLineSettings, -rc);
     }
   }
-  const THeldLines held = HeldLines(flow);
+  const THeldLines held = HeldLines(line.flow);
   for (const auto& [lines, on] : {std::pair{held.raise, true}, std::pair{held.drop, false}}) {
     if (lines == 0) continue;
     rc = platform_.SetModemLines(fd_, lines, on);
@@ -177,7 +174,7 @@ int TPortDevice::Write(const void* buffer, int count) {
 
 int TPortDevice::Read(void* buffer, int count, bool discardNull) {
   auto* bytes = static_cast<std::uint8_t*>(buffer);
-  const TAppliedTimeouts& t = timeouts_;
+  const TTimeouts& t = timeouts_;
   // With the interval at its largest and no totals a read returns at once with what is queued;
   // with both multipliers at their largest it waits up to the constant for the first byte.
   const bool atOnce = t.readInterval == -1 && t.readTotalMultiplier == 0 && t.readTotalConstant == 0;
