@@ -22,8 +22,6 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
-#include <cerrno>
-
 namespace {
 
 
@@ -100,11 +98,13 @@ bool TParvexForm::SearchReaders() {
 }
 
 void TParvexForm::ComPortDeviceGone() {
-  // A wait running now ends with the port's read error, and its operation's guard closes the
-  // port and shows it; otherwise the same is done here. Either way the operator sees it once.
-  if (LinkHost().Waiting()) return;
+  // A wait running now ends with the port's error for the device, and its operation's guard
+  // closes the port and shows it; otherwise the same is done here. Either way the operator
+  // sees it once.
+  if (LinkHost().Waiting() || !ComPort->DeviceFailure()) return;
+  const EComPortExt failure = *ComPort->DeviceFailure();
   CloseVanishedPort();
-  ReportError(this, EComPortExt(comerr::kRead, ENODEV, ComPort->Port()));
+  ReportError(this, failure);
 }
 
 void TParvexForm::closeEvent(QCloseEvent* event) {

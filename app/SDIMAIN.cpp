@@ -332,10 +332,12 @@ bool TParvexForm::Guard(const std::function<void()>& body) {
     } catch (const EComPortExt& error) {
       // An operation can meet a vanished device before the port's own news of it arrives (a
       // request written between two frames): the port is closed now, so that the news finds it
-      // closed and the operator is told once, by this error. Only a port that is open can have
-      // vanished: a device that cannot be opened (a COM port without its chip answers EIO)
-      // leaves the panel as it was.
-      if (DeviceVanished(error.SystemCode()) && ComPort->Connected()) CloseVanishedPort();
+      // closed and the operator is told once, by this error. So is a port whose device failed
+      // otherwise: its event thread has ended. Only a port that is open can have vanished: a
+      // device that cannot be opened (a COM port without its chip answers EIO) leaves the panel
+      // as it was.
+      const bool gone = DeviceVanished(error.SystemCode()) || ComPort->DeviceFailure();
+      if (gone && ComPort->Connected()) CloseVanishedPort();
       throw;
     }
   });

@@ -35,11 +35,30 @@ inline constexpr std::uint8_t WriteBlackList = 0x98;
 inline constexpr std::uint8_t ReadBlackList = 0x9A;
 }  // namespace cmd
 
-// Status codes the program records on its own behalf.
+// Status codes of an answer: the reader's refusals and failures, and those the program records
+// on its own behalf (Timeout, WrongFormat, WrongDate). The reader link and the simulator both
+// take them from here. Success is frame::kSuccessStatus.
 namespace status {
+inline constexpr std::uint8_t ChecksumMismatch = 0x05;
 inline constexpr std::uint8_t Timeout = 0x09;
+inline constexpr std::uint8_t AccessDenied = 0x17;
 inline constexpr std::uint8_t WrongFormat = 0x18;
+inline constexpr std::uint8_t FrameError = 0x19;
+inline constexpr std::uint8_t ParityError = 0x1A;
+inline constexpr std::uint8_t Collision = 0x1B;
+inline constexpr std::uint8_t IncompleteUid = 0x1C;
+inline constexpr std::uint8_t TypeError = 0x1D;
+inline constexpr std::uint8_t NoAnswer = 0x1E;
+inline constexpr std::uint8_t WrongCommand = 0x1F;
+inline constexpr std::uint8_t BadBitPassWrite = 0x20;
+inline constexpr std::uint8_t WrongKeyType = 0x21;
+inline constexpr std::uint8_t WrongValue = 0x22;
+inline constexpr std::uint8_t CommandNotInMode = 0x23;
+inline constexpr std::uint8_t KeyNotInMode = 0x24;
 inline constexpr std::uint8_t WrongDate = 0x25;
+inline constexpr std::uint8_t WrongSector = 0x26;
+inline constexpr std::uint8_t TestError = 0x7F;
+inline constexpr std::uint8_t Unknown = 0xFE;
 }  // namespace status
 
 // The text of a code; a code without its own text gets the table's fall-back ("Неизвестная

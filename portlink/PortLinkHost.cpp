@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <climits>
 #include <vector>
 
@@ -15,7 +16,6 @@ struct TPortLinkHost::TWait {
   explicit TWait(const std::function<bool()>& condition) : done(&condition) {}
   QEventLoop loop;
   const std::function<bool()>* done;
-  bool deviceGone = false;
 };
 
 TPortLinkHost::TPortLinkHost(TComPort& port, QObject* parent) : QObject(parent), port_(port) {
@@ -116,12 +116,13 @@ void TPortLinkHost::Wait(std::int64_t deadlineMs, const std::function<bool()>& d
   connect(&deadline, &QTimer::timeout, &wait.loop, &QEventLoop::quit);
   // The loop ends at the deadline timer or when a chunk makes done() true; a timer that fires
   // a little early is simply armed again for the rest.
-  for (std::int64_t left = deadlineMs - NowMs(); left > 0 && !done() && !wait.deviceGone;
-       left = deadlineMs - NowMs()) {
+  // A device that failed between two exchanges ends the next wait at once.
+  const std::optional<EComPortExt>& failure = port_.DeviceFailure();
+  for (std::int64_t left = deadlineMs - NowMs(); left > 0 && !done() && !failure; left = deadlineMs - NowMs()) {
     deadline.start(static_cast<int>(std::min<std::int64_t>(left, INT_MAX)));
     wait.loop.exec();
   }
-  if (wait.deviceGone) throw EComPortExt(comerr::kRead, ENODEV, port_.Port());
+  if (failure) throw *failure;
 }
 
 std::uint32_t TPortLinkHost::BaudRate() {
@@ -134,7 +135,5 @@ void TPortLinkHost::EndWaitIfDone() {
 }
 
 void TPortLinkHost::DeviceGone() {
-  if (!wait_) return;
-  wait_->deviceGone = true;
-  wait_->loop.quit();
+  if (wait_) wait_->loop.quit();
 }

@@ -53,8 +53,9 @@ class TPortLinkHost : public QObject, public LinkHost {
   void ShowLogLine(std::string_view raw) override;
   std::int64_t NowMs() override;
   // Runs the event loop until done() holds (checked after every received chunk) or the
-  // deadline has come; no polling. A device that vanishes meanwhile ends the wait with the
-  // port's read error, so the operation stops instead of sending into a dead line.
+  // deadline has come; no polling. A device that vanished or failed, meanwhile or since the
+  // last wait, ends the wait with the port's error for it (DeviceFailure), so the operation
+  // stops instead of sending into a dead line.
   void Wait(std::int64_t deadlineMs, const std::function<bool()>& done) override;
   std::uint32_t BaudRate() override;
 

@@ -5,45 +5,15 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "ComThread.h"
+#include "LineSettings.h"
 #include "NetworkLineName.h"
 #include "PortDevice.h"
 
-// ---- error codes and exceptions ------------------------------------------------------------
+// ---- exception display ---------------------------------------------------------------------
 
 namespace {
-
-struct TErrorText {
-  int code;
-  const char* text;
-};
-constexpr TErrorText kErrorTexts[] = {
-    {comerr::kOpen, "Unable to open com port"},
-    {comerr::kWrite, "WriteFile function failed"},
-    {comerr::kRead, "ReadFile function failed"},
-    {4, "Invalid Async parameter"},
-    {comerr::kPurge, "PurgeComm function failed"},
-    {6, "Unable to get async status"},
-    {comerr::kLineSettings, "SetCommState function failed"},
-    {comerr::kTimeouts, "SetCommTimeouts failed"},
-    {comerr::kQueueSizes, "SetupComm function failed"},
-    {comerr::kClearError, "ClearCommError function failed"},
-    {comerr::kModemStatus, "GetCommModemStatus function failed"},
-    {12, "EscapeCommFunction function failed"},
-    {13, "TransmitCommChar function failed"},
-    {comerr::kConnected, "Cannot set property while connected"},
-    {15, "EnumPorts function failed"},
-    {comerr::kStoreSettings, "Failed to store settings"},
-    {comerr::kLoadSettings, "Failed to load settings"},
-    {18, "Link (un)registration failed"},
-    {19, "Cannot change led state if ComPort is selected"},
-    {20, "Cannot wait for event if event thread is created"},
-    {21, "WaitForEvent method failed"},
-    {22, "A component is linked to OnRxBuf event"},
-    {comerr::kRegistry, "Registry error"},
-};
 
 TComExceptionDisplay& ExceptionDisplay() {
   static TComExceptionDisplay display;
@@ -51,32 +21,6 @@ TComExceptionDisplay& ExceptionDisplay() {
 }
 
 }  // namespace
-
-QString ComErrorText(int code) {
-  for (const TErrorText& row : kErrorTexts)
-    if (row.code == code) return QString::fromLatin1(row.text);
-  return QStringLiteral("Unknown Error #%1").arg(code);
-}
-
-QString SystemErrorText(int systemCode) { return QString::fromLocal8Bit(std::strerror(systemCode)); }
-
-// A device that has vanished answers every call with one of these.
-bool DeviceVanished(int systemCode) { return systemCode == EIO || systemCode == ENXIO || systemCode == ENODEV; }
-
-EComPort::EComPort(int code, const QString& portName)
-    : EComPort(code, TMessage{(portName + QStringLiteral(" Error: ") + ComErrorText(code)).toStdString()}) {}
-
-EComPort::EComPort(int code, TMessage message) : std::runtime_error(message.text), code_(code) {}
-
-EComPortExt::EComPortExt(int code, int systemCode, const QString& portName, const QString& reason)
-    : EComPort(code, TMessage{(QStringLiteral("COM Port Error: ") + ComErrorText(code) + QStringLiteral(" on ") +
-                               portName)
-                                  .toStdString()}),
-      systemCode_(systemCode),
-      portName_(portName),
-      reason_(reason) {}
-
-QString EComPortExt::Reason() const { return reason_.isEmpty() ? SystemErrorText(systemCode_) : reason_; }
 
 void SetComExceptionDisplay(TComExceptionDisplay display) { ExceptionDisplay() = std::move(display); }
 
@@ -109,21 +53,21 @@ COM_SETTER(TComParity, Bits, TParityBits, bits_)
 COM_SETTER(TComParity, Check, bool, check_)
 COM_SETTER(TComParity, Replace, bool, replace_)
 COM_SETTER(TComParity, ReplaceChar, std::uint8_t, replaceChar_)
-COM_SETTER(TComFlowControl, OutCTSFlow, bool, outCTSFlow_)
-COM_SETTER(TComFlowControl, OutDSRFlow, bool, outDSRFlow_)
-COM_SETTER(TComFlowControl, ControlDTR, TDTRFlowControl, controlDTR_)
-COM_SETTER(TComFlowControl, ControlRTS, TRTSFlowControl, controlRTS_)
-COM_SETTER(TComFlowControl, XonXoffOut, bool, xonXoffOut_)
-COM_SETTER(TComFlowControl, XonXoffIn, bool, xonXoffIn_)
-COM_SETTER(TComFlowControl, DSRSensitivity, bool, dsrSensitivity_)
-COM_SETTER(TComFlowControl, TxContinueOnXoff, bool, txContinueOnXoff_)
-COM_SETTER(TComFlowControl, XonChar, std::uint8_t, xonChar_)
-COM_SETTER(TComFlowControl, XoffChar, std::uint8_t, xoffChar_)
-COM_SETTER(TComTimeouts, ReadInterval, int, readInterval_)
-COM_SETTER(TComTimeouts, ReadTotalMultiplier, int, readTotalMultiplier_)
-COM_SETTER(TComTimeouts, ReadTotalConstant, int, readTotalConstant_)
-COM_SETTER(TComTimeouts, WriteTotalMultiplier, int, writeTotalMultiplier_)
-COM_SETTER(TComTimeouts, WriteTotalConstant, int, writeTotalConstant_)
+COM_SETTER(TComFlowControl, OutCTSFlow, bool, values_.outCTSFlow)
+COM_SETTER(TComFlowControl, OutDSRFlow, bool, values_.outDSRFlow)
+COM_SETTER(TComFlowControl, ControlDTR, TDTRFlowControl, values_.controlDTR)
+COM_SETTER(TComFlowControl, ControlRTS, TRTSFlowControl, values_.controlRTS)
+COM_SETTER(TComFlowControl, XonXoffOut, bool, values_.xonXoffOut)
+COM_SETTER(TComFlowControl, XonXoffIn, bool, values_.xonXoffIn)
+COM_SETTER(TComFlowControl, DSRSensitivity, bool, values_.dsrSensitivity)
+COM_SETTER(TComFlowControl, TxContinueOnXoff, bool, values_.txContinueOnXoff)
+COM_SETTER(TComFlowControl, XonChar, std::uint8_t, values_.xonChar)
+COM_SETTER(TComFlowControl, XoffChar, std::uint8_t, values_.xoffChar)
+COM_SETTER(TComTimeouts, ReadInterval, int, values_.readInterval)
+COM_SETTER(TComTimeouts, ReadTotalMultiplier, int, values_.readTotalMultiplier)
+COM_SETTER(TComTimeouts, ReadTotalConstant, int, values_.readTotalConstant)
+COM_SETTER(TComTimeouts, WriteTotalMultiplier, int, values_.writeTotalMultiplier)
+COM_SETTER(TComTimeouts, WriteTotalConstant, int, values_.writeTotalConstant)
 #undef COM_SETTER
 
 namespace {
@@ -151,27 +95,14 @@ bool TComParity::CopyFrom(const TComPersistent& source) {
 bool TComFlowControl::CopyFrom(const TComPersistent& source) {
   const auto* s = SameClass<TComFlowControl>(source);
   if (!s) return false;
-  outCTSFlow_ = s->outCTSFlow_;
-  outDSRFlow_ = s->outDSRFlow_;
-  controlDTR_ = s->controlDTR_;
-  controlRTS_ = s->controlRTS_;
-  xonXoffOut_ = s->xonXoffOut_;
-  xonXoffIn_ = s->xonXoffIn_;
-  dsrSensitivity_ = s->dsrSensitivity_;
-  txContinueOnXoff_ = s->txContinueOnXoff_;
-  xonChar_ = s->xonChar_;
-  xoffChar_ = s->xoffChar_;
+  values_ = s->values_;
   return true;
 }
 
 bool TComTimeouts::CopyFrom(const TComPersistent& source) {
   const auto* s = SameClass<TComTimeouts>(source);
   if (!s) return false;
-  readInterval_ = s->readInterval_;
-  readTotalMultiplier_ = s->readTotalMultiplier_;
-  readTotalConstant_ = s->readTotalConstant_;
-  writeTotalMultiplier_ = s->writeTotalMultiplier_;
-  writeTotalConstant_ = s->writeTotalConstant_;
+  values_ = s->values_;
   return true;
 }
 
@@ -197,21 +128,23 @@ void TComBuffer::ApplyToPort() {
 }
 
 TFlowControl TComFlowControl::FlowControl() const {
-  if (controlRTS_ == rtsHandshake && outCTSFlow_ && !xonXoffIn_ && !xonXoffOut_) return fcHardware;
-  if (controlRTS_ == rtsDisable && !outCTSFlow_ && xonXoffIn_ && xonXoffOut_) return fcSoftware;
-  if (controlRTS_ == rtsDisable && !outCTSFlow_ && !xonXoffIn_ && !xonXoffOut_) return fcNone;
+  const TFlowSettings& f = values_;
+  if (f.controlRTS == rtsHandshake && f.outCTSFlow && !f.xonXoffIn && !f.xonXoffOut) return fcHardware;
+  if (f.controlRTS == rtsDisable && !f.outCTSFlow && f.xonXoffIn && f.xonXoffOut) return fcSoftware;
+  if (f.controlRTS == rtsDisable && !f.outCTSFlow && !f.xonXoffIn && !f.xonXoffOut) return fcNone;
   return fcCustom;
 }
 
 void TComFlowControl::SetFlowControl(TFlowControl v) {
   if (v != fcCustom) {
-    controlRTS_ = rtsDisable;
-    outCTSFlow_ = xonXoffIn_ = xonXoffOut_ = false;
+    TFlowSettings& f = values_;
+    f.controlRTS = rtsDisable;
+    f.outCTSFlow = f.xonXoffIn = f.xonXoffOut = false;
     if (v == fcHardware) {
-      controlRTS_ = rtsHandshake;
-      outCTSFlow_ = true;
+      f.controlRTS = rtsHandshake;
+      f.outCTSFlow = true;
     } else if (v == fcSoftware) {
-      xonXoffIn_ = xonXoffOut_ = true;
+      f.xonXoffIn = f.xonXoffOut = true;
     }
   }
   ApplyToPort();
@@ -296,8 +229,9 @@ void TCustomComPort::ClearEventHandlers() {
 void TCustomComPort::Open() {
   if (Connected()) return;
   DoBeforeOpen();
-  device_ = std::make_unique<TPortDevice>(*platform_, DevicePath(port_), port_, flowControl_);
+  device_ = std::make_unique<TPortDevice>(*platform_, DevicePath(port_), port_, flowControl_.Values());
   ++session_;
+  deviceFailure_.reset();
   try {
     ApplyAllSettings();
     device_->StartLineErrorCount();
@@ -358,6 +292,7 @@ void TCustomComPort::Close() {
   window_.reset();
   note([this] { device_->Purge(TCIOFLUSH); });
   device_.reset();
+  deviceFailure_.reset();
   closing_ = false;
   DoAfterClose();
   if (failure) std::rethrow_exception(failure);
@@ -384,9 +319,22 @@ void TCustomComPort::ReapRetiredThreads() {
   retiredThreads_.erase(done, retiredThreads_.end());
 }
 
-void TCustomComPort::NotifyDeviceGone(std::uint64_t session) {
-  if (session != session_ || !Connected() || goneSession_ == session) return;
-  goneSession_ = session;
+namespace {
+// What ended a device: the error a call met on it, else its hang-up.
+EComPortExt DeviceEnd(std::exception_ptr failure, const QString& portName) {
+  try {
+    if (failure) std::rethrow_exception(failure);
+  } catch (const EComPortExt& error) {
+    return error;
+  } catch (...) {
+  }
+  return EComPortExt(comerr::kRead, kHangUpError, portName);
+}
+}  // namespace
+
+void TCustomComPort::NotifyDeviceGone(std::uint64_t session, std::exception_ptr failure) {
+  if (session != session_ || !Connected() || deviceFailure_) return;
+  deviceFailure_.emplace(DeviceEnd(failure, port_));
   emit DeviceGone();
 }
 
@@ -416,14 +364,16 @@ void TCustomComPort::ApplyQueueSizes() {
 }
 
 void TCustomComPort::ApplyTimeoutSettings() {
-  if (!Applying()) return;
-  const TComTimeouts& t = timeouts_;
-  device_->SetTimeouts({t.ReadInterval(), t.ReadTotalMultiplier(), t.ReadTotalConstant(), t.WriteTotalMultiplier(),
-                        t.WriteTotalConstant()});
+  if (Applying()) device_->SetTimeouts(timeouts_.Values());
 }
 
 void TCustomComPort::ApplyLineSettings() {
-  if (Applying()) device_->PutLineSettings(*this);
+  if (Applying()) device_->PutLineSettings(LineSettings());
+}
+
+TLineSettings TCustomComPort::LineSettings() const {
+  return {BaudRateValue(baudRate_, customBaudRate_), dataBits_, parity_.Bits(), parity_.Check(), stopBits_,
+          flowControl_.Values()};
 }
 
 void TCustomComPort::RunSetupDialog() {

@@ -4,71 +4,24 @@
 #include <QString>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "ComErrors.h"
 #include "ComPlatform.h"
 #include "ComTypes.h"
+#include "DeviceSettings.h"
 
 class TComThread;
 class TComWindow;
 class TCustomComPort;
 class TIniFile;
 class TPortDevice;
-
-// Component error codes; their texts come from ComErrorText.
-namespace comerr {
-inline constexpr int kOpen = 1;
-inline constexpr int kWrite = 2;
-inline constexpr int kRead = 3;
-inline constexpr int kPurge = 5;
-inline constexpr int kLineSettings = 7;
-inline constexpr int kTimeouts = 8;
-inline constexpr int kQueueSizes = 9;
-inline constexpr int kClearError = 10;
-inline constexpr int kModemStatus = 11;
-inline constexpr int kConnected = 14;
-inline constexpr int kStoreSettings = 16;
-inline constexpr int kLoadSettings = 17;
-inline constexpr int kRegistry = 23;
-}  // namespace comerr
-
-QString ComErrorText(int code);           // the fixed English text, else "Unknown Error #N"
-QString SystemErrorText(int systemCode);  // the system's own text for an errno value
-bool DeviceVanished(int systemCode);      // the errno values of a device that has gone away
-
-class EComPort : public std::runtime_error {  // what(): the message, UTF-8
- public:
-  EComPort(int code, const QString& portName);  // "<port> Error: <code text>"
-  int Code() const { return code_; }
-
- protected:
-  struct TMessage {
-    std::string text;
-  };
-  EComPort(int code, TMessage message);
-
- private:
-  int code_;
-};
-
-class EComPortExt : public EComPort {
- public:
-  // "COM Port Error: <text> on <port>"; reason: the system's own words where errno's text would
-  // mislead (a host name not found), else empty.
-  EComPortExt(int code, int systemCode, const QString& portName, const QString& reason = {});
-  int SystemCode() const { return systemCode_; }
-  QString Reason() const;  // the system's reason: the given words, else errno's text
-  const QString& PortName() const { return portName_; }
-
- private:
-  int systemCode_;
-  QString portName_;
-  QString reason_;
-};
 
 // Where an exception raised by a handler delivered by smWindowSync goes: the application's
 // exception display. The application installs its own; until then the message is logged.
@@ -130,16 +83,17 @@ class TComParity : public TComPersistent {
 class TComFlowControl : public TComPersistent {
  public:
   explicit TComFlowControl(TCustomComPort* port = nullptr) : TComPersistent(port) {}
-  bool OutCTSFlow() const { return outCTSFlow_; }
-  bool OutDSRFlow() const { return outDSRFlow_; }
-  TDTRFlowControl ControlDTR() const { return controlDTR_; }
-  TRTSFlowControl ControlRTS() const { return controlRTS_; }
-  bool XonXoffOut() const { return xonXoffOut_; }
-  bool XonXoffIn() const { return xonXoffIn_; }
-  bool DSRSensitivity() const { return dsrSensitivity_; }
-  bool TxContinueOnXoff() const { return txContinueOnXoff_; }
-  std::uint8_t XonChar() const { return xonChar_; }
-  std::uint8_t XoffChar() const { return xoffChar_; }
+  const TFlowSettings& Values() const { return values_; }
+  bool OutCTSFlow() const { return values_.outCTSFlow; }
+  bool OutDSRFlow() const { return values_.outDSRFlow; }
+  TDTRFlowControl ControlDTR() const { return values_.controlDTR; }
+  TRTSFlowControl ControlRTS() const { return values_.controlRTS; }
+  bool XonXoffOut() const { return values_.xonXoffOut; }
+  bool XonXoffIn() const { return values_.xonXoffIn; }
+  bool DSRSensitivity() const { return values_.dsrSensitivity; }
+  bool TxContinueOnXoff() const { return values_.txContinueOnXoff; }
+  std::uint8_t XonChar() const { return values_.xonChar; }
+  std::uint8_t XoffChar() const { return values_.xoffChar; }
   TFlowControl FlowControl() const;
   void SetOutCTSFlow(bool v);
   void SetOutDSRFlow(bool v);
@@ -161,26 +115,18 @@ class TComFlowControl : public TComPersistent {
   const char* ClassName() const override { return "TComFlowControl"; }
 
  private:
-  bool outCTSFlow_ = false;
-  bool outDSRFlow_ = false;
-  TDTRFlowControl controlDTR_ = dtrDisable;
-  TRTSFlowControl controlRTS_ = rtsDisable;
-  bool xonXoffOut_ = false;
-  bool xonXoffIn_ = false;
-  bool dsrSensitivity_ = false;
-  bool txContinueOnXoff_ = false;
-  std::uint8_t xonChar_ = 0x11;
-  std::uint8_t xoffChar_ = 0x13;
+  TFlowSettings values_;
 };
 
 class TComTimeouts : public TComPersistent {
  public:
   explicit TComTimeouts(TCustomComPort* port = nullptr) : TComPersistent(port) {}
-  int ReadInterval() const { return readInterval_; }
-  int ReadTotalMultiplier() const { return readTotalMultiplier_; }
-  int ReadTotalConstant() const { return readTotalConstant_; }
-  int WriteTotalMultiplier() const { return writeTotalMultiplier_; }
-  int WriteTotalConstant() const { return writeTotalConstant_; }
+  const TTimeouts& Values() const { return values_; }
+  int ReadInterval() const { return values_.readInterval; }
+  int ReadTotalMultiplier() const { return values_.readTotalMultiplier; }
+  int ReadTotalConstant() const { return values_.readTotalConstant; }
+  int WriteTotalMultiplier() const { return values_.writeTotalMultiplier; }
+  int WriteTotalConstant() const { return values_.writeTotalConstant; }
   void SetReadInterval(int v);
   void SetReadTotalMultiplier(int v);
   void SetReadTotalConstant(int v);
@@ -195,12 +141,7 @@ class TComTimeouts : public TComPersistent {
   const char* ClassName() const override { return "TComTimeouts"; }
 
  private:
-  void Store(int& field, int v);
-  int readInterval_ = -1;
-  int readTotalMultiplier_ = 0;
-  int readTotalConstant_ = 0;
-  int writeTotalMultiplier_ = 100;
-  int writeTotalConstant_ = 1000;
+  TTimeouts values_;
 };
 
 class TComBuffer : public TComPersistent {
@@ -219,7 +160,6 @@ class TComBuffer : public TComPersistent {
   const char* ClassName() const override { return "TComBuffer"; }
 
  private:
-  void Store(int& field, int v);
   int inputSize_ = 1024;
   int outputSize_ = 1024;
 };
@@ -267,6 +207,9 @@ class TCustomComPort : public QObject {
   void SetFlowControl(const TComFlowControl& v) { flowControl_.Assign(v); }
   void SetTimeouts(const TComTimeouts& v) { timeouts_.Assign(v); }
   void SetBuffer(const TComBuffer& v) { buffer_.Assign(v); }
+
+  // The line settings as the open device takes them.
+  TLineSettings LineSettings() const;
 
   // The device path a port name stands for: "/..." and network lines ("rfc2217://HOST:PORT",
   // "tcp://HOST:PORT", NetworkComPlatform.h) as given, "COMn" /dev/ttyS(n-1), else /dev/NAME.
@@ -331,12 +274,16 @@ class TCustomComPort : public QObject {
   void SetOnBeforeClose(TNotifyEvent h) { onBeforeClose_ = std::move(h); }
   TNotifyEvent OnRx80Full() const { return onRx80Full_; }
   void SetOnRx80Full(TNotifyEvent h) { onRx80Full_ = std::move(h); }
+  // Why the open port's device is gone, once DeviceGone has told it: the error a call met on it
+  // (a read that failed), or code 3 with kHangUpError when it hung up; nothing while it serves.
+  const std::optional<EComPortExt>& DeviceFailure() const { return deviceFailure_; }
+
   // Detaches all fourteen handlers: an owner calls it before its own state goes, so that the
   // notifications of a later Close cannot reach a half-destroyed owner.
   void ClearEventHandlers();
 
  signals:
-  void DeviceGone();  // emitted once, in the UI thread, when the device has vanished
+  void DeviceGone();  // emitted once, in the UI thread, when the device has vanished or failed
 
  protected:
   virtual void DoRxChar(int count);
@@ -370,7 +317,8 @@ class TCustomComPort : public QObject {
   void StopEventThread();
   void ReapRetiredThreads();
   void ReportLineSignals();
-  void NotifyDeviceGone(std::uint64_t session);
+  // failure: what ended the event thread, an EComPortExt; none for a hang-up.
+  void NotifyDeviceGone(std::uint64_t session, std::exception_ptr failure);
 
   std::shared_ptr<TComPlatform> platform_;
   std::unique_ptr<TComThread> thread_;
@@ -380,7 +328,7 @@ class TCustomComPort : public QObject {
   int updateCount_ = 0;
   bool closing_ = false;
   std::uint64_t session_ = 0;  // counts Opens, so that news of an old device is ignored
-  std::uint64_t goneSession_ = 0;  // the session whose device was reported gone
+  std::optional<EComPortExt> deviceFailure_;  // of this session, once reported
   std::uint64_t bytesRead_ = 0;  // tells the event thread whether a handler took its bytes
 
   TBaudRate baudRate_ = br9600;

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <termios.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -13,6 +14,10 @@ struct TComCounters {
   long cts = 0, dsr = 0, rng = 0, dcd = 0;
   long frame = 0, parity = 0, overrun = 0, brk = 0, bufOverrun = 0;
 };
+
+// The error a device's hang-up is told by (a pty whose far end closed, an adapter pulled, a
+// gateway that closed the connection): the system reports the hang-up itself without one.
+inline constexpr int kHangUpError = ENODEV;
 
 // Every system call the serial port makes, behind one small interface: the component logic is
 // written once against it, the POSIX implementation talks to the kernel, and the tests use a

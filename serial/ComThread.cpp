@@ -29,6 +29,16 @@ constexpr std::uint32_t kWatchable = evflag::kRxChar | kFromCounters;
 // Period at which driver counters, or bytes a handler left queued, are looked at again.
 constexpr int kSampleMs = 10;
 
+bool IsDeviceFailure(std::exception_ptr failure) {
+  try {
+    if (failure) std::rethrow_exception(failure);
+  } catch (const EComPortExt&) {
+    return true;
+  } catch (...) {
+  }
+  return false;
+}
+
 }  // namespace
 
 std::uint32_t EventsToMask(TComEvents events) {
@@ -246,12 +256,7 @@ void TComThread::Run() {
     flags &= mask_;
     if (flags == 0) continue;
     if (!Deliver(flags) || stop_) {
-      // A handler that failed may have met a device that vanished meanwhile (its read or queue
-      // query failing before this thread saw the hang-up): the owner must hear of it all the same.
-      if (!stop_) {
-        pollfd device{fd_, 0, 0};
-        if (platform_.Poll(&device, 1, 0) > 0) ReportIfGone(device.revents);
-      }
+      if (!stop_) ReportFailedDelivery();
       break;
     }
     if (!(flags & evflag::kRxChar)) continue;
@@ -265,10 +270,26 @@ void TComThread::Run() {
 
 bool TComThread::ReportIfGone(short revents) const {
   if (!(revents & (POLLHUP | POLLERR | POLLNVAL))) return false;
+  ReportGone(nullptr);
+  return true;
+}
+
+void TComThread::ReportGone(std::exception_ptr failure) const {
   TCustomComPort* port = &port_;
   QMetaObject::invokeMethod(
-      port, [port, session = session_] { port->NotifyDeviceGone(session); }, Qt::QueuedConnection);
-  return true;
+      port, [port, session = session_, failure] { port->NotifyDeviceGone(session, failure); }, Qt::QueuedConnection);
+}
+
+// A handler that failed ends the thread. When it failed on the device (its read met an error),
+// or met a hang-up before this thread saw it, the line is dead: the owner must hear of it, or
+// the line would pass for a silent one.
+void TComThread::ReportFailedDelivery() const {
+  if (IsDeviceFailure(failure_)) {
+    ReportGone(failure_);
+    return;
+  }
+  pollfd device{fd_, 0, 0};
+  if (platform_.Poll(&device, 1, 0) > 0) ReportIfGone(device.revents);
 }
 
 int TComThread::DispatchMeasured(TComEvents batch) {
@@ -284,14 +305,16 @@ bool TComThread::Deliver(std::uint32_t flags) {
   TCustomComPort* port = &port_;
   switch (method_) {
     case smThreadSync:
-      return !handOver_->Send(
+      failure_ = handOver_->Send(
           port, [this, batch](std::uint64_t) { leftover_ = DispatchMeasured(batch); },
           [port] { port->ReapRetiredThreads(); });
+      return !failure_;
     case smNone:
       try {
         leftover_ = DispatchMeasured(batch);
         return true;
       } catch (...) {
+        failure_ = std::current_exception();
         return false;
       }
     case smWindowSync:

@@ -107,9 +107,13 @@ class TComThread {
  private:
   void Run();
   std::uint32_t CounterEvents(TComCounters& base) const;
-  bool Deliver(std::uint32_t flags);  // false: the batch ended the thread
-  // Tells the owner, once, that the device has vanished; true when it has.
+  bool Deliver(std::uint32_t flags);  // false: the batch ended the thread (failure_ says why)
+  // Tells the owner that the device has hung up; true when it has.
   bool ReportIfGone(short revents) const;
+  // Tells the owner that the device is gone: failure, the error a handler met on it, or none
+  // for a hang-up. The owner hears it once.
+  void ReportGone(std::exception_ptr failure) const;
+  void ReportFailedDelivery() const;
   // Runs the actions of a batch and tells what a handler that read nothing left queued (0 when
   // it read, or when there was nothing to read): only growth beyond that is news.
   int DispatchMeasured(TComEvents batch);
@@ -128,6 +132,7 @@ class TComThread {
   int rearmFd_ = -1;
   std::atomic<int> rearmLeftover_{0};
   int leftover_ = 0;  // set by the delivery of the last batch
+  std::exception_ptr failure_;  // what a handler of the last batch threw
   std::atomic<bool> stop_{false};
   std::shared_ptr<TComHandOver> handOver_ = std::make_shared<TComHandOver>();
   std::thread thread_;

@@ -1,7 +1,5 @@
 #include "LineSettings.h"
 
-#include "CPort.h"
-
 // What Linux cannot do as the settings model describes it. Each row is either refused when the
 // settings are applied (code 7, the device keeps its state) or has no effect, never faked:
 //
@@ -74,14 +72,13 @@ void ApplyFlowControl(termios& t, bool ctsRtsHandshake, bool xonXoffOut, bool xo
   t.c_cc[VSTOP] = xoffChar;
 }
 
-void ComposeLineAttributes(termios& t, const TCustomComPort& port) {
-  const TComFlowControl& flow = *port.FlowControl();
+void ComposeLineAttributes(termios& t, const TLineSettings& line) {
+  const TFlowSettings& flow = line.flow;
   ApplyRawMode(t);
-  ApplyDataBits(t, port.DataBits());
-  ApplyParity(t, port.Parity()->Bits(), port.Parity()->Check());
-  ApplyStopBits(t, port.StopBits());
-  ApplyFlowControl(t, flow.ControlRTS() == rtsHandshake, flow.XonXoffOut(), flow.XonXoffIn(),
-                   flow.XonChar(), flow.XoffChar());
+  ApplyDataBits(t, line.dataBits);
+  ApplyParity(t, line.parity, line.parityCheck);
+  ApplyStopBits(t, line.stopBits);
+  ApplyFlowControl(t, flow.controlRTS == rtsHandshake, flow.xonXoffOut, flow.xonXoffIn, flow.xonChar, flow.xoffChar);
 }
 
 namespace {
@@ -115,14 +112,14 @@ int SpeedRate(speed_t speed) {
   return 0;
 }
 
-const char* RefusedLineSetting(const TCustomComPort& port) {
-  const TComFlowControl& flow = *port.FlowControl();
-  if (port.StopBits() == sbOne5StopBits && port.DataBits() != dbFive) return "1.5 stop bits need 5 data bits";
-  if (port.StopBits() == sbTwoStopBits && port.DataBits() == dbFive) return "2 stop bits with 5 data bits";
-  if (flow.OutDSRFlow()) return "output DSR flow";
-  if (flow.ControlDTR() == dtrHandshake) return "DTR handshake";
-  if (flow.DSRSensitivity()) return "DSR sensitivity";
-  if (flow.OutCTSFlow() != (flow.ControlRTS() == rtsHandshake)) return "CTS flow and RTS handshake apart";
-  if (BaudRateValue(port.BaudRate(), port.CustomBaudRate()) <= 0) return "baud rate not positive";
+const char* RefusedLineSetting(const TLineSettings& line) {
+  const TFlowSettings& flow = line.flow;
+  if (line.stopBits == sbOne5StopBits && line.dataBits != dbFive) return "1.5 stop bits need 5 data bits";
+  if (line.stopBits == sbTwoStopBits && line.dataBits == dbFive) return "2 stop bits with 5 data bits";
+  if (flow.outDSRFlow) return "output DSR flow";
+  if (flow.controlDTR == dtrHandshake) return "DTR handshake";
+  if (flow.dsrSensitivity) return "DSR sensitivity";
+  if (flow.outCTSFlow != (flow.controlRTS == rtsHandshake)) return "CTS flow and RTS handshake apart";
+  if (line.rate <= 0) return "baud rate not positive";
   return nullptr;
 }

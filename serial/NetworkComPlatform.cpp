@@ -271,7 +271,7 @@ class TNetworkLine {
   long Read(void* buffer, std::size_t count) {
     std::lock_guard lock(mutex_);
     if (input_.empty()) Receive();
-    if (input_.empty()) return ended_ ? -EIO : -EAGAIN;
+    if (input_.empty()) return ended_ ? -kHangUpError : -EAGAIN;
     const std::size_t n = std::min(count, input_.size());
     std::memcpy(buffer, input_.data(), n);
     input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(n));
@@ -281,7 +281,7 @@ class TNetworkLine {
   long Write(const void* buffer, std::size_t count) {
     std::lock_guard lock(mutex_);
     if (!ended_) Transmit();
-    if (ended_) return -EIO;
+    if (ended_) return -kHangUpError;
     if (!output_.empty()) return -EAGAIN;
     const std::span bytes(static_cast<const std::uint8_t*>(buffer), count);
     if (session_) {
@@ -292,7 +292,7 @@ class TNetworkLine {
     }
     // Taken whole: what the socket does not take now goes with the next call or poll.
     Transmit();
-    return ended_ ? -EIO : static_cast<long>(count);
+    return ended_ ? -kHangUpError : static_cast<long>(count);
   }
 
   int InputQueued() {
@@ -303,7 +303,7 @@ class TNetworkLine {
 
   int Flush(int queueSelector) {
     std::lock_guard lock(mutex_);
-    if (ended_) return -EIO;
+    if (ended_) return -kHangUpError;
     if (queueSelector != TCOFLUSH) {
       Receive();
       input_.clear();
@@ -349,7 +349,7 @@ class TNetworkLine {
   int SetModemLines(int lines, bool on) {
     std::unique_lock lock(mutex_);
     if (!session_) return 0;
-    if (ended_) return -EIO;
+    if (ended_) return -kHangUpError;
     session_->SetControlLines(lines, on);
     return AwaitAnswers(lock);
   }
@@ -427,7 +427,7 @@ class TNetworkLine {
   }
 
   int PutFarLine(std::unique_lock<std::mutex>& lock) {
-    if (ended_) return -EIO;
+    if (ended_) return -kHangUpError;
     session_->PutFarLine(comport::FarLineOf(attributes_, rate_));
     return AwaitAnswers(lock);
   }
@@ -448,7 +448,7 @@ class TNetworkLine {
       WaitReadable(lock, std::min(wait, kAnswerSliceMs));
     }
     session_->StopAwaiting();
-    return ended_ ? -EIO : 0;
+    return ended_ ? -kHangUpError : 0;
   }
 
   std::mutex mutex_;

@@ -6,7 +6,6 @@
 #include <optional>
 #include <sys/ioctl.h>
 
-#include "CPort.h"
 #include "LineSettings.h"
 
 namespace {
@@ -18,15 +17,17 @@ bool NotSupported(int error) { return error == ENOTTY || error == EINVAL; }
 struct THeldLines {
   int raise = 0, drop = 0;
 };
-THeldLines HeldLines(const TComFlowControl& flow) {
+THeldLines HeldLines(const TFlowSettings& flow) {
   THeldLines lines;
-  (flow.ControlDTR() == dtrEnable ? lines.raise : lines.drop) |= TIOCM_DTR;
-  if (flow.ControlRTS() == rtsEnable) lines.raise |= TIOCM_RTS;
-  if (flow.ControlRTS() == rtsDisable) lines.drop |= TIOCM_RTS;
+  (flow.controlDTR == dtrEnable ? lines.raise : lines.drop) |= TIOCM_DTR;
+  if (flow.controlRTS == rtsEnable) lines.raise |= TIOCM_RTS;
+  if (flow.controlRTS == rtsDisable) lines.drop |= TIOCM_RTS;
   return lines;
 }
 
 using TClock = std::chrono::steady_clock;
+
+constexpr short kHangUpEvents = POLLHUP | POLLERR | POLLNVAL;
 
 // A time-out of the settings model: -1 stands for the largest 32-bit value.
 std::int64_t Ms(int v) { return static_cast<std::int64_t>(static_cast<std::uint32_t>(v)); }
@@ -54,7 +55,7 @@ std::optional<TClock::time_point> TotalDeadline(int multiplier, int constant, in
 // ---- open and close ------------------------------------------------------------------------
 
 TPortDevice::TPortDevice(TComPlatform& platform, const QString& path, const QString& portName,
-                         const TComFlowControl& flow)
+                         const TFlowSettings& flow)
     : platform_(platform), portName_(portName) {
   std::string reason;
   const int fd = platform_.OpenDevice(path.toStdString(), reason);
@@ -97,34 +98,32 @@ void TPortDevice::Fail(int code, int systemCode, const QString& reason) const {
 
 // ---- line settings -------------------------------------------------------------------------
 
-void TPortDevice::PutLineSettings(const TCustomComPort& settings) {
-  if (RefusedLineSetting(settings)) Fail(comerr::kLineSettings, EINVAL);
+void TPortDevice::PutLineSettings(const TLineSettings& line) {
+  if (RefusedLineSetting(line)) Fail(comerr::kLineSettings, EINVAL);
   termios before{};
   int rc = platform_.GetAttributes(fd_, before);
   if (rc < 0) Fail(comerr::kLineSettings, -rc);
   termios t = before;
-  ComposeLineAttributes(t, settings);
-  const int rate = BaudRateValue(settings.BaudRate(), settings.CustomBaudRate());
-  const speed_t speed = SpeedConstant(rate);
+  ComposeLineAttributes(t, line);
+  const speed_t speed = SpeedConstant(line.rate);
   if (speed != B0) {
     cfsetispeed(&t, speed);
     cfsetospeed(&t, speed);
   }
   rc = platform_.SetAttributes(fd_, t);
   if (rc == 0 && speed == B0) {
-    rc = platform_.SetCustomSpeed(fd_, rate);
+    rc = platform_.SetCustomSpeed(fd_, line.rate);
     if (rc < 0) platform_.SetAttributes(fd_, before);
   }
   if (rc < 0) Fail(comerr::kLineSettings, -rc);
-  const TComFlowControl& flow = *settings.FlowControl();
-  if (const bool toggle = flow.ControlRTS() == rtsToggle; toggle != rs485On_) {
+  if (const bool toggle = line.flow.controlRTS == rtsToggle; toggle != rs485On_) {
     rc = PutDirectionControl(toggle);
     if (rc < 0) {
       platform_.SetAttributes(fd_, before);
       Fail(comerr::kLineSettings, -rc);
     }
   }
-  const THeldLines held = HeldLines(flow);
+  const THeldLines held = HeldLines(line.flow);
   for (const auto& [lines, on] : {std::pair{held.raise, true}, std::pair{held.drop, false}}) {
     if (lines == 0) continue;
     rc = platform_.SetModemLines(fd_, lines, on);
@@ -160,14 +159,14 @@ int TPortDevice::Write(const void* buffer, int count) {
     pollfd fd{fd_, POLLOUT, 0};
     const int ready = platform_.Poll(&fd, 1, wait);
     if (ready < 0 && ready != -EINTR) Fail(comerr::kWrite, -ready);
-    if (ready > 0 && (fd.revents & (POLLHUP | POLLERR | POLLNVAL))) Fail(comerr::kWrite, EIO);
+    if (ready > 0 && (fd.revents & kHangUpEvents)) Fail(comerr::kWrite, kHangUpError);
   }
   return done;
 }
 
 int TPortDevice::Read(void* buffer, int count, bool discardNull) {
   auto* bytes = static_cast<std::uint8_t*>(buffer);
-  const TAppliedTimeouts& t = timeouts_;
+  const TTimeouts& t = timeouts_;
   // With the interval at its largest and no totals a read returns at once with what is queued;
   // with both multipliers at their largest it waits up to the constant for the first byte.
   const bool atOnce = t.readInterval == -1 && t.readTotalMultiplier == 0 && t.readTotalConstant == 0;
@@ -179,14 +178,12 @@ int TPortDevice::Read(void* buffer, int count, bool discardNull) {
   std::optional<TClock::time_point> interval;
 
   int got = 0;
-  bool started = false;
   for (;;) {
     long n = platform_.Read(fd_, bytes + got, static_cast<std::size_t>(count - got));
-    if (n < 0 && n != -EAGAIN && n != -EINTR) {
-      if (!started) return 0;  // the read could not even start
-      Fail(comerr::kRead, static_cast<int>(-n));
-    }
-    started = true;
+    if (n < 0 && n != -EAGAIN && n != -EINTR) Fail(comerr::kRead, static_cast<int>(-n));
+    // A terminal that hung up reads as empty, as a quiet line does; only its hang-up tells them
+    // apart, and a dead line must not pass for a silent one.
+    if (n == 0 && HungUp()) Fail(comerr::kRead, kHangUpError);
     if (n > 0) {
       if (discardNull) n = std::remove(bytes + got, bytes + got + n, 0) - (bytes + got);
       got += static_cast<int>(n);
@@ -198,10 +195,14 @@ int TPortDevice::Read(void* buffer, int count, bool discardNull) {
     pollfd fd{fd_, POLLIN, 0};
     const int ready = platform_.Poll(&fd, 1, wait);
     if (ready < 0 && ready != -EINTR) Fail(comerr::kRead, -ready);
-    if (ready > 0 && !(fd.revents & POLLIN) && (fd.revents & (POLLHUP | POLLERR | POLLNVAL)))
-      Fail(comerr::kRead, EIO);
+    if (ready > 0 && !(fd.revents & POLLIN) && (fd.revents & kHangUpEvents)) Fail(comerr::kRead, kHangUpError);
   }
   return got;
+}
+
+bool TPortDevice::HungUp() {
+  pollfd fd{fd_, 0, 0};
+  return platform_.Poll(&fd, 1, 0) > 0 && (fd.revents & kHangUpEvents);
 }
 
 void TPortDevice::Purge(int queueSelector) {

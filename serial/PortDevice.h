@@ -2,17 +2,10 @@
 
 #include <QString>
 
+#include "ComErrors.h"
 #include "ComPlatform.h"
 #include "ComTypes.h"
-
-class TCustomComPort;
-class TComFlowControl;
-
-// Timeouts as the open device uses them: the state after the port's last ApplyTimeoutSettings.
-struct TAppliedTimeouts {
-  int readInterval = -1, readTotalMultiplier = 0, readTotalConstant = 0;
-  int writeTotalMultiplier = 100, writeTotalConstant = 1000;
-};
+#include "DeviceSettings.h"
 
 // The device of an open port: it holds the descriptor from the exclusive open to the close and
 // does everything that needs it. It exists only while the port is open; what it fails at is an
@@ -21,20 +14,21 @@ class TPortDevice {
  public:
   // Opens path exclusively, then drops the lines that flow holds low: open(2) has just raised
   // them. Fails with code 1, nothing left open.
-  TPortDevice(TComPlatform& platform, const QString& path, const QString& portName, const TComFlowControl& flow);
+  TPortDevice(TComPlatform& platform, const QString& path, const QString& portName, const TFlowSettings& flow);
   ~TPortDevice();  // leaves the RS-485 mode, clears the exclusive flag and closes; never throws
   TPortDevice(const TPortDevice&) = delete;
   TPortDevice& operator=(const TPortDevice&) = delete;
 
   int Handle() const { return fd_; }
 
-  // The port's line settings, DTR and RTS: a refused combination or a failing call is code 7,
-  // and the attributes are rolled back when a later step fails.
-  void PutLineSettings(const TCustomComPort& settings);
-  void SetTimeouts(const TAppliedTimeouts& timeouts) { timeouts_ = timeouts; }
+  // The line settings, DTR and RTS: a refused combination or a failing call is code 7, and the
+  // attributes are rolled back when a later step fails.
+  void PutLineSettings(const TLineSettings& line);
+  void SetTimeouts(const TTimeouts& timeouts) { timeouts_ = timeouts; }
 
   int Write(const void* buffer, int count);                  // code 2; fewer when the time-out cut it
-  int Read(void* buffer, int count, bool discardNull);       // code 3 once the read has started
+  // Code 3 with the system's error, or with kHangUpError once the device has hung up.
+  int Read(void* buffer, int count, bool discardNull);
   void Purge(int queueSelector);                             // code 5, unless the device has vanished
   int QueuedInput();                                         // code 10
   TComSignals Signals();                                     // code 11; none without modem lines
@@ -44,12 +38,13 @@ class TPortDevice {
  private:
   [[noreturn]] void Fail(int code, int systemCode, const QString& reason = {}) const;
   int PutDirectionControl(bool rs485);
+  bool HungUp();  // the device reports a hang-up now
 
   TComPlatform& platform_;
   const QString portName_;
   int fd_ = -1;
   bool rs485On_ = false;  // the kernel's RS-485 mode was set on the device
-  TAppliedTimeouts timeouts_;
+  TTimeouts timeouts_;
   TComCounters lineErrorBase_{};  // driver counters at the last line-error query
   bool lineErrorBaseValid_ = false;
 };

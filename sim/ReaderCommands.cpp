@@ -40,33 +40,33 @@ std::uint8_t WriteByte(ReaderState& s, const std::uint8_t* in, std::uint8_t*) {
 template <WireDate ReaderState::*Field>
 std::uint8_t WriteDate(ReaderState& s, const std::uint8_t* in, std::uint8_t*) {
   const WireDate date{in[0], in[1], in[2]};
-  if (!IsCalendarDate(date)) return refusal::WrongDate;
+  if (!IsCalendarDate(date)) return status::WrongDate;
   s.*Field = date;
   return kOk;
 }
 
 std::uint8_t WriteMode(ReaderState& s, const std::uint8_t* in, std::uint8_t*) {
-  if (in[0] > 4) return refusal::WrongValue;
+  if (in[0] > 4) return status::WrongValue;
   s.mode = in[0];
   return kOk;
 }
 
 std::uint8_t WriteCardType(ReaderState& s, const std::uint8_t* in, std::uint8_t*) {
-  if (in[0] < 1 || in[0] > 2) return refusal::WrongValue;
+  if (in[0] < 1 || in[0] > 2) return status::WrongValue;
   s.cardType = in[0];
   return kOk;
 }
 
 std::uint8_t WriteSector(ReaderState& s, const std::uint8_t* in, std::uint8_t*) {
-  if (in[0] < 1 || in[0] > 15) return refusal::WrongSector;
+  if (in[0] < 1 || in[0] > 15) return status::WrongSector;
   s.sector = in[0];
   return kOk;
 }
 
 // Key data: six key bytes, then the selector 0xAA (key A) or 0xBB (key B).
 std::uint8_t KeyRefusal(const ReaderState& s, std::uint8_t selector) {
-  if (s.mode == 0) return refusal::KeyNotInMode;
-  if (selector != kKeyA && selector != kKeyB) return refusal::WrongKeyType;
+  if (s.mode == 0) return status::KeyNotInMode;
+  if (selector != kKeyA && selector != kKeyB) return status::WrongKeyType;
   return kOk;
 }
 
@@ -87,13 +87,13 @@ std::uint8_t ChangeInitKey(ReaderState& s, const std::uint8_t* in, std::uint8_t*
 }
 
 std::uint8_t WriteBlackList(ReaderState& s, const std::uint8_t* in, std::uint8_t*) {
-  if (in[4] >= kBlackListRows) return refusal::WrongValue;
+  if (in[4] >= kBlackListRows) return status::WrongValue;
   std::copy(in, in + 4, s.blackList[in[4]].begin());
   return kOk;
 }
 
 std::uint8_t ReadBlackList(ReaderState& s, const std::uint8_t* in, std::uint8_t* out) {
-  if (in[0] >= kBlackListRows) return refusal::WrongValue;
+  if (in[0] >= kBlackListRows) return status::WrongValue;
   std::copy(s.blackList[in[0]].begin(), s.blackList[in[0]].end(), out);
   return kOk;
 }
@@ -147,10 +147,10 @@ std::optional<std::size_t> AnswerDataSize(std::uint8_t code) {
 
 Answer Execute(ReaderState& state, std::uint8_t code, std::span<const std::uint8_t> data) {
   const Rule* rule = FindRule(code);
-  if (!rule) return {refusal::WrongCommand, {}};
+  if (!rule) return {status::WrongCommand, {}};
   Answer answer{kOk, std::vector<std::uint8_t>(rule->answerData, 0)};
   if (data.size() != rule->requestData) {
-    answer.status = refusal::WrongFormat;
+    answer.status = status::WrongFormat;
     return answer;
   }
   answer.status = rule->handle(state, data.data(), answer.data.data());

@@ -5,23 +5,13 @@
 #include <span>
 #include <vector>
 
+#include "Frame.h"
 #include "ReaderState.h"
 
 namespace sim {
 
-// Status codes a reader answers with on its own account.
-namespace refusal {
-inline constexpr std::uint8_t WrongFormat = 0x18;
-inline constexpr std::uint8_t WrongCommand = 0x1F;
-inline constexpr std::uint8_t WrongKeyType = 0x21;
-inline constexpr std::uint8_t WrongValue = 0x22;
-inline constexpr std::uint8_t KeyNotInMode = 0x24;
-inline constexpr std::uint8_t WrongDate = 0x25;
-inline constexpr std::uint8_t WrongSector = 0x26;
-}  // namespace refusal
-
 struct Answer {
-  std::uint8_t status = 0xFF;
+  std::uint8_t status = frame::kSuccessStatus;
   std::vector<std::uint8_t> data;
   bool operator==(const Answer&) const = default;
 };

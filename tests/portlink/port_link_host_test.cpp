@@ -2,6 +2,7 @@
 // window and the command-line tool both stand on.
 #include "PortLinkHost.h"
 
+#include "CountingPlatform.h"
 #include "ScriptedComPlatform.h"
 
 #include "CPort.h"
@@ -68,7 +69,8 @@ class PortLinkHost : public ::testing::Test {
 
   int master = -1;
   int slave = -1;
-  TComPort port;
+  std::shared_ptr<TCountingPlatform> platform = std::make_shared<TCountingPlatform>();
+  TComPort port{platform};
   TPortLinkHost host{port};
   ErrorList errors;
   ReaderLink link{host, errors};
@@ -148,6 +150,23 @@ TEST_F(PortLinkHost, AVanishedDeviceEndsTheWaitWithThePortsReadError) {
     EXPECT_EQ(error.Code(), comerr::kRead);
   }
   EXPECT_FALSE(host.Waiting());
+}
+
+// A read that fails in the port's event thread is that error, for the exchange waiting then and
+// for any later one: parvex-cli and a site line report it instead of a line gone silent.
+TEST_F(PortLinkHost, AReadErrorOfTheDeviceEndsTheWaitAndTheNextWithThatError) {
+  port.SetConnected(true);
+  platform->readError = EIO;
+  FromLine({'x'});
+  for (const char* wait : {"running", "next"}) {
+    try {
+      host.Wait(host.NowMs() + kFarAway, [] { return false; });
+      FAIL() << "the " << wait << " wait took a failing device for a silent one";
+    } catch (const EComPortExt& error) {
+      EXPECT_EQ(error.Code(), comerr::kRead);
+      EXPECT_EQ(error.SystemCode(), EIO);
+    }
+  }
 }
 
 // The idle flush's timer runs only while received bytes wait in the link: not on an idle open

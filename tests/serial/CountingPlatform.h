@@ -5,11 +5,12 @@
 #include "ComPlatform.h"
 
 // The machine's platform with its waits counted, to see whether an event thread sleeps and when
-// it has woken for bytes.
+// it has woken for bytes, and its reads failed on demand, as a failing adapter's are.
 class TCountingPlatform : public TComPlatform {
  public:
   std::atomic<int> polls{0};
   std::atomic<int> wokenByInput{0};  // waits that ended with bytes to read
+  std::atomic<int> readError{0};     // set: every read fails with it
 
   int OpenDevice(const std::string& path, std::string& reason) override { return real_->OpenDevice(path, reason); }
   int Close(int fd) override { return real_->Close(fd); }
@@ -26,7 +27,7 @@ class TCountingPlatform : public TComPlatform {
   int InputQueued(int fd) override { return real_->InputQueued(fd); }
   int GetCounters(int fd, TComCounters& c) override { return real_->GetCounters(fd, c); }
   int Flush(int fd, int selector) override { return real_->Flush(fd, selector); }
-  long Read(int fd, void* b, std::size_t n) override { return real_->Read(fd, b, n); }
+  long Read(int fd, void* b, std::size_t n) override { return readError ? -readError : real_->Read(fd, b, n); }
   long Write(int fd, const void* b, std::size_t n) override { return real_->Write(fd, b, n); }
   int Poll(pollfd* fds, nfds_t n, int timeoutMs) override {
     ++polls;

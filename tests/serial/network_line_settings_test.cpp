@@ -47,7 +47,7 @@ TEST(NetworkLineNames, DeviceNamesAreNotNetworkLines) {
 termios AttributesOf(TComPort& port) {
   termios t{};
   cfmakeraw(&t);
-  ComposeLineAttributes(t, port);
+  ComposeLineAttributes(t, port.LineSettings());
   return t;
 }
 

@@ -227,4 +227,23 @@ TEST_F(PortOnPty, ReadWithATotalTimeOutWaitsForTheFirstByte) {
   EXPECT_EQ(buffer[0], 0x5A);
 }
 
+// A terminal whose far end went reads as empty, as a quiet line does: the read must tell it
+// apart, at once and while it waits for bytes alike.
+TEST_F(PortOnPty, ReadOnADeviceWhoseFarEndVanishedRaisesTheHangUp) {
+  port.SetEvents({});
+  port.Open();
+  pty.CloseMaster();
+  unsigned char buffer[4];
+  for (const int totalConstant : {0, 60000}) {
+    port.Timeouts()->SetReadTotalConstant(totalConstant);
+    try {
+      port.Read(buffer, 4);
+      FAIL() << "a vanished device read as a quiet line, total time-out " << totalConstant;
+    } catch (const EComPortExt& e) {
+      EXPECT_EQ(e.Code(), comerr::kRead);
+      EXPECT_EQ(e.SystemCode(), kHangUpError);
+    }
+  }
+}
+
 }  // namespace

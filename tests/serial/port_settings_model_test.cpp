@@ -604,8 +604,14 @@ TEST_F(PortOnDouble, ReadReturnsWhatWasReallyRead) {
   EXPECT_EQ(port.Read(buffer, 8), 2);
   EXPECT_EQ(buffer[0], 7);
   EXPECT_EQ(buffer[1], 8);
-  device->FailCall(TCall::Read, EIO);  // a read that cannot start gives nothing, raises nothing
-  EXPECT_EQ(port.Read(buffer, 4), 0);
+  device->FailCall(TCall::Read, EIO);  // a failing device is not a quiet line
+  try {
+    port.Read(buffer, 4);
+    FAIL() << "a read error passed for an empty line";
+  } catch (const EComPortExt& e) {
+    EXPECT_EQ(e.Code(), comerr::kRead);
+    EXPECT_EQ(e.SystemCode(), EIO);
+  }
 }
 
 TEST_F(PortOnDouble, WriteCutByItsTimeOutReturnsTheShorterCount) {
