@@ -128,7 +128,8 @@ TReaderParameters PanelParameters(const TParameterPanel& panel) {
 }
 
 void ShowFileValues(TParameterPanel& panel, const TWriteValues& file) {
-  const TReaderParameters values = AsRead(file);
+  // A clock planned as today shows the date of the load.
+  const TReaderParameters values = AsRead(OnDay(file, LocalDate()));
   for (const TParameter parameter : kWriteOrder) {
     if (ParameterInfo(parameter).usedIn.Applies(file.mode)) ShowReadValue(panel, values, parameter, -1);
   }

@@ -24,5 +24,5 @@ void ShowReadValue(TParameterPanel& panel, const TReaderParameters& values, TPar
 TReaderParameters PanelParameters(const TParameterPanel& panel);
 
 // The values of a parameters file on the panel: only those of the parameters its mode writes;
-// the other controls keep theirs.
+// the other controls keep theirs. A clock planned as today shows today's date.
 void ShowFileValues(TParameterPanel& panel, const TWriteValues& file);

@@ -54,7 +54,9 @@ QString FileFaultText(const std::string& field, const TFileFault& fault) {
                 .arg(Utf8Text(f.shownName));
           },
           [](const NotDate& f) {
-            return QCoreApplication::translate("ParameterFile", "%1 — не дата вида ГГГГ-ММ-ДД").arg(Utf8Text(f.shown));
+            return (f.orToday ? QCoreApplication::translate("ParameterFile", "%1 — не дата вида ГГГГ-ММ-ДД и не \"today\"")
+                              : QCoreApplication::translate("ParameterFile", "%1 — не дата вида ГГГГ-ММ-ДД"))
+                .arg(Utf8Text(f.shown));
           },
           [](const NotCalendarDate& f) {
             return QCoreApplication::translate("ParameterFile", "%1 — такой даты нет в календаре")

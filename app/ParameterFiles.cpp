@@ -43,7 +43,7 @@ TWriteValues LoadFile(const QString& path) {
 
 void TParvexForm::acSaveParametersExecute() {
   EndPanelEdit(*Panel1);
-  const QByteArray text = QJsonDocument(ParametersToJson(SelectedReader(*Panel1), PanelParameters(*Panel1)))
+  const QByteArray text = QJsonDocument(ParametersToJson(SelectedReader(*Panel1), PanelParameters(*Panel1), TClockAs::Today))
                               .toJson(QJsonDocument::Indented);
   // A file is written only when it loads again: the checks of a load come before the question.
   try {

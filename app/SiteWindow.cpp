@@ -179,7 +179,9 @@ void TSiteWindow::AskAndApply() {
                            .arg(TSiteWords::Totals(*result_)));
     return;
   }
-  if (!AskToProceed(this, {caption, TSiteWords::ApplyQuestion(readers, lines), {}})) return;
+  const QString clocks = TSiteWords::ClocksSetBack(*result_);
+  const QString question = TSiteWords::ApplyQuestion(readers, lines) + (clocks.isEmpty() ? QString() : QStringLiteral("\r\n") + clocks);
+  if (!AskToProceed(this, {caption, question, {}})) return;
   try {
     // Opened before any line is: a journal that cannot be written stops the apply before its
     // first write.

@@ -26,6 +26,9 @@ class TSiteWords {
   static QString Totals(const TSiteResult& result);
   // "Записать параметры в 37 считывателей на 4 линиях?"
   static QString ApplyQuestion(int readers, int lines);
+  // What an apply does to clocks it sets back: how many readers, by how many days at most; empty
+  // when it sets none back.
+  static QString ClocksSetBack(const TSiteResult& result);
   // A refused site file: the file, the line, the reader and the field, then why.
   static QString FileRefusal(const ESiteFile& refusal);
   // The table as CSV: one row per reader, and one per line that failed.

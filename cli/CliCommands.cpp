@@ -140,7 +140,7 @@ int RunRead(const TCliOptions& options, std::ostream& out, std::ostream& err) {
   const std::uint8_t address = *options.address;
   const TReaderParameters values = Read(session, address);
   if (options.json)
-    out << QJsonDocument(ParametersToJson(address, values)).toJson(QJsonDocument::Indented).toStdString();
+    out << QJsonDocument(ParametersToJson(address, values, TClockAs::Read)).toJson(QJsonDocument::Indented).toStdString();
   else
     PrintTable(out, address, values);
   return ReportErrors(err, ReaderLabel(address), texts::kReadParameters, session.Errors()) ? exitstatus::kSuccess
@@ -173,9 +173,19 @@ bool WriteOne(TCliSession& session, std::uint8_t address, const std::string& lab
   return ok;
 }
 
+// A clock date given in the past sets back every reader whose clock keeps time.
+void PrintClockSetBack(std::ostream& out, const TWriteValues& values) {
+  if (values.clockToday || !ParameterInfo(kClock).usedIn.Applies(values.mode)) return;
+  const int days = DayNumber(LocalDate()) - DayNumber(values.currentDate);
+  if (days <= 0) return;
+  out << ParameterInfo(kClock).field << " " << IsoDate(values.currentDate) << " is " << days
+      << (days == 1 ? " day" : " days") << " before today: it sets a clock that keeps time back as many days\n";
+}
+
 void PrintDryRun(std::ostream& out, std::uint8_t address, const TWriteValues& values) {
   for (const TWriteRequest& request : WriteRequests(values))
     out << HexFrame(BuildRequest(address, request.code, request.data)) << "  " << ReaderTextUtf8(CommandText(request.code)) << "\n";
+  PrintClockSetBack(out, values);
   out << "(then every parameter is read back)\n";
 }
 

@@ -28,7 +28,9 @@ std::string ValueText(const TParameterInfo& info) {
   switch (info.kind) {
     case TValueKind::Number: return WithUnit(Range(info.range), info.unit);
     case TValueKind::ListItem: return Range(info.range) + " or its name";
-    case TValueKind::Date: return "\"YYYY-MM-DD\", " + Range(info.range);
+    case TValueKind::Date:
+      return (info.parameter == kClock ? "\"today\" (the day of the write) or " : "") + std::string("\"YYYY-MM-DD\", ") +
+             Range(info.range);
     case TValueKind::HexRows:
       return std::to_string(kBlackListRows) + " entries of " + std::to_string(kEntryDigits) +
              " hex digits (\"\" writes " + std::string(kEntryDigits, '0') + ")";

@@ -67,8 +67,14 @@ std::string Joined(const std::vector<std::string>& parts) {
   return text;
 }
 
+// " (clock 8 days behind)", or nothing.
+std::string ClockText(const TReadBackDifference& d) {
+  const auto note = ClockNote(d);
+  return note ? " (" + *note + ")" : std::string();
+}
+
 std::string DifferenceText(const TReadBackDifference& d) {
-  return d.field + ": planned " + d.written + ", found " + d.read.value_or("nothing");
+  return d.field + ": planned " + d.written + ", found " + d.read.value_or("nothing") + ClockText(d);
 }
 
 std::string Details(const TReaderResult& reader) {
@@ -130,9 +136,12 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 QJsonObject ReaderJson(const TReaderResult& reader) {
   QJsonArray differences, errors;
-  for (const TReadBackDifference& d : reader.differences)
-    differences.append(QJsonObject{
-        {"field", Text(d.field)}, {"planned", Text(d.written)}, {"found", d.read ? Text(*d.read) : QJsonValue()}});
+  for (const TReadBackDifference& d : reader.differences) {
+    QJsonObject difference{
+        {"field", Text(d.field)}, {"planned", Text(d.written)}, {"found", d.read ? Text(*d.read) : QJsonValue()}};
+    if (const auto note = ClockNote(d)) difference.insert("clock", Text(*note));
+    differences.append(difference);
+  }
   for (const std::string& line : reader.errors) errors.append(Text(line));
   return {{"address", reader.address},
           {"serial", reader.serial ? Text(*reader.serial) : QJsonValue()},
@@ -174,7 +183,8 @@ void PrintDryRun(std::ostream& out, const TSiteResult& result) {
       out << "line " << line.index << " (" << line.port << "), reader " << int{reader.address} << " ("
           << reader.serial.value_or("-") << "): would write";
       for (const TReadBackDifference& d : reader.differences)
-        out << " " << d.field << " " << d.written << " (found " << d.read.value_or("nothing") << ")";
+        out << " " << d.field << " " << d.written << " (found " << d.read.value_or("nothing")
+            << (ClockNote(d) ? "; " + *ClockNote(d) : "") << ")";
       out << "\n";
     }
   out << count << " readers would be written; nothing was sent to them\n";

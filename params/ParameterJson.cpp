@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <optional>
 #include <set>
@@ -23,12 +24,6 @@
 namespace {
 
 QString Key(std::string_view field) { return Utf8Text(field); }
-
-std::string IsoDate(const TCalendarDate& date) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-  return text;
-}
 
 std::string RowField(std::string_view field, std::size_t row) {
   return std::string(field) + "[" + std::to_string(row) + "]";
@@ -47,8 +42,9 @@ QJsonValue IfRead(const TReaderParameters& values, TParameter parameter, const T
   return values.WasRead(parameter) ? QJsonValue(value) : QJsonValue(QJsonValue::Null);
 }
 
-QJsonValue JsonValue(const TReaderParameters& values, const TParameterInfo& info) {
+QJsonValue JsonValue(const TReaderParameters& values, const TParameterInfo& info, TClockAs clock) {
   const TParameter parameter = info.parameter;
+  if (parameter == kClock && clock == TClockAs::Today) return Key(kToday);
   switch (info.kind) {
     case TValueKind::HexNumber:
       return IfRead(values, parameter, QString::fromStdString(values.cashDeskNumber));
@@ -113,10 +109,10 @@ int ListValue(std::string_view field, const QJsonValue& value, const TParameterI
   return IntegerIn(field, value, info.range);
 }
 
-TCalendarDate DateValue(std::string_view field, const QJsonValue& value) {
+TCalendarDate DateValue(std::string_view field, const QJsonValue& value, bool orToday) {
   static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})$"));
   const auto match = iso.match(value.toString());
-  if (!value.isString() || !match.hasMatch()) FailField(field, file_fault::NotDate{Shown(value)});
+  if (!value.isString() || !match.hasMatch()) FailField(field, file_fault::NotDate{Shown(value), orToday});
   const TCalendarDate date{match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt()};
   if (!IsCalendarDate(date)) FailField(field, file_fault::NotCalendarDate{Shown(value)});
   return date;
@@ -141,7 +137,12 @@ void TakeValue(const TParameterInfo& info, const QJsonValue& value, TWriteValues
   switch (info.kind) {
     case TValueKind::Number: values.Byte(info.parameter) = IntegerIn(info.field, value, info.range); break;
     case TValueKind::ListItem: values.Byte(info.parameter) = ListValue(info.field, value, info); break;
-    case TValueKind::Date: values.Date(info.parameter) = DateValue(info.field, value); break;
+    case TValueKind::Date:
+      if (info.parameter == kClock && value.toString() == Key(kToday))
+        values.clockToday = true;
+      else
+        values.Date(info.parameter) = DateValue(info.field, value, info.parameter == kClock);
+      break;
     case TValueKind::HexRows: TakeRows(info.field, value, values); break;
     case TValueKind::HexNumber: break;  // never written: not a field a write takes
   }
@@ -171,6 +172,12 @@ class TFileReader {
 
 }  // namespace
 
+std::string IsoDate(const TCalendarDate& date) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+  return text;
+}
+
 std::string EnglishFileText(const std::string& field, const TFileFault& fault) {
   using namespace file_fault;
   using std::to_string;
@@ -186,7 +193,7 @@ std::string EnglishFileText(const std::string& field, const TFileFault& fault) {
           [](const ValueAndNameDisagree& f) {
             return "value " + to_string(f.value) + " and name " + f.shownName + " disagree";
           },
-          [](const NotDate& f) { return f.shown + " is not a date YYYY-MM-DD"; },
+          [](const NotDate& f) { return f.shown + " is not a date YYYY-MM-DD" + (f.orToday ? R"( or "today")" : ""); },
           [](const NotCalendarDate& f) { return f.shown + " is not a calendar date"; },
           [](const NotHexDigits& f) { return f.shown + " is not " + to_string(f.digits) + R"( hex digits or "")"; },
           [](const NotList& f) { return "needs a list of " + to_string(f.entries) + " entries"; },
@@ -212,9 +219,9 @@ std::string RefusalLines(const std::vector<TRefusal>& refusals) {
   return message;
 }
 
-QJsonObject ParametersToJson(std::optional<std::uint8_t> address, const TReaderParameters& values) {
+QJsonObject ParametersToJson(std::optional<std::uint8_t> address, const TReaderParameters& values, TClockAs clock) {
   QJsonObject object{{Key(kAddressField), address ? QJsonValue(int{*address}) : QJsonValue(QJsonValue::Null)}};
-  for (const TParameterInfo& info : kParameterTable) object.insert(Key(info.field), JsonValue(values, info));
+  for (const TParameterInfo& info : kParameterTable) object.insert(Key(info.field), JsonValue(values, info, clock));
   return object;
 }
 
@@ -268,35 +275,51 @@ TReadBackDifference Compare(const TWriteRequest& request, const TParameterInfo& 
     case TValueKind::Number:
     case TValueKind::ListItem: {
       const auto back = read.Byte(info.parameter);
-      return {field, std::to_string(request.data.at(0)), back ? std::optional(std::to_string(*back)) : std::nullopt};
+      return {field, std::to_string(request.data.at(0)), back ? std::optional(std::to_string(*back)) : std::nullopt, {}, false};
     }
     case TValueKind::Date: {
-      std::optional<std::string> back;
-      if (read.WasRead(info.parameter)) back = IsoDate(read.Date(info.parameter));
-      return {field, WrittenDate(request.data), back};
+      TReadBackDifference difference{field, WrittenDate(request.data), std::nullopt, {}, false};
+      if (!read.WasRead(info.parameter)) return difference;
+      const TCalendarDate& back = read.Date(info.parameter);
+      difference.read = IsoDate(back);
+      if (const auto written = DecodeDate(request.data); written && info.parameter == kClock)
+        difference.clockShift = DayNumber(*written) - DayNumber(back);
+      return difference;
     }
     case TValueKind::HexRows: {
       const std::size_t row = request.data.at(info.size);
       const std::vector<std::uint8_t> entry(request.data.begin(), request.data.begin() + static_cast<long>(info.size));
       std::optional<std::string> back;
       if (row < read.blackListRowsRead) back = read.blackList[row];
-      return {RowField(field, row), HexText(entry), back};
+      return {RowField(field, row), HexText(entry), back, {}, false};
     }
     case TValueKind::HexNumber:
       break;  // never written
   }
-  return {field, HexText(request.data), std::nullopt};
+  return {field, HexText(request.data), std::nullopt, {}, false};
 }
+
+std::string Days(int count) { return std::to_string(count) + (count == 1 ? " day" : " days"); }
 
 }  // namespace
 
 std::vector<TReadBackDifference> ReadBackMismatches(const TWriteValues& written, const TReaderParameters& read) {
   std::vector<TReadBackDifference> differences;
   for (const TWriteRequest& request : WriteRequests(written)) {
-    TReadBackDifference c = Compare(request, *ParameterOfWriteCode(request.code), read);
+    const TParameterInfo& info = *ParameterOfWriteCode(request.code);
+    TReadBackDifference c = Compare(request, info, read);
+    c.today = info.parameter == kClock && written.clockToday;
     if (c.read != c.written) differences.push_back(std::move(c));
   }
   return differences;
+}
+
+std::optional<std::string> ClockNote(const TReadBackDifference& d) {
+  if (!d.clockShift || *d.clockShift == 0) return std::nullopt;
+  const int shift = *d.clockShift;
+  if (d.today) return "clock " + Days(std::abs(shift)) + (shift > 0 ? " behind" : " ahead");
+  if (shift < 0) return "sets the clock back " + Days(-shift);
+  return std::nullopt;
 }
 
 std::string DifferenceLine(const TReadBackDifference& d) {

@@ -175,7 +175,14 @@ std::string_view NoSelectionText(TParameter list) {
 
 }  // namespace
 
-std::vector<TRefusal> WriteRefusals(std::optional<std::uint8_t> address, const TWriteValues& values) {
+TWriteValues OnDay(TWriteValues values, const TCalendarDate& today) {
+  if (values.clockToday) values.currentDate = today;
+  values.clockToday = false;
+  return values;
+}
+
+std::vector<TRefusal> WriteRefusals(std::optional<std::uint8_t> address, const TWriteValues& planned) {
+  const TWriteValues values = OnDay(planned, LocalDate());
   if (!address) return {{std::nullopt, texts::kNoReader, {}}};
   // The mode is checked first, as without it nothing else is known to be written.
   for (const TParameter parameter : kWriteOrder) {
@@ -195,7 +202,8 @@ std::vector<TRefusal> WriteRefusals(std::optional<std::uint8_t> address, const T
   return refusals;
 }
 
-std::vector<TWriteRequest> WriteRequests(const TWriteValues& values) {
+std::vector<TWriteRequest> WriteRequests(const TWriteValues& planned) {
+  const TWriteValues values = OnDay(planned, LocalDate());
   std::vector<TWriteRequest> requests;
   for (const TParameter parameter : kWriteOrder) {
     const TParameterInfo& info = ParameterInfo(parameter);

@@ -62,6 +62,9 @@ struct TWriteValues {
   int cardType = kNoSelection;
   int rechargeUnits = 0;
   TCalendarDate currentDate;
+  // The reader's clock planned as "today": the computer's date at the moment of each write, in
+  // place of currentDate.
+  bool clockToday = false;
   TCalendarDate endDate;
   int sector = 1;
   int abonementTimeout = 0;
@@ -82,6 +85,9 @@ struct TWriteRequest {
   bool operator==(const TWriteRequest&) const = default;
 };
 
+// The values with a clock planned as today set to that day, as a write on that day sends them.
+TWriteValues OnDay(TWriteValues values, const TCalendarDate& today);
+
 // One reason why a write must not start.
 // Its text is kept as marked for translation, so that each front end tells it in its language.
 struct TRefusal {
@@ -98,7 +104,8 @@ std::vector<TRefusal> WriteRefusals(std::optional<std::uint8_t> address, const T
 std::string RefusalLine(const TRefusal& refusal);
 // The refusals as one message, a line each.
 std::string RefusalText(const std::vector<TRefusal>& refusals);
-// The requests of a write in the order sent, for values that passed WriteRefusals.
+// The requests of a write in the order sent, for values that passed WriteRefusals; a clock
+// planned as today gets the computer's date.
 std::vector<TWriteRequest> WriteRequests(const TWriteValues& values);
 
 struct TWriteOutcome {

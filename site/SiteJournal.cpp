@@ -37,6 +37,7 @@ QJsonArray Fields(const TJournalEntry& entry) {
   QJsonArray fields;
   for (const TReadBackDifference& change : entry.before) {
     QJsonObject field{{"field", Text(change.field)}, {"before", change.read ? Text(*change.read) : QJsonValue()}};
+    if (change.clockShift && *change.clockShift < 0) field.insert("clockBackDays", -*change.clockShift);
     if (entry.outcome) {
       std::optional<std::string> after = change.written;
       for (const TReadBackDifference& back : entry.outcome->differences)

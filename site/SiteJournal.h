@@ -30,7 +30,7 @@ struct TJournalEntry {
 std::vector<std::string> WriteErrorLines(const TVerifiedWrite& write);
 
 // One JSON object per line, appended: who wrote which reader when, each changed field before
-// and after, and how the write ended.
+// and after (a clock set back with the days, "clockBackDays"), and how the write ended.
 QJsonObject JournalLine(const TJournalEntry& entry);
 
 // The apply's journal: JSON Lines appended to one file. Each line is on disk (written in one

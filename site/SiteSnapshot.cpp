@@ -8,7 +8,7 @@
 namespace {
 
 QJsonObject ReaderJson(const TReaderResult& reader) {
-  QJsonObject parameters = ParametersToJson(std::nullopt, *reader.values);
+  QJsonObject parameters = ParametersToJson(std::nullopt, *reader.values, TClockAs::Today);
   parameters.remove(QString::fromUtf8(kAddressField.data(), static_cast<qsizetype>(kAddressField.size())));
   return {{"address", reader.address},
           {"serial", QString::fromStdString(*reader.serial)},

@@ -4,6 +4,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QDate>
 #include <QJsonObject>
 
 #include <string>
@@ -35,7 +36,7 @@ TReaderParameters ReadOfMode3() {
 QByteArray Text(const QJsonObject& object) { return QJsonDocument(object).toJson(); }
 
 TEST(ParameterFile, ReadOutputNamesModeAndCardTypeAndUsesIsoDates) {
-  const QJsonObject json = ParametersToJson(5, ReadOfMode3());
+  const QJsonObject json = ParametersToJson(5, ReadOfMode3(), TClockAs::Read);
   EXPECT_EQ(json["address"].toInt(), 5);
   EXPECT_EQ(json["mode"].toObject()["value"].toInt(), 3);
   EXPECT_EQ(json["mode"].toObject()["name"].toString(), QString::fromUtf8("Пополнение"));
@@ -48,18 +49,18 @@ TEST(ParameterFile, ReadOutputNamesModeAndCardTypeAndUsesIsoDates) {
 TEST(ParameterFile, WhatFailedToReadIsNullNotAValue) {
   TReaderParameters v;  // a reader that answered nothing
   v.mode = std::nullopt;
-  const QJsonObject json = ParametersToJson(5, v);
+  const QJsonObject json = ParametersToJson(5, v, TClockAs::Read);
   for (const char* field : {"cashDeskNumber", "rechargeUnits", "mode", "cardType", "currentDate", "endDate", "sector",
                             "abonementTimeout", "relayTime"})
     EXPECT_TRUE(json[field].isNull()) << field;
   EXPECT_TRUE(json["blackList"].toArray()[0].isNull());
   // A mode byte outside the list keeps its value, without a name.
   v.mode = 7;
-  EXPECT_TRUE(ParametersToJson(5, v)["mode"].toObject()["name"].isNull());
+  EXPECT_TRUE(ParametersToJson(5, v, TClockAs::Read)["mode"].toObject()["name"].isNull());
 }
 
 TEST(ParameterFile, ReadOutputWritesBackAsTheSameValues) {
-  const TWriteValues w = WriteValuesFromJson(Text(ParametersToJson(5, ReadOfMode3())));
+  const TWriteValues w = WriteValuesFromJson(Text(ParametersToJson(5, ReadOfMode3(), TClockAs::Read)));
   EXPECT_EQ(w.mode, 3);
   EXPECT_EQ(w.cardType, 2);
   EXPECT_EQ(w.rechargeUnits, 10);
@@ -153,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{R"({"mode":2,"currentDate":"2020-13-01",)" REST_OF_MODE2 "}", "currentDate", "not a calendar date"}));
 
 TEST(ReadBack, NamesEachWrittenFieldThatDiffers) {
-  TWriteValues w = WriteValuesFromJson(Text(ParametersToJson(5, ReadOfMode3())));
+  TWriteValues w = WriteValuesFromJson(Text(ParametersToJson(5, ReadOfMode3(), TClockAs::Read)));
   TReaderParameters back = ReadOfMode3();
   back.sector = 5;
   back.blackList[2] = "0A0B0C0D";
@@ -166,7 +167,7 @@ TEST(ReadBack, NamesEachWrittenFieldThatDiffers) {
 }
 
 TEST(ReadBack, WhatTheModeDoesNotWriteIsNotCompared) {
-  TWriteValues w = WriteValuesFromJson(Text(ParametersToJson(5, ReadOfMode3())));
+  TWriteValues w = WriteValuesFromJson(Text(ParametersToJson(5, ReadOfMode3(), TClockAs::Read)));
   w.mode = 2;  // no dates, no card type, no recharge units
   TReaderParameters back = ReadOfMode3();
   back.mode = 2;
@@ -177,12 +178,58 @@ TEST(ReadBack, WhatTheModeDoesNotWriteIsNotCompared) {
 }
 
 TEST(ReadBack, AValueTheReadBackMissedIsReportedAsSuch) {
-  TWriteValues w = WriteValuesFromJson(Text(ParametersToJson(5, ReadOfMode3())));
+  TWriteValues w = WriteValuesFromJson(Text(ParametersToJson(5, ReadOfMode3(), TClockAs::Read)));
   TReaderParameters back = ReadOfMode3();
   back.readMask &= ~(1u << static_cast<int>(TParameter::RelayTime));
   back.blackListRowsRead = 9;
   EXPECT_EQ(ReadBackDifferences(w, back),
             (std::vector<std::string>{"relayTime: written 3, not read back", "blackList[9]: written FFFFFFFF, not read back"}));
 }
+
+// The clock planned as "today" takes the day of the write; a plan saves it so, a report as read.
+TEST(Clock, TodayIsTheDayOfTheWriteAndWhatAPlanSaves) {
+  const TWriteValues w = WriteValuesFromJson(R"({"mode":1,"currentDate":"today","endDate":"2030-01-01",)" REST_OF_MODE2 "}");
+  EXPECT_EQ(OnDay(w, {2026, 12, 9}).currentDate, (TCalendarDate{2026, 12, 9}));
+  EXPECT_EQ(OnDay(OnDay(w, {2026, 12, 9}), {2027, 1, 1}).currentDate, (TCalendarDate{2026, 12, 9}));
+  EXPECT_EQ(ParametersToJson(5, ReadOfMode3(), TClockAs::Today)["currentDate"].toString(), "today");
+  EXPECT_EQ(ParametersToJson(5, ReadOfMode3(), TClockAs::Read)["currentDate"].toString(), "2009-12-31");
+  EXPECT_THROW(WriteValuesFromJson(R"({"mode":1,"currentDate":"today","endDate":"today",)" REST_OF_MODE2 "}"), TFileError);
+}
+
+struct ClockRow {
+  const char* name;
+  bool today;
+  TCalendarDate planned;  // unless today
+  TCalendarDate found;
+  std::optional<std::string> note;
+};
+void PrintTo(const ClockRow& row, std::ostream* os) { *os << row.name; }
+
+class ClockDifference : public ::testing::TestWithParam<ClockRow> {};
+
+TEST_P(ClockDifference, SaysHowTheClockStandsOrIsSetBack) {
+  TWriteValues w = WriteValuesFromJson(Text(ParametersToJson(5, ReadOfMode3(), TClockAs::Read)));
+  w.clockToday = GetParam().today;
+  w.currentDate = GetParam().planned;
+  TReaderParameters back = ReadOfMode3();
+  back.currentDate = GetParam().found;
+  const auto differences = ReadBackMismatches(w, back);
+  ASSERT_EQ(differences.size(), 1u);
+  EXPECT_EQ(ClockNote(differences[0]), GetParam().note);
+}
+
+TCalendarDate DaysFromToday(qint64 days) {
+  const QDate date = QDate::currentDate().addDays(days);
+  return {date.year(), date.month(), date.day()};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Clock, ClockDifference,
+    ::testing::Values(ClockRow{"TodayBehind", true, {}, DaysFromToday(-8), "clock 8 days behind"},
+                      ClockRow{"TodayAhead", true, {}, DaysFromToday(1), "clock 1 day ahead"},
+                      ClockRow{"DateSetsBackOverALeapDay", false, {2024, 2, 28}, {2024, 3, 1}, "sets the clock back 2 days"},
+                      ClockRow{"DateSetsBackAcrossTheYear", false, {2025, 12, 31}, {2026, 1, 30}, "sets the clock back 30 days"},
+                      ClockRow{"DateSetsForward", false, {2026, 1, 30}, {2025, 12, 31}, std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -185,10 +186,56 @@ TEST_F(SiteProgram, ApplyWritesWhatDiffersOnceAndASnapshotRestoresIt) {
   EXPECT_EQ(again.Finish(), 0);
   EXPECT_EQ(Journal(site).size(), 5u) << "a reader that matches was written again";
 
+  QFile taken(snapshot);
+  ASSERT_TRUE(taken.open(QIODevice::ReadOnly));
+  EXPECT_EQ(taken.readAll().count(R"("currentDate": "today")"), 5) << "a restore must not set clocks back";
+
   SiteCli restore({"apply", snapshot, "--journal", dir_.filePath("restore.jsonl")});
   EXPECT_EQ(restore.Finish(), 0) << restore.Err().toStdString();
   for (const auto& [line, readers] : States(Survey(site)))
     EXPECT_EQ(InState(readers, "differs").size(), readers.size()) << "line " << line;
+}
+
+// The readers' own values but sector 1: a reader differs only in its clock.
+QByteArray ClockPlan(const QString& currentDate) {
+  return QByteArray(kPlan)
+      .replace(R"("sector": 5)", R"("sector": 1)")
+      .replace(R"("currentDate": "2000-01-01")", R"("currentDate": ")" + currentDate.toUtf8() + "\"");
+}
+
+sim::Reader ReaderWithClock(std::uint8_t address, qint64 daysFromToday) {
+  const QDate day = QDate::currentDate().addDays(daysFromToday);
+  sim::Reader reader;
+  reader.address = address;
+  reader.state.currentDate = {static_cast<std::uint8_t>(day.day()), static_cast<std::uint8_t>(day.month()),
+                              static_cast<std::uint8_t>(day.year() - 2000)};
+  return reader;
+}
+
+TEST_F(SiteProgram, AClockPlannedAsTodayIsFoundBehindAndSetToTheDayOfTheApply) {
+  SimulatedLine line({ReaderWithClock(1, -8), ReaderWithClock(2, 0)});
+  Write("turnstile.json", ClockPlan("today"));
+  const QString site = Site("site.json", {{QString::fromStdString(line.Device()), 2}});
+  const QJsonObject survey = Survey(site);
+  EXPECT_EQ(States(survey)[0], (std::map<int, QString>{{1, "differs"}, {2, "matches"}}));
+  EXPECT_EQ(survey["lines"][0]["readers"][0]["differences"][0]["clock"].toString(), "clock 8 days behind");
+  SiteCli apply({"apply", site});
+  EXPECT_EQ(apply.Finish(), 0) << apply.Err().toStdString();
+  EXPECT_EQ(line.ReaderAt(1).state.currentDate, ReaderWithClock(1, 0).state.currentDate);
+}
+
+TEST_F(SiteProgram, ADateThatSetsAClockBackIsToldBeforeTheApplyAndInItsJournal) {
+  SimulatedLine line({ReaderWithClock(1, 30)});
+  Write("turnstile.json", ClockPlan(QDate::currentDate().toString(Qt::ISODate)));
+  const QString site = Site("site.json", {{QString::fromStdString(line.Device()), 1}});
+  SiteCli dryRun({"apply", site, "--dry-run"});
+  EXPECT_EQ(dryRun.Finish(), 1);
+  EXPECT_TRUE(dryRun.Out().contains("; sets the clock back 30 days)")) << dryRun.Out().toStdString();
+  SiteCli apply({"apply", site});
+  EXPECT_EQ(apply.Finish(), 0) << apply.Err().toStdString();
+  const std::vector<QJsonObject> journal = Journal(site);
+  ASSERT_EQ(journal.size(), 1u);
+  EXPECT_EQ(journal[0]["fields"][0]["clockBackDays"].toInt(), 30);
 }
 
 // Kills what carries one line while the site is applied; the other line finishes, and the
