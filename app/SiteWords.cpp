@@ -52,7 +52,7 @@ constexpr std::array kFaultWords{
     TFaultWords{TSiteFault::NotJson, QT_TRANSLATE_NOOP("TSiteWords", "не JSON: %1 (позиция %2)")},
     TFaultWords{TSiteFault::NoObject, QT_TRANSLATE_NOOP("TSiteWords", "не файл объекта: в нём нет объекта JSON {...}")},
     TFaultWords{TSiteFault::NotName, QT_TRANSLATE_NOOP("TSiteWords", "%1 — не название")},
-    TFaultWords{TSiteFault::PortTwice, QT_TRANSLATE_NOOP("TSiteWords", "этот порт уже занят линией выше")},
+    TFaultWords{TSiteFault::PortTwice, QT_TRANSLATE_NOOP("TSiteWords", "то же устройство, что у линии %1 (%2)")},
 };
 
 const TStateLook& Look(TReaderState state) {
