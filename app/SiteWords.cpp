@@ -165,6 +165,17 @@ QString TSiteWords::ClocksSetBack(const TSiteResult& result) {
       .arg(tr("Часы %n считывателя будут переведены назад", nullptr, readers), tr("%n день", nullptr, mostDays));
 }
 
+QString TSiteWords::SnapshotGaps(const std::vector<TSnapshotGap>& gaps) {
+  QStringList lines;
+  for (const TSnapshotGap& gap : gaps) {
+    const QString line = tr("линия %1 (%2)").arg(gap.line->index).arg(Text(gap.line->port));
+    lines << (gap.reader ? line + QStringLiteral(", ") + tr("считыватель %1").arg(int{gap.reader->address}) + QStringLiteral(": ") +
+                               Details(*gap.reader).replace(QLatin1Char('\n'), QStringLiteral("; "))
+                         : line + QStringLiteral(": ") + LineState(*gap.line));
+  }
+  return lines.join(QLatin1Char('\n'));
+}
+
 QByteArray TSiteWords::ReportCsv(const TSiteResult& result) {
   QString text = CsvLine({tr("Линия"), tr("Порт"), tr("Адрес"), tr("Серийный номер"), tr("Состояние"), tr("Подробности")});
   for (const TLineResult& line : result.lines) {

@@ -209,6 +209,29 @@ TSiteTask TaskOf(const TSiteRequest& request, bool dryRun) {
   return TSiteTask::Survey;
 }
 
+// The snapshot written, then what it lacks on err: a snapshot is complete (0) when it holds every
+// reader that answered.
+int WriteSnapshot(const TSiteFile& site, const TSiteResult& result, const std::string& path, std::ostream& out,
+                  std::ostream& err) {
+  const QString reason = WriteWholeFile(QString::fromStdString(path), SnapshotFile(site, result));
+  if (!reason.isEmpty()) {
+    err << kProgram << path << ": " << reason.toStdString() << "\n";
+    return exitstatus::kUsage;
+  }
+  out << "snapshot written to " << path << "\n";
+  const std::vector<TSnapshotGap> gaps = SnapshotGaps(result);
+  if (gaps.empty()) return exitstatus::kSuccess;
+  err << kProgram << "the snapshot is incomplete; it lacks:\n";
+  for (const TSnapshotGap& gap : gaps) {
+    err << "  line " << gap.line->index << " (" << gap.line->port << ")";
+    if (gap.reader)
+      err << ", reader " << int{gap.reader->address} << ": " << Joined(gap.reader->errors) << "\n";
+    else
+      err << ": " << LineStatusText(gap.line->status) << ": " << gap.line->failure << "\n";
+  }
+  return exitstatus::kReaderErrors;
+}
+
 // Every line at once; progress on err as it comes; Ctrl+C or SIGTERM stops each line after the
 // reader in progress.
 TSiteResult RunLines(const TSiteFile& site, TSiteTask task, TSiteJournal* journal, std::ostream& err) {
@@ -250,14 +273,7 @@ int RunSite(const TCliOptions& options, std::ostream& out, std::ostream& err) {
   if (options.json) out << ResultJson(result).toStdString();
   else PrintTables(out, site, result);
   if (options.dryRun) PrintDryRun(out, result);
-  if (request.action == TSiteAction::Snapshot && !result.cancelled) {
-    const QString reason = WriteWholeFile(QString::fromStdString(request.snapshot), SnapshotFile(site, result));
-    if (!reason.isEmpty()) {
-      err << kProgram << request.snapshot << ": " << reason.toStdString() << "\n";
-      return exitstatus::kUsage;
-    }
-    out << "snapshot written to " << request.snapshot << "\n";
-  }
+  if (request.action == TSiteAction::Snapshot && !result.cancelled) return WriteSnapshot(site, result, request.snapshot, out, err);
   return ExitStatus(result);
 }
 
@@ -293,14 +309,17 @@ unplanned. After an apply a reader written and read back as planned is written.
               each reader written is appended to the journal, SITE.journal.jsonl
               beside the site file, one JSON line each, on disk before the next
   snapshot SITE.json OUT.json
-              survey and write OUT.json: a site file in which every reader found is
-              pinned by its serial with its parameters inline, as read; site apply
-              OUT.json restores them. OUT.json is written whole or not at all.
+              survey and write OUT.json: a site file in which every reader that
+              answered is pinned by the serial found with its parameters inline, as
+              read, the clock as "today"; site apply OUT.json restores them. OUT.json
+              is written whole or not at all. A reader that could not be read and a
+              line that could not be surveyed are named on standard error.
 
 Ctrl+C or SIGTERM stops every line after the reader in progress (exit status 130).
 For site, 0 is every planned reader matching (or written) at the end; 1 a reader
 that differs, is missing, is another reader, failed or is unplanned; 2 also a journal
 that cannot be opened or an OUT.json that cannot be written; 3 a line that could not
-be opened or failed while in use (the other lines still run).
+be opened or failed while in use (the other lines still run). For snapshot, 0 is a
+snapshot of every reader that answered, 1 one that lacks a reader or a line.
 )";
 }

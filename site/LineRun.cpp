@@ -129,7 +129,11 @@ class TLineRun {
                                      [&](const ReaderAnswer& a) { return a.address == reader.address; });
     if (answer == answers.end()) return Set(reader, TReaderState::Missing);
     reader.serial = SerialText(answer->serialHigh, answer->serialLow);
-    if (plan.serial && *plan.serial != *reader.serial) return Set(reader, TReaderState::OtherReader);
+    if (plan.serial && *plan.serial != *reader.serial) {
+      // A backup keeps every reader that answered: this one, pinned by the serial found.
+      if (job_.task == TSiteTask::Snapshot && !Read(reader)) return;
+      return Set(reader, TReaderState::OtherReader);
+    }
     if (!Read(reader)) return;
     reader.differences = ReadBackMismatches(plan.plan, *reader.values);
     if (job_.task != TSiteTask::Snapshot) reader.values.reset();

@@ -30,3 +30,13 @@ QByteArray SnapshotFile(const TSiteFile& site, const TSiteResult& result) {
   const QJsonObject document{{"site", QString::fromStdString(site.name)}, {"lines", lines}};
   return QJsonDocument(document).toJson(QJsonDocument::Indented);
 }
+
+std::vector<TSnapshotGap> SnapshotGaps(const TSiteResult& result) {
+  std::vector<TSnapshotGap> gaps;
+  for (const TLineResult& line : result.lines) {
+    if (line.status != TLineStatus::Done) gaps.push_back({&line, nullptr});
+    for (const TReaderResult& reader : line.readers)
+      if (reader.state == TReaderState::Failed) gaps.push_back({&line, &reader});
+  }
+  return gaps;
+}
