@@ -70,9 +70,7 @@ QString FileFaultText(const std::string& field, const TFileFault& fault) {
           [](const NotList& f) {
             return QCoreApplication::translate("ParameterFile", "нужен список из %n записей", nullptr, f.entries);
           },
-          [](const Missing& f) {
-            return QCoreApplication::translate("ParameterFile", "нет значения, а режим %1 его записывает").arg(f.mode);
-          },
+          [](const UnknownField&) { return QCoreApplication::translate("ParameterFile", "неизвестное поле"); },
           [](const TooLarge& f) {
             return QCoreApplication::translate("ParameterFile", "файл больше %1 КиБ — это не файл параметров")
                 .arg(f.kibibytes);

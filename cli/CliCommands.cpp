@@ -157,14 +157,21 @@ TWriteValues LoadWriteFile(const std::string& path) {
   return WriteValuesFromDevice(file);
 }
 
-// Writes, reads back and compares; true when the reader took everything as written. The write's
-// errors are told before the read-back's exchanges, so that a trace stays in order with them.
+// Reads the reader, writes the planned fields that differ, reads back and compares; true when the
+// reader holds the plan. The write's errors are told before the read-back's exchanges, so that a
+// trace stays in order with them.
 bool WriteOne(TCliSession& session, std::uint8_t address, const std::string& label, const TWriteValues& values,
               std::ostream& out, std::ostream& err) {
+  const TReaderParameters found = Read(session, address);
+  if (!ReportErrors(err, label, texts::kReadParameters, session.Errors())) {
+    out << label << ": not written: it could not be read first\n";
+    return false;
+  }
   const TVerifiedWrite result =
-      WriteAndVerify(session.Link(), session.Errors(), address, values, [&](const ErrorList& writeErrors) {
+      ApplyPlan(session.Link(), session.Errors(), address, values, found, [&](const ErrorList& writeErrors) {
         ReportErrors(err, label, texts::kWriteParameters, writeErrors);
       });
+  for (const std::string& refusal : RefusalLinesUtf8(result.refusals)) err << label << ": " << refusal << "\n";
   ReportErrors(err, label, texts::kReadParameters, result.readErrors);
   for (const TReadBackDifference& difference : result.differences)
     err << label << ": " << DifferenceLine(difference) << "\n";
@@ -186,7 +193,7 @@ void PrintDryRun(std::ostream& out, std::uint8_t address, const TWriteValues& va
   for (const TWriteRequest& request : WriteRequests(values))
     out << HexFrame(BuildRequest(address, request.code, request.data)) << "  " << ReaderTextUtf8(CommandText(request.code)) << "\n";
   PrintClockSetBack(out, values);
-  out << "(then every parameter is read back)\n";
+  out << "(the reader is read first and only these that differ are sent; then every parameter is read back)\n";
 }
 
 int RunWrite(const TCliOptions& options, std::ostream& out, std::ostream& err) {

@@ -293,7 +293,8 @@ The site file (JSON, UTF-8) names the site and its lines:
   port       any name --port takes; baud (default 9600), dataBits (8), parity
              (None) and stopBits (1) as the setup dialog offers them
   address    1..254, once per line; serial pins the reader (4 hex digits)
-  parameters a parameters file (as read --json prints it), by a path relative to the
+  parameters a parameters file (as read --json prints it, or any part of it: a field
+             left out is left as the reader holds it), by a path relative to the
              site file, or the same object inline
 Parvex.ini plays no part. A bad site file is refused before anything is sent.
 
@@ -305,7 +306,8 @@ unplanned. After an apply a reader written and read back as planned is written.
   survey SITE.json [--json]
               report every reader's state (--json: one JSON document)
   apply SITE.json [--dry-run] [--journal PATH]
-              survey, then write, read back and compare every reader that differs;
+              survey, then write every reader that differs (only its planned fields
+              that differ, each with its own request), read it back and compare;
               each reader written is appended to the journal, SITE.journal.jsonl
               beside the site file, one JSON line each, on disk before the next
   snapshot SITE.json OUT.json

@@ -8,11 +8,11 @@
 #include <QRegularExpression>
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
 #include <optional>
-#include <set>
 #include <utility>
 #include <variant>
 
@@ -148,27 +148,15 @@ void TakeValue(const TParameterInfo& info, const QJsonValue& value, TWriteValues
   }
 }
 
-// Every field the file gives is checked, also those its mode does not write: a bad value is a
-// bad file either way. Fields left out are noted, for the check against what the mode writes.
-class TFileReader {
- public:
-  explicit TFileReader(const QJsonObject& object) : object_(object) {}
-
-  template <typename Decode>
-  void Take(std::string_view field, Decode decode) {
-    const QJsonValue value = object_.value(Key(field));
-    if (value.isUndefined() || value.isNull()) {
-      missing_.insert(std::string(field));
-      return;
-    }
-    decode(value);
+// A misspelt field would otherwise leave its parameter silently as the reader holds it.
+void CheckKnownFields(const QJsonObject& object) {
+  for (auto it = object.begin(); it != object.end(); ++it) {
+    const std::string field = it.key().toStdString();
+    const bool known = field == kAddressField || std::any_of(kParameterTable.begin(), kParameterTable.end(),
+                                                             [&](const TParameterInfo& info) { return info.field == field; });
+    if (!known) FailField(field, file_fault::UnknownField{});
   }
-  bool Missing(std::string_view field) const { return missing_.count(std::string(field)) != 0; }
-
- private:
-  const QJsonObject& object_;
-  std::set<std::string> missing_;
-};
+}
 
 }  // namespace
 
@@ -197,7 +185,7 @@ std::string EnglishFileText(const std::string& field, const TFileFault& fault) {
           [](const NotCalendarDate& f) { return f.shown + " is not a calendar date"; },
           [](const NotHexDigits& f) { return f.shown + " is not " + to_string(f.digits) + R"( hex digits or "")"; },
           [](const NotList& f) { return "needs a list of " + to_string(f.entries) + " entries"; },
-          [](const Missing& f) { return "missing; mode " + to_string(f.mode) + " writes it"; },
+          [](const UnknownField&) { return std::string("unknown field"); },
           [](const TooLarge& f) { return "not a parameters file: larger than " + to_string(f.kibibytes) + " KiB"; },
           [](const Unreadable& f) { return "cannot be read: " + f.systemText; },
           [](const Refused& f) { return RefusalLines(f.refusals); },
@@ -233,22 +221,21 @@ TWriteValues WriteValuesFromJson(const QByteArray& text) {
   if (!document.isObject()) throw TFileError({}, file_fault::NotObject{});
 
   const QJsonObject object = document.object();
+  CheckKnownFields(object);
   TWriteValues values;
-  TFileReader file(object);
+  values.planned = 0;
   for (const TParameter parameter : kFileOrder) {
     const TParameterInfo& info = ParameterInfo(parameter);
-    if (info.writeCode) file.Take(info.field, [&](const QJsonValue& v) { TakeValue(info, v, values); });
+    const QJsonValue value = object.value(Key(info.field));
+    if (!info.writeCode || value.isUndefined() || value.isNull()) continue;  // left as the reader holds it
+    TakeValue(info, value, values);
+    values.planned |= ParameterBit(parameter);
   }
-
-  // What the mode writes decides what must be there; a list left out has the window's own
-  // refusal instead.
-  if (values.mode != kNoSelection) {
-    for (const TParameter parameter : kWriteOrder) {
-      const TParameterInfo& info = ParameterInfo(parameter);
-      if (info.kind != TValueKind::ListItem && info.usedIn.Applies(values.mode) && file.Missing(info.field))
-        FailField(info.field, file_fault::Missing{values.mode});
-    }
-  }
+  // A file that names its mode plans only what that mode writes; a value it gives for another
+  // field has been checked all the same, as a bad value is a bad file either way.
+  if (values.Plans(TParameter::Mode))
+    for (const TParameterInfo& info : kParameterTable)
+      if (!info.usedIn.Applies(values.mode)) values.planned &= ~ParameterBit(info.parameter);
   // Any address will do: the reader is known, and only the values are checked here.
   if (const auto refusals = WriteRefusals(std::uint8_t{0}, values); !refusals.empty())
     throw TFileError({}, file_fault::Refused{refusals});
@@ -305,13 +292,22 @@ std::string Days(int count) { return std::to_string(count) + (count == 1 ? " day
 
 std::vector<TReadBackDifference> ReadBackMismatches(const TWriteValues& written, const TReaderParameters& read) {
   std::vector<TReadBackDifference> differences;
-  for (const TWriteRequest& request : WriteRequests(written)) {
+  for (const TWriteRequest& request : WriteRequests(ForReader(written, read))) {
     const TParameterInfo& info = *ParameterOfWriteCode(request.code);
     TReadBackDifference c = Compare(request, info, read);
     c.today = info.parameter == kClock && written.clockToday;
     if (c.read != c.written) differences.push_back(std::move(c));
   }
   return differences;
+}
+
+std::vector<TWriteRequest> DifferingRequests(const TWriteValues& plan, const TReaderParameters& found) {
+  std::vector<TWriteRequest> requests;
+  for (const TWriteRequest& request : WriteRequests(ForReader(plan, found))) {
+    const TReadBackDifference c = Compare(request, *ParameterOfWriteCode(request.code), found);
+    if (c.read != c.written) requests.push_back(request);
+  }
+  return requests;
 }
 
 std::optional<std::string> ClockNote(const TReadBackDifference& d) {

@@ -57,9 +57,7 @@ struct NotHexDigits {
 struct NotList {
   int entries;
 };
-struct Missing {
-  int mode;  // the file's mode, which writes the field
-};
+struct UnknownField {};
 struct TooLarge {
   qint64 kibibytes;
 };
@@ -75,7 +73,7 @@ struct Refused {
 using TFileFault = std::variant<file_fault::NotJson, file_fault::NotObject, file_fault::NotWholeNumber,
                                 file_fault::UnknownName, file_fault::NeedsValueOrName,
                                 file_fault::ValueAndNameDisagree, file_fault::NotDate, file_fault::NotCalendarDate,
-                                file_fault::NotHexDigits, file_fault::NotList, file_fault::Missing,
+                                file_fault::NotHexDigits, file_fault::NotList, file_fault::UnknownField,
                                 file_fault::TooLarge, file_fault::Unreadable, file_fault::Refused>;
 
 // A file that cannot be written as it stands. what() is the English line `parvex-cli` prints,
@@ -103,9 +101,10 @@ enum class TClockAs { Read, Today };
 // address is null for values that belong to no reader (a panel without a reader selected).
 QJsonObject ParametersToJson(std::optional<std::uint8_t> address, const TReaderParameters& values, TClockAs clock);
 
-// Decodes a parameters file and checks it as the window would before sending: the shape and
-// range of every field given, every field the file's mode writes, and the window's refusals
-// (no mode, mode 3 without a card type, a date outside 2000..2255). Throws TFileError.
+// Decodes a parameters file, a plan of the fields it names (of those its mode writes, when it names
+// its mode), and checks it as the window would before sending: the shape and range of every field
+// given, no field the table does not know, and the window's refusals (a date outside
+// 2000..2255). Throws TFileError.
 TWriteValues WriteValuesFromJson(const QByteArray& text);
 
 // A parameters file is a few hundred bytes; anything much larger is not one, and a device that
@@ -133,8 +132,13 @@ struct TReadBackDifference {
 // clock back ("sets the clock back 30 days").
 std::optional<std::string> ClockNote(const TReadBackDifference& difference);
 
-// Every written field whose read-back differs, in the order written.
+// Every planned field whose value read differs, in the order written: what a survey finds, and
+// what a read-back finds after a write. A plan that leaves the mode out is taken in the mode read.
 std::vector<TReadBackDifference> ReadBackMismatches(const TWriteValues& written, const TReaderParameters& read);
+
+// The requests that bring a reader holding `found` to the plan: one for each planned field (each
+// black-list row) whose value differs, in the order of a write, so the mode first.
+std::vector<TWriteRequest> DifferingRequests(const TWriteValues& plan, const TReaderParameters& found);
 
 // "sector: written 4, read back 5" or "sector: written 4, not read back".
 std::string DifferenceLine(const TReadBackDifference& difference);

@@ -60,7 +60,7 @@ void AddOutcome(const TJournalEntry& entry, QJsonObject& line) {
     line.insert("outcome", "verified");
     return;
   }
-  if (!write.writeErrors.empty() || !write.readErrors.empty()) {
+  if (!write.refusals.empty() || !write.writeErrors.empty() || !write.readErrors.empty()) {
     line.insert("outcome", "errors");
     line.insert("errors", Lines(WriteErrorLines(write)));
     return;
@@ -71,7 +71,9 @@ void AddOutcome(const TJournalEntry& entry, QJsonObject& line) {
 }  // namespace
 
 std::vector<std::string> WriteErrorLines(const TVerifiedWrite& write) {
-  std::vector<std::string> lines = ErrorLinesUtf8(write.writeErrors);
+  std::vector<std::string> lines = RefusalLinesUtf8(write.refusals);
+  const std::vector<std::string> written = ErrorLinesUtf8(write.writeErrors);
+  lines.insert(lines.end(), written.begin(), written.end());
   const std::vector<std::string> readBack = ErrorLinesUtf8(write.readErrors);
   lines.insert(lines.end(), readBack.begin(), readBack.end());
   return lines;

@@ -26,7 +26,7 @@ struct TJournalEntry {
   std::string interruption;                 // why, then
 };
 
-// The error lines of a verified write: the write's, then the read-back's.
+// The error lines of a verified write: its refusals, the write's, then the read-back's.
 std::vector<std::string> WriteErrorLines(const TVerifiedWrite& write);
 
 // One JSON object per line, appended: who wrote which reader when, each changed field before

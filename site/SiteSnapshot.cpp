@@ -36,7 +36,7 @@ std::vector<TSnapshotGap> SnapshotGaps(const TSiteResult& result) {
   for (const TLineResult& line : result.lines) {
     if (line.status != TLineStatus::Done) gaps.push_back({&line, nullptr});
     for (const TReaderResult& reader : line.readers)
-      if (reader.state == TReaderState::Failed) gaps.push_back({&line, &reader});
+      if (reader.serial && !reader.values) gaps.push_back({&line, &reader});  // answered, not read
   }
   return gaps;
 }

@@ -98,10 +98,6 @@
         </translation>
     </message>
     <message>
-        <source>нет значения, а режим %1 его записывает</source>
-        <translation>no value, but mode %1 writes it</translation>
-    </message>
-    <message>
         <source>файл больше %1 КиБ — это не файл параметров</source>
         <translation>the file is larger than %1 KiB: not a parameters file</translation>
     </message>
@@ -124,6 +120,10 @@
     <message>
         <source>%1 — не дата вида ГГГГ-ММ-ДД и не &quot;today&quot;</source>
         <translation>%1 is not a date YYYY-MM-DD nor &quot;today&quot;</translation>
+    </message>
+    <message>
+        <source>неизвестное поле</source>
+        <translation>unknown field</translation>
     </message>
 </context>
 <context>
@@ -439,6 +439,10 @@
     <message>
         <source>%1 %2 не может быть записана: считыватель хранит даты с %3 по %4</source>
         <translation>%1 %2 cannot be written: a reader stores dates from %3 to %4</translation>
+    </message>
+    <message>
+        <source>не используется в режиме считывателя &quot;%1&quot;</source>
+        <translation>not used in the reader&apos;s mode &quot;%1&quot;</translation>
     </message>
 </context>
 <context>

@@ -98,12 +98,9 @@ TEST_F(SiteFolder, ALinkToTheDeviceOfAnEarlierLineIsRefusedNamingBothLines) {
   const QString device = Write("ttyUSB0", {});
   const QString link = dir_.filePath("usb-FTDI_reader-if00-port0");
   ASSERT_TRUE(QFile::link(device, link));
-  const QString path = Write("site.json", QStringLiteral(R"({"site": "x", "lines": [{"port": "%1", "readers": []},
-                                                          {"port": "%2", "readers": []}]})")
-                                              .arg(device, link)
-                                              .toUtf8());
-  EXPECT_EQ(Refusal(path), (path + ": line 1 (" + link + "): port: reaches the same device as line 0 (" + device + ")")
-                               .toStdString());
+  const QString lines = QStringLiteral(R"([{"port": "%1", "readers": []}, {"port": "%2", "readers": []}])").arg(device, link);
+  const QString path = Write("site.json", (R"({"site": "x", "lines": )" + lines + "}").toUtf8());
+  EXPECT_EQ(Refusal(path), (path + ": line 1 (" + link + "): port: reaches the same device as line 0 (" + device + ")").toStdString());
 }
 
 struct BadReaders {
