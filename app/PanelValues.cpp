@@ -128,9 +128,10 @@ TReaderParameters PanelParameters(const TParameterPanel& panel) {
 }
 
 void ShowFileValues(TParameterPanel& panel, const TWriteValues& file) {
-  const TReaderParameters values = AsRead(file);
+  // A clock planned as today shows the date of the load.
+  const TReaderParameters values = AsRead(OnDay(file, LocalDate()));
   for (const TParameter parameter : kWriteOrder) {
-    if (ParameterInfo(parameter).usedIn.Applies(file.mode)) ShowReadValue(panel, values, parameter, -1);
+    if (file.Plans(parameter)) ShowReadValue(panel, values, parameter, -1);
   }
   // The mode rule follows the mode on an enabled panel; a disabled one stays disabled.
   if (panel.cbMode->isEnabled()) panel.cbModeChange();

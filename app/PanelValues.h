@@ -23,6 +23,7 @@ void ShowReadValue(TParameterPanel& panel, const TReaderParameters& values, TPar
 // The panel's values as a read would have given them, for the parameters file.
 TReaderParameters PanelParameters(const TParameterPanel& panel);
 
-// The values of a parameters file on the panel: only those of the parameters its mode writes;
-// the other controls keep theirs.
+// The values of a parameters file on the panel: only those it plans (the fields it names, of
+// those its mode writes); the other controls keep theirs. A clock planned as today shows today's
+// date.
 void ShowFileValues(TParameterPanel& panel, const TWriteValues& file);

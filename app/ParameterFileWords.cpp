@@ -54,7 +54,9 @@ QString FileFaultText(const std::string& field, const TFileFault& fault) {
                 .arg(Utf8Text(f.shownName));
           },
           [](const NotDate& f) {
-            return QCoreApplication::translate("ParameterFile", "%1 — не дата вида ГГГГ-ММ-ДД").arg(Utf8Text(f.shown));
+            return (f.orToday ? QCoreApplication::translate("ParameterFile", "%1 — не дата вида ГГГГ-ММ-ДД и не \"today\"")
+                              : QCoreApplication::translate("ParameterFile", "%1 — не дата вида ГГГГ-ММ-ДД"))
+                .arg(Utf8Text(f.shown));
           },
           [](const NotCalendarDate& f) {
             return QCoreApplication::translate("ParameterFile", "%1 — такой даты нет в календаре")
@@ -68,9 +70,7 @@ QString FileFaultText(const std::string& field, const TFileFault& fault) {
           [](const NotList& f) {
             return QCoreApplication::translate("ParameterFile", "нужен список из %n записей", nullptr, f.entries);
           },
-          [](const Missing& f) {
-            return QCoreApplication::translate("ParameterFile", "нет значения, а режим %1 его записывает").arg(f.mode);
-          },
+          [](const UnknownField&) { return QCoreApplication::translate("ParameterFile", "неизвестное поле"); },
           [](const TooLarge& f) {
             return QCoreApplication::translate("ParameterFile", "файл больше %1 КиБ — это не файл параметров")
                 .arg(f.kibibytes);

@@ -43,11 +43,16 @@ TWriteValues LoadFile(const QString& path) {
 
 void TParvexForm::acSaveParametersExecute() {
   EndPanelEdit(*Panel1);
-  const QByteArray text = QJsonDocument(ParametersToJson(SelectedReader(*Panel1), PanelParameters(*Panel1)))
+  const QByteArray text = QJsonDocument(ParametersToJson(SelectedReader(*Panel1), PanelParameters(*Panel1), TClockAs::Today))
                               .toJson(QJsonDocument::Indented);
   // A file is written only when it loads again: the checks of a load come before the question.
   try {
     WriteValuesFromJson(text);
+    // The panel is a whole plan, its clock saved as today: without a mode or a card type it is none.
+    TWriteValues panel = PanelValues(*Panel1);
+    panel.clockToday = true;
+    if (auto refusals = WriteRefusals(std::uint8_t{0}, panel); !refusals.empty())
+      throw TFileError({}, file_fault::Refused{std::move(refusals)});
   } catch (const TFileError& error) {
     ShowErrorMessage(this, {SaveCaption(),
                             tr("Параметры не сохранены:\r\n") + FileFaultText(error.field, error.fault),

@@ -179,7 +179,9 @@ void TSiteWindow::AskAndApply() {
                            .arg(TSiteWords::Totals(*result_)));
     return;
   }
-  if (!AskToProceed(this, {caption, TSiteWords::ApplyQuestion(readers, lines), {}})) return;
+  const QString clocks = TSiteWords::ClocksSetBack(*result_);
+  const QString question = TSiteWords::ApplyQuestion(readers, lines) + (clocks.isEmpty() ? QString() : QStringLiteral("\r\n") + clocks);
+  if (!AskToProceed(this, {caption, question, {}})) return;
   try {
     // Opened before any line is: a journal that cannot be written stops the apply before its
     // first write.
@@ -233,15 +235,25 @@ void TSiteWindow::RunEnded() {
   btnCancelRun->setEnabled(false);
   btnSaveReport->setEnabled(true);
   ShowResult();
-  if (task_ == TSiteTask::Snapshot && !result_->cancelled) {
-    const QString reason = WriteWholeFile(snapshotPath_, SnapshotFile(*site_, *result_));
-    if (!reason.isEmpty())
-      ShowErrorMessage(this, {tr("Снимок объекта"), tr("Не удалось сохранить файл %1").arg(snapshotPath_), reason});
-  }
+  if (task_ == TSiteTask::Snapshot && !result_->cancelled) SaveSnapshot();
   const bool applyNow = std::exchange(applyAfterSurvey_, false) && !result_->cancelled && !closeWhenEnded_;
   emit StateChanged();
   if (std::exchange(closeWhenEnded_, false)) close();
   else if (applyNow) AskAndApply();
+}
+
+void TSiteWindow::SaveSnapshot() {
+  const QString caption = tr("Снимок объекта");
+  const QString reason = WriteWholeFile(snapshotPath_, SnapshotFile(*site_, *result_));
+  if (!reason.isEmpty()) {
+    ShowErrorMessage(this, {caption, tr("Не удалось сохранить файл %1").arg(snapshotPath_), reason});
+    return;
+  }
+  const std::vector<TSnapshotGap> gaps = SnapshotGaps(*result_);
+  if (!gaps.empty())
+    ShowErrorMessage(this, {caption, tr("Снимок %1 сохранён неполным: в нём нет считывателей, которые не прочитаны, и линий, "
+                                        "которые не обследованы.").arg(snapshotPath_),
+                            TSiteWords::SnapshotGaps(gaps)});
 }
 
 void TSiteWindow::ShowProgress(const TReaderProgress& progress) {

@@ -77,6 +77,8 @@ class TSiteWindow : public QWidget {
 
   void Start(TSiteTask task);
   void RunEnded();
+  // Writes the snapshot the run took, and tells what it lacks.
+  void SaveSnapshot();
   void AskAndApply();
   void ShowProgress(const TReaderProgress& progress);
   void ShowPlan();

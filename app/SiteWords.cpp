@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QStyle>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -51,7 +52,7 @@ constexpr std::array kFaultWords{
     TFaultWords{TSiteFault::NotJson, QT_TRANSLATE_NOOP("TSiteWords", "не JSON: %1 (позиция %2)")},
     TFaultWords{TSiteFault::NoObject, QT_TRANSLATE_NOOP("TSiteWords", "не файл объекта: в нём нет объекта JSON {...}")},
     TFaultWords{TSiteFault::NotName, QT_TRANSLATE_NOOP("TSiteWords", "%1 — не название")},
-    TFaultWords{TSiteFault::PortTwice, QT_TRANSLATE_NOOP("TSiteWords", "этот порт уже занят линией выше")},
+    TFaultWords{TSiteFault::PortTwice, QT_TRANSLATE_NOOP("TSiteWords", "то же устройство, что у линии %1 (%2)")},
 };
 
 const TStateLook& Look(TReaderState state) {
@@ -102,11 +103,27 @@ QString TSiteWords::LineState(const TLineResult& line) {
   return text;
 }
 
+namespace {
+
+// What a clock's difference means, as ClockNote tells it in English; empty for the others.
+QString ClockWords(const TReadBackDifference& d) {
+  if (!ClockNote(d)) return {};
+  const int shift = *d.clockShift;
+  if (!d.today) return TSiteWords::tr("часы будут переведены назад на %n день", nullptr, -shift);
+  return shift > 0 ? TSiteWords::tr("часы отстают на %n день", nullptr, shift)
+                   : TSiteWords::tr("часы спешат на %n день", nullptr, -shift);
+}
+
+}  // namespace
+
 QString TSiteWords::Details(const TReaderResult& reader) {
   QStringList lines;
-  for (const TReadBackDifference& d : reader.differences)
+  for (const TReadBackDifference& d : reader.differences) {
+    const QString clock = ClockWords(d);
     lines << (d.read ? tr("%1: по плану %2, найдено %3").arg(Text(d.field), Text(d.written), Text(*d.read))
-                     : tr("%1: по плану %2, не прочитано").arg(Text(d.field), Text(d.written)));
+                     : tr("%1: по плану %2, не прочитано").arg(Text(d.field), Text(d.written))) +
+                 (clock.isEmpty() ? QString() : QStringLiteral(" — ") + clock);
+  }
   for (const std::string& error : reader.errors) lines << Text(error);
   return lines.join(QLatin1Char('\n'));
 }
@@ -129,6 +146,34 @@ QString TSiteWords::Totals(const TSiteResult& result) {
 QString TSiteWords::ApplyQuestion(int readers, int lines) {
   return tr("Записать параметры в %1 на %2?")
       .arg(tr("%n считывателей", nullptr, readers), tr("%n линиях", nullptr, lines));
+}
+
+QString TSiteWords::ClocksSetBack(const TSiteResult& result) {
+  int readers = 0;
+  int mostDays = 0;
+  for (const TLineResult& line : result.lines)
+    for (const TReaderResult& reader : line.readers) {
+      if (reader.state != TReaderState::Differs) continue;
+      for (const TReadBackDifference& d : reader.differences)
+        if (d.clockShift && *d.clockShift < 0) {
+          ++readers;
+          mostDays = std::max(mostDays, -*d.clockShift);
+        }
+    }
+  if (readers == 0) return {};
+  return tr("%1, самое большее на %2.")
+      .arg(tr("Часы %n считывателя будут переведены назад", nullptr, readers), tr("%n день", nullptr, mostDays));
+}
+
+QString TSiteWords::SnapshotGaps(const std::vector<TSnapshotGap>& gaps) {
+  QStringList lines;
+  for (const TSnapshotGap& gap : gaps) {
+    const QString line = tr("линия %1 (%2)").arg(gap.line->index).arg(Text(gap.line->port));
+    lines << (gap.reader ? line + QStringLiteral(", ") + tr("считыватель %1").arg(int{gap.reader->address}) + QStringLiteral(": ") +
+                               Details(*gap.reader).replace(QLatin1Char('\n'), QStringLiteral("; "))
+                         : line + QStringLiteral(": ") + LineState(*gap.line));
+  }
+  return lines.join(QLatin1Char('\n'));
 }
 
 QByteArray TSiteWords::ReportCsv(const TSiteResult& result) {

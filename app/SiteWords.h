@@ -6,6 +6,7 @@
 
 #include "SiteFile.h"
 #include "SiteResult.h"
+#include "SiteSnapshot.h"
 
 // The site window's words for what a run found: each state in words and with its icon (never by
 // colour alone), a line's state, the details of one reader, the totals and the report.
@@ -26,8 +27,13 @@ class TSiteWords {
   static QString Totals(const TSiteResult& result);
   // "Записать параметры в 37 считывателей на 4 линиях?"
   static QString ApplyQuestion(int readers, int lines);
+  // What an apply does to clocks it sets back: how many readers, by how many days at most; empty
+  // when it sets none back.
+  static QString ClocksSetBack(const TSiteResult& result);
   // A refused site file: the file, the line, the reader and the field, then why.
   static QString FileRefusal(const ESiteFile& refusal);
+  // A line a gap: "линия 0 (/dev/ttyUSB0): не открыта: …", "линия 1 (…), считыватель 5: …".
+  static QString SnapshotGaps(const std::vector<TSnapshotGap>& gaps);
   // The table as CSV: one row per reader, and one per line that failed.
   static QByteArray ReportCsv(const TSiteResult& result);
 };

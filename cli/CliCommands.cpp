@@ -140,7 +140,7 @@ int RunRead(const TCliOptions& options, std::ostream& out, std::ostream& err) {
   const std::uint8_t address = *options.address;
   const TReaderParameters values = Read(session, address);
   if (options.json)
-    out << QJsonDocument(ParametersToJson(address, values)).toJson(QJsonDocument::Indented).toStdString();
+    out << QJsonDocument(ParametersToJson(address, values, TClockAs::Read)).toJson(QJsonDocument::Indented).toStdString();
   else
     PrintTable(out, address, values);
   return ReportErrors(err, ReaderLabel(address), texts::kReadParameters, session.Errors()) ? exitstatus::kSuccess
@@ -157,14 +157,21 @@ TWriteValues LoadWriteFile(const std::string& path) {
   return WriteValuesFromDevice(file);
 }
 
-// Writes, reads back and compares; true when the reader took everything as written. The write's
-// errors are told before the read-back's exchanges, so that a trace stays in order with them.
+// Reads the reader, writes the planned fields that differ, reads back and compares; true when the
+// reader holds the plan. The write's errors are told before the read-back's exchanges, so that a
+// trace stays in order with them.
 bool WriteOne(TCliSession& session, std::uint8_t address, const std::string& label, const TWriteValues& values,
               std::ostream& out, std::ostream& err) {
+  const TReaderParameters found = Read(session, address);
+  if (!ReportErrors(err, label, texts::kReadParameters, session.Errors())) {
+    out << label << ": not written: it could not be read first\n";
+    return false;
+  }
   const TVerifiedWrite result =
-      WriteAndVerify(session.Link(), session.Errors(), address, values, [&](const ErrorList& writeErrors) {
+      ApplyPlan(session.Link(), session.Errors(), address, values, found, [&](const ErrorList& writeErrors) {
         ReportErrors(err, label, texts::kWriteParameters, writeErrors);
       });
+  for (const std::string& refusal : RefusalLinesUtf8(result.refusals)) err << label << ": " << refusal << "\n";
   ReportErrors(err, label, texts::kReadParameters, result.readErrors);
   for (const TReadBackDifference& difference : result.differences)
     err << label << ": " << DifferenceLine(difference) << "\n";
@@ -173,10 +180,20 @@ bool WriteOne(TCliSession& session, std::uint8_t address, const std::string& lab
   return ok;
 }
 
+// A clock date given in the past sets back every reader whose clock keeps time.
+void PrintClockSetBack(std::ostream& out, const TWriteValues& values) {
+  if (values.clockToday || !ParameterInfo(kClock).usedIn.Applies(values.mode)) return;
+  const int days = DayNumber(LocalDate()) - DayNumber(values.currentDate);
+  if (days <= 0) return;
+  out << ParameterInfo(kClock).field << " " << IsoDate(values.currentDate) << " is " << days
+      << (days == 1 ? " day" : " days") << " before today: it sets a clock that keeps time back as many days\n";
+}
+
 void PrintDryRun(std::ostream& out, std::uint8_t address, const TWriteValues& values) {
   for (const TWriteRequest& request : WriteRequests(values))
     out << HexFrame(BuildRequest(address, request.code, request.data)) << "  " << ReaderTextUtf8(CommandText(request.code)) << "\n";
-  out << "(then every parameter is read back)\n";
+  PrintClockSetBack(out, values);
+  out << "(the reader is read first and only these that differ are sent; then every parameter is read back)\n";
 }
 
 int RunWrite(const TCliOptions& options, std::ostream& out, std::ostream& err) {

@@ -28,7 +28,9 @@ std::string ValueText(const TParameterInfo& info) {
   switch (info.kind) {
     case TValueKind::Number: return WithUnit(Range(info.range), info.unit);
     case TValueKind::ListItem: return Range(info.range) + " or its name";
-    case TValueKind::Date: return "\"YYYY-MM-DD\", " + Range(info.range);
+    case TValueKind::Date:
+      return (info.parameter == kClock ? "\"today\" (the day of the write) or " : "") + std::string("\"YYYY-MM-DD\", ") +
+             Range(info.range);
     case TValueKind::HexRows:
       return std::to_string(kBlackListRows) + " entries of " + std::to_string(kEntryDigits) +
              " hex digits (\"\" writes " + std::string(kEntryDigits, '0') + ")";
@@ -55,7 +57,8 @@ std::string WriteFieldsHelp() {
   std::vector<std::string> ignored{std::string(kAddressField)};
   for (const TParameterInfo& info : kParameterTable)
     if (!info.writeCode) ignored.push_back(std::string(info.field));
-  return text + "Other fields (" + Joined(ignored, ", ") + ") are ignored: no command writes them.\n";
+  return text + "Other fields (" + Joined(ignored, ", ") + ") are ignored: no command writes them; a field of\n" +
+         "another name is refused.\n";
 }
 
 // "1 Турникет, 2 Чтение, ..." for the modes that load a key.
@@ -108,8 +111,11 @@ std::vector<TCommandRule> MakeCommandRules() {
        .name = "write",
        .synopsis = "(--address N | --all) [--dry-run] FILE.json",
        .summary = "write parameters, read them back and compare",
-       .about = "Writes the parameters in FILE.json that the file's mode uses, then reads them back and\n"
-                "reports every field that differs. The file is the JSON that read --json prints:\n" +
+       .about = "Reads the reader, writes those parameters in FILE.json that differ from what it holds,\n"
+                "then reads it back and reports every field that differs. The file is the JSON that\n"
+                "read --json prints, or any part of it: a field left out is left as the reader holds it,\n"
+                "and a file that names its mode plans only the fields that mode uses. A field that the\n"
+                "reader's mode does not use, in a file that leaves the mode out, refuses that reader:\n" +
                 WriteFieldsHelp() +
                 "A bad file is refused before anything is sent. FILE - reads the parameters from standard\n"
                 "input, so that parvex-cli read --json ... | parvex-cli write --address N - copies a reader.\n",

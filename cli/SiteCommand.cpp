@@ -67,8 +67,14 @@ std::string Joined(const std::vector<std::string>& parts) {
   return text;
 }
 
+// " (clock 8 days behind)", or nothing.
+std::string ClockText(const TReadBackDifference& d) {
+  const auto note = ClockNote(d);
+  return note ? " (" + *note + ")" : std::string();
+}
+
 std::string DifferenceText(const TReadBackDifference& d) {
-  return d.field + ": planned " + d.written + ", found " + d.read.value_or("nothing");
+  return d.field + ": planned " + d.written + ", found " + d.read.value_or("nothing") + ClockText(d);
 }
 
 std::string Details(const TReaderResult& reader) {
@@ -130,9 +136,12 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 QJsonObject ReaderJson(const TReaderResult& reader) {
   QJsonArray differences, errors;
-  for (const TReadBackDifference& d : reader.differences)
-    differences.append(QJsonObject{
-        {"field", Text(d.field)}, {"planned", Text(d.written)}, {"found", d.read ? Text(*d.read) : QJsonValue()}});
+  for (const TReadBackDifference& d : reader.differences) {
+    QJsonObject difference{
+        {"field", Text(d.field)}, {"planned", Text(d.written)}, {"found", d.read ? Text(*d.read) : QJsonValue()}};
+    if (const auto note = ClockNote(d)) difference.insert("clock", Text(*note));
+    differences.append(difference);
+  }
   for (const std::string& line : reader.errors) errors.append(Text(line));
   return {{"address", reader.address},
           {"serial", reader.serial ? Text(*reader.serial) : QJsonValue()},
@@ -174,7 +183,8 @@ void PrintDryRun(std::ostream& out, const TSiteResult& result) {
       out << "line " << line.index << " (" << line.port << "), reader " << int{reader.address} << " ("
           << reader.serial.value_or("-") << "): would write";
       for (const TReadBackDifference& d : reader.differences)
-        out << " " << d.field << " " << d.written << " (found " << d.read.value_or("nothing") << ")";
+        out << " " << d.field << " " << d.written << " (found " << d.read.value_or("nothing")
+            << (ClockNote(d) ? "; " + *ClockNote(d) : "") << ")";
       out << "\n";
     }
   out << count << " readers would be written; nothing was sent to them\n";
@@ -197,6 +207,29 @@ TSiteTask TaskOf(const TSiteRequest& request, bool dryRun) {
     case TSiteAction::Snapshot: return TSiteTask::Snapshot;
   }
   return TSiteTask::Survey;
+}
+
+// The snapshot written, then what it lacks on err: a snapshot is complete (0) when it holds every
+// reader that answered.
+int WriteSnapshot(const TSiteFile& site, const TSiteResult& result, const std::string& path, std::ostream& out,
+                  std::ostream& err) {
+  const QString reason = WriteWholeFile(QString::fromStdString(path), SnapshotFile(site, result));
+  if (!reason.isEmpty()) {
+    err << kProgram << path << ": " << reason.toStdString() << "\n";
+    return exitstatus::kUsage;
+  }
+  out << "snapshot written to " << path << "\n";
+  const std::vector<TSnapshotGap> gaps = SnapshotGaps(result);
+  if (gaps.empty()) return exitstatus::kSuccess;
+  err << kProgram << "the snapshot is incomplete; it lacks:\n";
+  for (const TSnapshotGap& gap : gaps) {
+    err << "  line " << gap.line->index << " (" << gap.line->port << ")";
+    if (gap.reader)
+      err << ", reader " << int{gap.reader->address} << ": " << Joined(gap.reader->errors) << "\n";
+    else
+      err << ": " << LineStatusText(gap.line->status) << ": " << gap.line->failure << "\n";
+  }
+  return exitstatus::kReaderErrors;
 }
 
 // Every line at once; progress on err as it comes; Ctrl+C or SIGTERM stops each line after the
@@ -240,14 +273,7 @@ int RunSite(const TCliOptions& options, std::ostream& out, std::ostream& err) {
   if (options.json) out << ResultJson(result).toStdString();
   else PrintTables(out, site, result);
   if (options.dryRun) PrintDryRun(out, result);
-  if (request.action == TSiteAction::Snapshot && !result.cancelled) {
-    const QString reason = WriteWholeFile(QString::fromStdString(request.snapshot), SnapshotFile(site, result));
-    if (!reason.isEmpty()) {
-      err << kProgram << request.snapshot << ": " << reason.toStdString() << "\n";
-      return exitstatus::kUsage;
-    }
-    out << "snapshot written to " << request.snapshot << "\n";
-  }
+  if (request.action == TSiteAction::Snapshot && !result.cancelled) return WriteSnapshot(site, result, request.snapshot, out, err);
   return ExitStatus(result);
 }
 
@@ -267,7 +293,8 @@ The site file (JSON, UTF-8) names the site and its lines:
   port       any name --port takes; baud (default 9600), dataBits (8), parity
              (None) and stopBits (1) as the setup dialog offers them
   address    1..254, once per line; serial pins the reader (4 hex digits)
-  parameters a parameters file (as read --json prints it), by a path relative to the
+  parameters a parameters file (as read --json prints it, or any part of it: a field
+             left out is left as the reader holds it), by a path relative to the
              site file, or the same object inline
 Parvex.ini plays no part. A bad site file is refused before anything is sent.
 
@@ -279,18 +306,22 @@ unplanned. After an apply a reader written and read back as planned is written.
   survey SITE.json [--json]
               report every reader's state (--json: one JSON document)
   apply SITE.json [--dry-run] [--journal PATH]
-              survey, then write, read back and compare every reader that differs;
+              survey, then write every reader that differs (only its planned fields
+              that differ, each with its own request), read it back and compare;
               each reader written is appended to the journal, SITE.journal.jsonl
               beside the site file, one JSON line each, on disk before the next
   snapshot SITE.json OUT.json
-              survey and write OUT.json: a site file in which every reader found is
-              pinned by its serial with its parameters inline, as read; site apply
-              OUT.json restores them. OUT.json is written whole or not at all.
+              survey and write OUT.json: a site file in which every reader that
+              answered is pinned by the serial found with its parameters inline, as
+              read, the clock as "today"; site apply OUT.json restores them. OUT.json
+              is written whole or not at all. A reader that could not be read and a
+              line that could not be surveyed are named on standard error.
 
 Ctrl+C or SIGTERM stops every line after the reader in progress (exit status 130).
 For site, 0 is every planned reader matching (or written) at the end; 1 a reader
 that differs, is missing, is another reader, failed or is unplanned; 2 also a journal
 that cannot be opened or an OUT.json that cannot be written; 3 a line that could not
-be opened or failed while in use (the other lines still run).
+be opened or failed while in use (the other lines still run). For snapshot, 0 is a
+snapshot of every reader that answered, 1 one that lacks a reader or a line.
 )";
 }

@@ -1,6 +1,7 @@
 #include "ParameterCodec.h"
 
 #include <algorithm>
+#include <ctime>
 
 namespace {
 
@@ -60,6 +61,23 @@ bool IsCalendarDate(const TCalendarDate& date) {
 
 bool FitsWire(const TCalendarDate& date) {
   return IsCalendarDate(date) && date.year >= kFirstWireYear && date.year <= kLastWireYear;
+}
+
+int DayNumber(const TCalendarDate& date) {
+  // The proleptic Gregorian count by eras of 400 years, each of 146097 days.
+  const int year = date.year - (date.month <= 2);
+  const int era = (year >= 0 ? year : year - 399) / 400;
+  const int yearOfEra = year - era * 400;
+  const int dayOfYear = (153 * (date.month + (date.month > 2 ? -3 : 9)) + 2) / 5 + date.day - 1;
+  const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 719468;
+}
+
+TCalendarDate LocalDate() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
 std::optional<TCalendarDate> DecodeDate(std::span<const std::uint8_t> bytes) {

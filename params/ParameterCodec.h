@@ -47,6 +47,13 @@ std::string NormalizeHexText(std::string_view text, std::size_t length);
 bool IsCalendarDate(const TCalendarDate& date);
 bool FitsWire(const TCalendarDate& date);  // a calendar date within 2000..2255
 
+// Days from 1970-01-01 to a calendar date (negative before it): the distance between two dates
+// is the difference of their numbers.
+int DayNumber(const TCalendarDate& date);
+
+// The computer's local date at the moment of the call.
+TCalendarDate LocalDate();
+
 // The three wire bytes as a date; nothing when they name no real date.
 std::optional<TCalendarDate> DecodeDate(std::span<const std::uint8_t> bytes);
 // Only for dates that FitsWire: a wider year would be cut to its low 8 bits.

@@ -8,10 +8,11 @@
 #include <QRegularExpression>
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <optional>
-#include <set>
 #include <utility>
 #include <variant>
 
@@ -23,12 +24,6 @@
 namespace {
 
 QString Key(std::string_view field) { return Utf8Text(field); }
-
-std::string IsoDate(const TCalendarDate& date) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-  return text;
-}
 
 std::string RowField(std::string_view field, std::size_t row) {
   return std::string(field) + "[" + std::to_string(row) + "]";
@@ -47,8 +42,9 @@ QJsonValue IfRead(const TReaderParameters& values, TParameter parameter, const T
   return values.WasRead(parameter) ? QJsonValue(value) : QJsonValue(QJsonValue::Null);
 }
 
-QJsonValue JsonValue(const TReaderParameters& values, const TParameterInfo& info) {
+QJsonValue JsonValue(const TReaderParameters& values, const TParameterInfo& info, TClockAs clock) {
   const TParameter parameter = info.parameter;
+  if (parameter == kClock && clock == TClockAs::Today) return Key(kToday);
   switch (info.kind) {
     case TValueKind::HexNumber:
       return IfRead(values, parameter, QString::fromStdString(values.cashDeskNumber));
@@ -113,10 +109,10 @@ int ListValue(std::string_view field, const QJsonValue& value, const TParameterI
   return IntegerIn(field, value, info.range);
 }
 
-TCalendarDate DateValue(std::string_view field, const QJsonValue& value) {
+TCalendarDate DateValue(std::string_view field, const QJsonValue& value, bool orToday) {
   static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})$"));
   const auto match = iso.match(value.toString());
-  if (!value.isString() || !match.hasMatch()) FailField(field, file_fault::NotDate{Shown(value)});
+  if (!value.isString() || !match.hasMatch()) FailField(field, file_fault::NotDate{Shown(value), orToday});
   const TCalendarDate date{match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt()};
   if (!IsCalendarDate(date)) FailField(field, file_fault::NotCalendarDate{Shown(value)});
   return date;
@@ -141,35 +137,34 @@ void TakeValue(const TParameterInfo& info, const QJsonValue& value, TWriteValues
   switch (info.kind) {
     case TValueKind::Number: values.Byte(info.parameter) = IntegerIn(info.field, value, info.range); break;
     case TValueKind::ListItem: values.Byte(info.parameter) = ListValue(info.field, value, info); break;
-    case TValueKind::Date: values.Date(info.parameter) = DateValue(info.field, value); break;
+    case TValueKind::Date:
+      if (info.parameter == kClock && value.toString() == Key(kToday))
+        values.clockToday = true;
+      else
+        values.Date(info.parameter) = DateValue(info.field, value, info.parameter == kClock);
+      break;
     case TValueKind::HexRows: TakeRows(info.field, value, values); break;
     case TValueKind::HexNumber: break;  // never written: not a field a write takes
   }
 }
 
-// Every field the file gives is checked, also those its mode does not write: a bad value is a
-// bad file either way. Fields left out are noted, for the check against what the mode writes.
-class TFileReader {
- public:
-  explicit TFileReader(const QJsonObject& object) : object_(object) {}
-
-  template <typename Decode>
-  void Take(std::string_view field, Decode decode) {
-    const QJsonValue value = object_.value(Key(field));
-    if (value.isUndefined() || value.isNull()) {
-      missing_.insert(std::string(field));
-      return;
-    }
-    decode(value);
+// A misspelt field would otherwise leave its parameter silently as the reader holds it.
+void CheckKnownFields(const QJsonObject& object) {
+  for (auto it = object.begin(); it != object.end(); ++it) {
+    const std::string field = it.key().toStdString();
+    const bool known = field == kAddressField || std::any_of(kParameterTable.begin(), kParameterTable.end(),
+                                                             [&](const TParameterInfo& info) { return info.field == field; });
+    if (!known) FailField(field, file_fault::UnknownField{});
   }
-  bool Missing(std::string_view field) const { return missing_.count(std::string(field)) != 0; }
-
- private:
-  const QJsonObject& object_;
-  std::set<std::string> missing_;
-};
+}
 
 }  // namespace
+
+std::string IsoDate(const TCalendarDate& date) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+  return text;
+}
 
 std::string EnglishFileText(const std::string& field, const TFileFault& fault) {
   using namespace file_fault;
@@ -186,11 +181,11 @@ std::string EnglishFileText(const std::string& field, const TFileFault& fault) {
           [](const ValueAndNameDisagree& f) {
             return "value " + to_string(f.value) + " and name " + f.shownName + " disagree";
           },
-          [](const NotDate& f) { return f.shown + " is not a date YYYY-MM-DD"; },
+          [](const NotDate& f) { return f.shown + " is not a date YYYY-MM-DD" + (f.orToday ? R"( or "today")" : ""); },
           [](const NotCalendarDate& f) { return f.shown + " is not a calendar date"; },
           [](const NotHexDigits& f) { return f.shown + " is not " + to_string(f.digits) + R"( hex digits or "")"; },
           [](const NotList& f) { return "needs a list of " + to_string(f.entries) + " entries"; },
-          [](const Missing& f) { return "missing; mode " + to_string(f.mode) + " writes it"; },
+          [](const UnknownField&) { return std::string("unknown field"); },
           [](const TooLarge& f) { return "not a parameters file: larger than " + to_string(f.kibibytes) + " KiB"; },
           [](const Unreadable& f) { return "cannot be read: " + f.systemText; },
           [](const Refused& f) { return RefusalLines(f.refusals); },
@@ -212,9 +207,9 @@ std::string RefusalLines(const std::vector<TRefusal>& refusals) {
   return message;
 }
 
-QJsonObject ParametersToJson(std::optional<std::uint8_t> address, const TReaderParameters& values) {
+QJsonObject ParametersToJson(std::optional<std::uint8_t> address, const TReaderParameters& values, TClockAs clock) {
   QJsonObject object{{Key(kAddressField), address ? QJsonValue(int{*address}) : QJsonValue(QJsonValue::Null)}};
-  for (const TParameterInfo& info : kParameterTable) object.insert(Key(info.field), JsonValue(values, info));
+  for (const TParameterInfo& info : kParameterTable) object.insert(Key(info.field), JsonValue(values, info, clock));
   return object;
 }
 
@@ -226,22 +221,21 @@ TWriteValues WriteValuesFromJson(const QByteArray& text) {
   if (!document.isObject()) throw TFileError({}, file_fault::NotObject{});
 
   const QJsonObject object = document.object();
+  CheckKnownFields(object);
   TWriteValues values;
-  TFileReader file(object);
+  values.planned = 0;
   for (const TParameter parameter : kFileOrder) {
     const TParameterInfo& info = ParameterInfo(parameter);
-    if (info.writeCode) file.Take(info.field, [&](const QJsonValue& v) { TakeValue(info, v, values); });
+    const QJsonValue value = object.value(Key(info.field));
+    if (!info.writeCode || value.isUndefined() || value.isNull()) continue;  // left as the reader holds it
+    TakeValue(info, value, values);
+    values.planned |= ParameterBit(parameter);
   }
-
-  // What the mode writes decides what must be there; a list left out has the window's own
-  // refusal instead.
-  if (values.mode != kNoSelection) {
-    for (const TParameter parameter : kWriteOrder) {
-      const TParameterInfo& info = ParameterInfo(parameter);
-      if (info.kind != TValueKind::ListItem && info.usedIn.Applies(values.mode) && file.Missing(info.field))
-        FailField(info.field, file_fault::Missing{values.mode});
-    }
-  }
+  // A file that names its mode plans only what that mode writes; a value it gives for another
+  // field has been checked all the same, as a bad value is a bad file either way.
+  if (values.Plans(TParameter::Mode))
+    for (const TParameterInfo& info : kParameterTable)
+      if (!info.usedIn.Applies(values.mode)) values.planned &= ~ParameterBit(info.parameter);
   // Any address will do: the reader is known, and only the values are checked here.
   if (const auto refusals = WriteRefusals(std::uint8_t{0}, values); !refusals.empty())
     throw TFileError({}, file_fault::Refused{refusals});
@@ -268,35 +262,60 @@ TReadBackDifference Compare(const TWriteRequest& request, const TParameterInfo& 
     case TValueKind::Number:
     case TValueKind::ListItem: {
       const auto back = read.Byte(info.parameter);
-      return {field, std::to_string(request.data.at(0)), back ? std::optional(std::to_string(*back)) : std::nullopt};
+      return {field, std::to_string(request.data.at(0)), back ? std::optional(std::to_string(*back)) : std::nullopt, {}, false};
     }
     case TValueKind::Date: {
-      std::optional<std::string> back;
-      if (read.WasRead(info.parameter)) back = IsoDate(read.Date(info.parameter));
-      return {field, WrittenDate(request.data), back};
+      TReadBackDifference difference{field, WrittenDate(request.data), std::nullopt, {}, false};
+      if (!read.WasRead(info.parameter)) return difference;
+      const TCalendarDate& back = read.Date(info.parameter);
+      difference.read = IsoDate(back);
+      if (const auto written = DecodeDate(request.data); written && info.parameter == kClock)
+        difference.clockShift = DayNumber(*written) - DayNumber(back);
+      return difference;
     }
     case TValueKind::HexRows: {
       const std::size_t row = request.data.at(info.size);
       const std::vector<std::uint8_t> entry(request.data.begin(), request.data.begin() + static_cast<long>(info.size));
       std::optional<std::string> back;
       if (row < read.blackListRowsRead) back = read.blackList[row];
-      return {RowField(field, row), HexText(entry), back};
+      return {RowField(field, row), HexText(entry), back, {}, false};
     }
     case TValueKind::HexNumber:
       break;  // never written
   }
-  return {field, HexText(request.data), std::nullopt};
+  return {field, HexText(request.data), std::nullopt, {}, false};
 }
+
+std::string Days(int count) { return std::to_string(count) + (count == 1 ? " day" : " days"); }
 
 }  // namespace
 
 std::vector<TReadBackDifference> ReadBackMismatches(const TWriteValues& written, const TReaderParameters& read) {
   std::vector<TReadBackDifference> differences;
-  for (const TWriteRequest& request : WriteRequests(written)) {
-    TReadBackDifference c = Compare(request, *ParameterOfWriteCode(request.code), read);
+  for (const TWriteRequest& request : WriteRequests(ForReader(written, read))) {
+    const TParameterInfo& info = *ParameterOfWriteCode(request.code);
+    TReadBackDifference c = Compare(request, info, read);
+    c.today = info.parameter == kClock && written.clockToday;
     if (c.read != c.written) differences.push_back(std::move(c));
   }
   return differences;
+}
+
+std::vector<TWriteRequest> DifferingRequests(const TWriteValues& plan, const TReaderParameters& found) {
+  std::vector<TWriteRequest> requests;
+  for (const TWriteRequest& request : WriteRequests(ForReader(plan, found))) {
+    const TReadBackDifference c = Compare(request, *ParameterOfWriteCode(request.code), found);
+    if (c.read != c.written) requests.push_back(request);
+  }
+  return requests;
+}
+
+std::optional<std::string> ClockNote(const TReadBackDifference& d) {
+  if (!d.clockShift || *d.clockShift == 0) return std::nullopt;
+  const int shift = *d.clockShift;
+  if (d.today) return "clock " + Days(std::abs(shift)) + (shift > 0 ? " behind" : " ahead");
+  if (shift < 0) return "sets the clock back " + Days(-shift);
+  return std::nullopt;
 }
 
 std::string DifferenceLine(const TReadBackDifference& d) {

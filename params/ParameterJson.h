@@ -18,6 +18,8 @@ class QIODevice;
 // The parameters of one reader as a JSON object: what `read --json` prints and `write` takes.
 // Each parameter is the field that the parameter table names; beside them the reader's address.
 inline constexpr std::string_view kAddressField = "address";
+// The clock's value in a plan: the computer's date at each write.
+inline constexpr std::string_view kToday = "today";
 
 // Why a parameters file cannot be written as it stands, with the values each front end words
 // in its own language. Values from the file are shown as the file gives them ('4', 2.5, [..]).
@@ -43,6 +45,7 @@ struct ValueAndNameDisagree {
 };
 struct NotDate {
   std::string shown;
+  bool orToday;  // the clock, which may also be "today"
 };
 struct NotCalendarDate {
   std::string shown;
@@ -54,9 +57,7 @@ struct NotHexDigits {
 struct NotList {
   int entries;
 };
-struct Missing {
-  int mode;  // the file's mode, which writes the field
-};
+struct UnknownField {};
 struct TooLarge {
   qint64 kibibytes;
 };
@@ -72,7 +73,7 @@ struct Refused {
 using TFileFault = std::variant<file_fault::NotJson, file_fault::NotObject, file_fault::NotWholeNumber,
                                 file_fault::UnknownName, file_fault::NeedsValueOrName,
                                 file_fault::ValueAndNameDisagree, file_fault::NotDate, file_fault::NotCalendarDate,
-                                file_fault::NotHexDigits, file_fault::NotList, file_fault::Missing,
+                                file_fault::NotHexDigits, file_fault::NotList, file_fault::UnknownField,
                                 file_fault::TooLarge, file_fault::Unreadable, file_fault::Refused>;
 
 // A file that cannot be written as it stands. what() is the English line `parvex-cli` prints,
@@ -83,19 +84,27 @@ struct TFileError : std::runtime_error {
   TFileFault fault;
 };
 
+// A date as the file gives it: "2026-12-09".
+std::string IsoDate(const TCalendarDate& date);
+
 // "sector: 16 is not a whole number from 1 to 15", "not JSON: ... at offset 12".
 std::string EnglishFileText(const std::string& field, const TFileFault& fault);
 
 // The refusals, a line each led by the field it concerns.
 std::string RefusalLines(const std::vector<TRefusal>& refusals);
 
+// How a file gives the reader's clock: a report gives the date read; a plan, which is written
+// again later, gives "today", so that it never sets a clock to the day it was saved.
+enum class TClockAs { Read, Today };
+
 // Values that could not be read are null; mode and card type carry their value and name. The
 // address is null for values that belong to no reader (a panel without a reader selected).
-QJsonObject ParametersToJson(std::optional<std::uint8_t> address, const TReaderParameters& values);
+QJsonObject ParametersToJson(std::optional<std::uint8_t> address, const TReaderParameters& values, TClockAs clock);
 
-// Decodes a parameters file and checks it as the window would before sending: the shape and
-// range of every field given, every field the file's mode writes, and the window's refusals
-// (no mode, mode 3 without a card type, a date outside 2000..2255). Throws TFileError.
+// Decodes a parameters file, a plan of the fields it names (of those its mode writes, when it names
+// its mode), and checks it as the window would before sending: the shape and range of every field
+// given, no field the table does not know, and the window's refusals (a date outside
+// 2000..2255). Throws TFileError.
 TWriteValues WriteValuesFromJson(const QByteArray& text);
 
 // A parameters file is a few hundred bytes; anything much larger is not one, and a device that
@@ -111,11 +120,25 @@ struct TReadBackDifference {
   std::string field;
   std::string written;
   std::optional<std::string> read;  // nothing when the read-back did not get it
+  // The clock: days from the date read to the one written (negative: the write sets the clock
+  // back); nothing for the other fields or a clock not read.
+  std::optional<int> clockShift;
+  bool today = false;  // the clock written is the computer's date, planned as "today"
   bool operator==(const TReadBackDifference&) const = default;
 };
 
-// Every written field whose read-back differs, in the order written.
+// What a difference of the clock means, in English, or nothing: for a clock planned as today its
+// offset from the computer's date ("clock 8 days behind"); for a date given, a write that sets the
+// clock back ("sets the clock back 30 days").
+std::optional<std::string> ClockNote(const TReadBackDifference& difference);
+
+// Every planned field whose value read differs, in the order written: what a survey finds, and
+// what a read-back finds after a write. A plan that leaves the mode out is taken in the mode read.
 std::vector<TReadBackDifference> ReadBackMismatches(const TWriteValues& written, const TReaderParameters& read);
+
+// The requests that bring a reader holding `found` to the plan: one for each planned field (each
+// black-list row) whose value differs, in the order of a write, so the mode first.
+std::vector<TWriteRequest> DifferingRequests(const TWriteValues& plan, const TReaderParameters& found);
 
 // "sector: written 4, read back 5" or "sector: written 4, not read back".
 std::string DifferenceLine(const TReadBackDifference& difference);

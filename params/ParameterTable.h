@@ -184,6 +184,14 @@ static_assert([] {
   return true;
 }(), "each row's size is that of its kind's encoding");
 
+// A set of parameters, a bit per TParameter.
+constexpr unsigned ParameterBit(TParameter parameter) { return 1u << static_cast<int>(parameter); }
+inline constexpr unsigned kEveryParameter = (1u << kParameterTable.size()) - 1;
+
+// The reader's clock (it decides whether a subscription card is still valid): the one date a
+// plan may give as the day of the write.
+inline constexpr TParameter kClock = TParameter::CurrentDate;
+
 constexpr const TParameterInfo& ParameterInfo(TParameter parameter) {
   return kParameterTable[static_cast<std::size_t>(parameter)];
 }

@@ -40,6 +40,9 @@ inline constexpr std::string_view kKeysNotInMode =
 inline constexpr std::string_view kCurrentDateName = QT_TRANSLATE_NOOP("Reader", "Текущая дата");
 inline constexpr std::string_view kEndDateName = QT_TRANSLATE_NOOP("Reader", "Конечная дата");
 
+// A planned field that the reader's mode does not use: %1 the mode's name (or its value).
+inline constexpr std::string_view kNotInMode = QT_TRANSLATE_NOOP("Reader", "не используется в режиме считывателя \"%1\"");
+
 // A picker's date that a reader cannot store: "%1 %2 не может быть записана: ..." with its
 // name, the date and the first and the last date a reader stores.
 inline constexpr std::string_view kDateOutOfRange =

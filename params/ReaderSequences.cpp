@@ -175,31 +175,53 @@ std::string_view NoSelectionText(TParameter list) {
 
 }  // namespace
 
-std::vector<TRefusal> WriteRefusals(std::optional<std::uint8_t> address, const TWriteValues& values) {
+TWriteValues OnDay(TWriteValues values, const TCalendarDate& today) {
+  if (values.clockToday) values.currentDate = today;
+  values.clockToday = false;
+  return values;
+}
+
+TWriteValues ForReader(TWriteValues plan, const TReaderParameters& found) {
+  if (!plan.Plans(TParameter::Mode)) plan.mode = found.mode ? int{*found.mode} : kNoSelection;
+  return plan;
+}
+
+std::vector<TRefusal> WriteRefusals(std::optional<std::uint8_t> address, const TWriteValues& planned) {
+  const TWriteValues values = OnDay(planned, LocalDate());
   if (!address) return {{std::nullopt, texts::kNoReader, {}}};
   // The mode is checked first, as without it nothing else is known to be written.
   for (const TParameter parameter : kWriteOrder) {
     const TParameterInfo& info = ParameterInfo(parameter);
-    if (info.kind == TValueKind::ListItem && info.usedIn.Applies(values.mode) &&
+    if (info.kind == TValueKind::ListItem && values.Plans(parameter) && info.usedIn.Applies(values.mode) &&
         values.Byte(parameter) == kNoSelection)
       return {{parameter, NoSelectionText(parameter), {}}};
   }
-  // A year byte holds only 2000..2255; anything else would reach the reader as another date.
   std::vector<TRefusal> refusals;
+  // A plan that names its mode leaves out what that mode does not write; one that takes the
+  // reader's must not plan a field the reader would not use.
+  if (!values.Plans(TParameter::Mode) && values.mode != kNoSelection) {
+    const auto name = NameOfValue(kModeNames, values.mode);
+    const std::string mode = name ? std::string(*name) : std::to_string(values.mode);
+    for (const TParameter parameter : kWriteOrder)
+      if (values.Plans(parameter) && !ParameterInfo(parameter).usedIn.Applies(values.mode))
+        refusals.push_back({parameter, texts::kNotInMode, {mode}});
+  }
+  // A year byte holds only 2000..2255; anything else would reach the reader as another date.
   for (const TParameter parameter : kWriteOrder) {
     const TParameterInfo& info = ParameterInfo(parameter);
-    if (info.kind != TValueKind::Date || !info.usedIn.Applies(values.mode)) continue;
+    if (info.kind != TValueKind::Date || !values.Plans(parameter) || !info.usedIn.Applies(values.mode)) continue;
     const TCalendarDate& date = values.Date(parameter);
     if (!FitsWire(date)) refusals.push_back(DateOutOfRange(parameter, date));
   }
   return refusals;
 }
 
-std::vector<TWriteRequest> WriteRequests(const TWriteValues& values) {
+std::vector<TWriteRequest> WriteRequests(const TWriteValues& planned) {
+  const TWriteValues values = OnDay(planned, LocalDate());
   std::vector<TWriteRequest> requests;
   for (const TParameter parameter : kWriteOrder) {
     const TParameterInfo& info = ParameterInfo(parameter);
-    if (!info.usedIn.Applies(values.mode)) continue;
+    if (!values.Plans(parameter) || !info.usedIn.Applies(values.mode)) continue;
     const std::uint8_t code = *info.writeCode;
     switch (info.kind) {
       case TValueKind::Number:
@@ -224,15 +246,12 @@ std::vector<TWriteRequest> WriteRequests(const TWriteValues& values) {
   return requests;
 }
 
-namespace {
-
-void SendAll(ReaderLink& link, std::uint8_t address, const std::vector<TWriteRequest>& requests) {
+void SendRequests(ReaderLink& link, ErrorList& errors, std::uint8_t address, const std::vector<TWriteRequest>& requests) {
+  errors.ClearErrors();
   for (const TWriteRequest& request : requests) {
     if (!link.WriteCommand(address, request.code, request.data) && request.stopsOnFailure) break;
   }
 }
-
-}  // namespace
 
 std::string RefusalLine(const TRefusal& refusal) {
   std::string line;
@@ -260,7 +279,7 @@ TWriteOutcome WriteParameters(ReaderLink& link, ErrorList& errors,
                               std::optional<std::uint8_t> address, const TWriteValues& values) {
   errors.ClearErrors();
   if (auto refusals = WriteRefusals(address, values); !refusals.empty()) return {std::move(refusals)};
-  SendAll(link, *address, WriteRequests(values));
+  SendRequests(link, errors, *address, WriteRequests(values));
   return {};
 }
 

@@ -62,12 +62,19 @@ struct TWriteValues {
   int cardType = kNoSelection;
   int rechargeUnits = 0;
   TCalendarDate currentDate;
+  // The reader's clock planned as "today": the computer's date at the moment of each write, in
+  // place of currentDate.
+  bool clockToday = false;
   TCalendarDate endDate;
   int sector = 1;
   int abonementTimeout = 0;
   int relayTime = 0;
   std::array<std::string, kBlackListRows> blackList;
+  // The fields planned, a bit per TParameter: a field left out is left as the reader holds it.
+  // The panel plans every one; a file the fields it names.
+  unsigned planned = kEveryParameter;
 
+  bool Plans(TParameter parameter) const { return (planned & ParameterBit(parameter)) != 0; }
   // The value of a number or list parameter, a list's kNoSelection included.
   int& Byte(TParameter parameter);
   int Byte(TParameter parameter) const;
@@ -82,6 +89,13 @@ struct TWriteRequest {
   bool operator==(const TWriteRequest&) const = default;
 };
 
+// The values with a clock planned as today set to that day, as a write on that day sends them.
+TWriteValues OnDay(TWriteValues values, const TCalendarDate& today);
+
+// The plan for a reader that holds `found`: a plan that leaves the mode out takes the reader's,
+// which decides what the other fields mean (the mode itself stays unplanned, so never written).
+TWriteValues ForReader(TWriteValues plan, const TReaderParameters& found);
+
 // One reason why a write must not start.
 // Its text is kept as marked for translation, so that each front end tells it in its language.
 struct TRefusal {
@@ -92,14 +106,20 @@ struct TRefusal {
 
 // Why a write must not start, in the order the operator meets the checks; empty when it may.
 // A missing reader, mode or card type is the one reason given; every date a reader cannot
-// store is one.
+// store is one, and so is every planned field that a mode the plan leaves out (the reader's,
+// see ForReader) does not use. Fields not planned are not checked.
 std::vector<TRefusal> WriteRefusals(std::optional<std::uint8_t> address, const TWriteValues& values);
 // One refusal in the texts' own words, its fill-ins in place.
 std::string RefusalLine(const TRefusal& refusal);
 // The refusals as one message, a line each.
 std::string RefusalText(const std::vector<TRefusal>& refusals);
-// The requests of a write in the order sent, for values that passed WriteRefusals.
+// The requests of a write in the order sent, for values that passed WriteRefusals: every planned
+// field the mode uses; a clock planned as today gets the computer's date.
 std::vector<TWriteRequest> WriteRequests(const TWriteValues& values);
+
+// Sends the requests in order, the error list cleared first; a failed black-list row ends them,
+// as the reader took the rows before it and no more.
+void SendRequests(ReaderLink& link, ErrorList& errors, std::uint8_t address, const std::vector<TWriteRequest>& requests);
 
 struct TWriteOutcome {
   std::vector<TRefusal> refusals;  // shown instead of sending anything; empty when the write ran

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "CPort.h"
+#include "ParameterJson.h"
 #include "PortFailure.h"
 #include "PortSession.h"
 #include "ReaderText.h"
@@ -129,10 +130,19 @@ class TLineRun {
                                      [&](const ReaderAnswer& a) { return a.address == reader.address; });
     if (answer == answers.end()) return Set(reader, TReaderState::Missing);
     reader.serial = SerialText(answer->serialHigh, answer->serialLow);
-    if (plan.serial && *plan.serial != *reader.serial) return Set(reader, TReaderState::OtherReader);
+    if (plan.serial && *plan.serial != *reader.serial) {
+      // A backup keeps every reader that answered: this one, pinned by the serial found.
+      if (job_.task == TSiteTask::Snapshot && !Read(reader)) return;
+      return Set(reader, TReaderState::OtherReader);
+    }
     if (!Read(reader)) return;
+    // A plan that names a field the reader's mode does not use does not fit this reader.
+    if (const auto refusals = WriteRefusals(reader.address, ForReader(plan.plan, *reader.values)); !refusals.empty()) {
+      reader.errors = RefusalLinesUtf8(refusals);
+      return Set(reader, TReaderState::Failed);
+    }
     reader.differences = ReadBackMismatches(plan.plan, *reader.values);
-    if (job_.task != TSiteTask::Snapshot) reader.values.reset();
+    if (job_.task == TSiteTask::Survey) reader.values.reset();  // an apply writes from them
     Set(reader, reader.differences.empty() ? TReaderState::Matches : TReaderState::Differs);
   }
 
@@ -171,7 +181,7 @@ class TLineRun {
     inProgress_ = &reader;
     writing_ = true;
     watch_.StartReader(reader.address);
-    const TVerifiedWrite write = WriteAndVerify(session_.Link(), session_.Errors(), reader.address, plan.plan);
+    const TVerifiedWrite write = ApplyPlan(session_.Link(), session_.Errors(), reader.address, plan.plan, *reader.values);
     writing_ = false;
     inProgress_ = nullptr;
     Journal(reader, &write, {});

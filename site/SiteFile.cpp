@@ -15,6 +15,7 @@
 #include <set>
 
 #include "CPort.h"
+#include "LineIdentity.h"
 #include "ParameterJson.h"
 #include "SettingsValues.h"
 
@@ -44,7 +45,7 @@ constexpr TFaultText kEnglish[] = {
     {TSiteFault::NotJson, "not JSON: %1 at offset %2"},
     {TSiteFault::NoObject, "not a site: the file holds no JSON object"},
     {TSiteFault::NotName, "%1 is not a name"},
-    {TSiteFault::PortTwice, "the same port as an earlier line"},
+    {TSiteFault::PortTwice, "reaches the same device as line %1 (%2)"},
 };
 
 std::string EnglishLine(const QString& file, const TSitePlace& place, TSiteFault fault,
@@ -218,6 +219,15 @@ TSiteLine LineOf(const QJsonValue& value, const QDir& folder, const TPlace& site
   return line;
 }
 
+// Two lines on one device would race for it, and one would survey the other's readers against
+// its own plan: COM1 and /dev/ttyS0, a by-id link and its ttyUSB, tcp:// and rfc2217:// to one
+// gateway's port.
+void CheckOwnDevice(const TSiteLine& line, const std::vector<TSiteLine>& earlier, const TPlace& place) {
+  for (std::size_t i = 0; i < earlier.size(); ++i)
+    if (ReachSameDevice(QString::fromStdString(earlier[i].port), QString::fromStdString(line.port)))
+      place.Fail("port", TSiteFault::PortTwice, {std::to_string(i), earlier[i].port});
+}
+
 QByteArray ReadBounded(const QString& path, const TPlace& place) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) place.Fail({}, TSiteFault::Unreadable, {file.errorString().toStdString()});
@@ -273,13 +283,10 @@ TSiteFile LoadSiteFile(const QString& path) {
   const QJsonValue lines = Required(object, "lines", place);
   if (!lines.isArray()) place.Fail("lines", TSiteFault::NotList);
   const QDir folder = QFileInfo(path).absoluteDir();
-  std::set<QString> devices;
   const QJsonArray list = lines.toArray();
   for (qsizetype i = 0; i < list.size(); ++i) {
     TSiteLine line = LineOf(list[i], folder, place, static_cast<std::size_t>(i));
-    // COM1 and /dev/ttyS0 are one device: two lines on it would fight over it.
-    if (!devices.insert(TCustomComPort::DevicePath(QString::fromStdString(line.port))).second)
-      place.Line(static_cast<std::size_t>(i), line.port).Fail("port", TSiteFault::PortTwice);
+    CheckOwnDevice(line, site.lines, place.Line(static_cast<std::size_t>(i), line.port));
     site.lines.push_back(std::move(line));
   }
   return site;

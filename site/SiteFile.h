@@ -57,7 +57,7 @@ enum class TSiteFault {
   NotJson,            // the parser's text, the offset
   NoObject,
   NotName,            // the value shown
-  PortTwice,
+  PortTwice,          // the earlier line's index and port
 };
 
 // Where in the file a fault is: its line (index, and port once known), its reader (address), the

@@ -37,6 +37,7 @@ QJsonArray Fields(const TJournalEntry& entry) {
   QJsonArray fields;
   for (const TReadBackDifference& change : entry.before) {
     QJsonObject field{{"field", Text(change.field)}, {"before", change.read ? Text(*change.read) : QJsonValue()}};
+    if (change.clockShift && *change.clockShift < 0) field.insert("clockBackDays", -*change.clockShift);
     if (entry.outcome) {
       std::optional<std::string> after = change.written;
       for (const TReadBackDifference& back : entry.outcome->differences)
@@ -59,7 +60,7 @@ void AddOutcome(const TJournalEntry& entry, QJsonObject& line) {
     line.insert("outcome", "verified");
     return;
   }
-  if (!write.writeErrors.empty() || !write.readErrors.empty()) {
+  if (!write.refusals.empty() || !write.writeErrors.empty() || !write.readErrors.empty()) {
     line.insert("outcome", "errors");
     line.insert("errors", Lines(WriteErrorLines(write)));
     return;
@@ -70,7 +71,9 @@ void AddOutcome(const TJournalEntry& entry, QJsonObject& line) {
 }  // namespace
 
 std::vector<std::string> WriteErrorLines(const TVerifiedWrite& write) {
-  std::vector<std::string> lines = ErrorLinesUtf8(write.writeErrors);
+  std::vector<std::string> lines = RefusalLinesUtf8(write.refusals);
+  const std::vector<std::string> written = ErrorLinesUtf8(write.writeErrors);
+  lines.insert(lines.end(), written.begin(), written.end());
   const std::vector<std::string> readBack = ErrorLinesUtf8(write.readErrors);
   lines.insert(lines.end(), readBack.begin(), readBack.end());
   return lines;

@@ -26,11 +26,11 @@ struct TJournalEntry {
   std::string interruption;                 // why, then
 };
 
-// The error lines of a verified write: the write's, then the read-back's.
+// The error lines of a verified write: its refusals, the write's, then the read-back's.
 std::vector<std::string> WriteErrorLines(const TVerifiedWrite& write);
 
 // One JSON object per line, appended: who wrote which reader when, each changed field before
-// and after, and how the write ended.
+// and after (a clock set back with the days, "clockBackDays"), and how the write ended.
 QJsonObject JournalLine(const TJournalEntry& entry);
 
 // The apply's journal: JSON Lines appended to one file. Each line is on disk (written in one

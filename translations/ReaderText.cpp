@@ -36,6 +36,14 @@ QString RefusalsText(const std::vector<TRefusal>& refusals) {
   return lines.join(QStringLiteral("\r\n"));
 }
 
+std::vector<std::string> RefusalLinesUtf8(const std::vector<TRefusal>& refusals) {
+  std::vector<std::string> lines;
+  for (const TRefusal& refusal : refusals)
+    lines.push_back((refusal.parameter ? std::string(ParameterInfo(*refusal.parameter).field) + ": " : std::string()) +
+                    RefusalLineText(refusal).toStdString());
+  return lines;
+}
+
 QString ErrorMessageText(std::string_view heading, const ErrorList& errors) {
   QString text = ReaderText(heading);
   for (const ErrorEntry& failure : errors.Entries()) text += ErrorLineText(failure) + QStringLiteral("\r\n");

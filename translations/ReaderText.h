@@ -31,3 +31,5 @@ QString ErrorMessageText(std::string_view heading, const ErrorList& errors);
 QString RefusalLineText(const TRefusal& refusal);
 // The refusals as one message, a line each.
 QString RefusalsText(const std::vector<TRefusal>& refusals);
+// The refusals a line each, led by the field each concerns, in UTF-8, for a report or a journal.
+std::vector<std::string> RefusalLinesUtf8(const std::vector<TRefusal>& refusals);

@@ -98,10 +98,6 @@
         </translation>
     </message>
     <message>
-        <source>нет значения, а режим %1 его записывает</source>
-        <translation>no value, but mode %1 writes it</translation>
-    </message>
-    <message>
         <source>файл больше %1 КиБ — это не файл параметров</source>
         <translation>the file is larger than %1 KiB: not a parameters file</translation>
     </message>
@@ -120,6 +116,14 @@
     <message>
         <source>%1: записано %2, %3</source>
         <translation>%1: written %2, %3</translation>
+    </message>
+    <message>
+        <source>%1 — не дата вида ГГГГ-ММ-ДД и не &quot;today&quot;</source>
+        <translation>%1 is not a date YYYY-MM-DD nor &quot;today&quot;</translation>
+    </message>
+    <message>
+        <source>неизвестное поле</source>
+        <translation>unknown field</translation>
     </message>
 </context>
 <context>
@@ -435,6 +439,10 @@
     <message>
         <source>%1 %2 не может быть записана: считыватель хранит даты с %3 по %4</source>
         <translation>%1 %2 cannot be written: a reader stores dates from %3 to %4</translation>
+    </message>
+    <message>
+        <source>не используется в режиме считывателя &quot;%1&quot;</source>
+        <translation>not used in the reader&apos;s mode &quot;%1&quot;</translation>
     </message>
 </context>
 <context>
@@ -811,6 +819,10 @@
             <numerusform>Lines: %n</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Снимок %1 сохранён неполным: в нём нет считывателей, которые не прочитаны, и линий, которые не обследованы.</source>
+        <translation>The snapshot %1 was saved incomplete: it lacks the readers that could not be read and the lines that could not be surveyed.</translation>
+    </message>
 </context>
 <context>
     <name>TSiteWords</name>
@@ -999,10 +1011,6 @@
         <translation>%1 is not a name</translation>
     </message>
     <message>
-        <source>этот порт уже занят линией выше</source>
-        <translation>the same port as an earlier line</translation>
-    </message>
-    <message>
         <source>линия %1</source>
         <translation>line %1</translation>
     </message>
@@ -1013,6 +1021,49 @@
     <message>
         <source>считыватель %1</source>
         <translation>reader %1</translation>
+    </message>
+    <message>
+        <source>то же устройство, что у линии %1 (%2)</source>
+        <translation>the same device as line %1 (%2)</translation>
+    </message>
+    <message numerus="yes">
+        <source>часы будут переведены назад на %n день</source>
+        <translation>
+            <numerusform>sets the clock back %n day</numerusform>
+            <numerusform>sets the clock back %n days</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>часы отстают на %n день</source>
+        <translation>
+            <numerusform>clock %n day behind</numerusform>
+            <numerusform>clock %n days behind</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>часы спешат на %n день</source>
+        <translation>
+            <numerusform>clock %n day ahead</numerusform>
+            <numerusform>clock %n days ahead</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1, самое большее на %2.</source>
+        <translation>%1, by %2 at most.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Часы %n считывателя будут переведены назад</source>
+        <translation>
+            <numerusform>The clock of %n reader will be set back</numerusform>
+            <numerusform>The clocks of %n readers will be set back</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n день</source>
+        <translation>
+            <numerusform>%n day</numerusform>
+            <numerusform>%n days</numerusform>
+        </translation>
     </message>
 </context>
 <context>

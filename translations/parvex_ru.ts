@@ -57,5 +57,45 @@
             <numerusform>%n линиях</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>часы будут переведены назад на %n день</source>
+        <translation>
+            <numerusform>часы будут переведены назад на %n день</numerusform>
+            <numerusform>часы будут переведены назад на %n дня</numerusform>
+            <numerusform>часы будут переведены назад на %n дней</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>часы отстают на %n день</source>
+        <translation>
+            <numerusform>часы отстают на %n день</numerusform>
+            <numerusform>часы отстают на %n дня</numerusform>
+            <numerusform>часы отстают на %n дней</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>часы спешат на %n день</source>
+        <translation>
+            <numerusform>часы спешат на %n день</numerusform>
+            <numerusform>часы спешат на %n дня</numerusform>
+            <numerusform>часы спешат на %n дней</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Часы %n считывателя будут переведены назад</source>
+        <translation>
+            <numerusform>Часы %n считывателя будут переведены назад</numerusform>
+            <numerusform>Часы %n считывателей будут переведены назад</numerusform>
+            <numerusform>Часы %n считывателей будут переведены назад</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n день</source>
+        <translation>
+            <numerusform>%n день</numerusform>
+            <numerusform>%n дня</numerusform>
+            <numerusform>%n дней</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

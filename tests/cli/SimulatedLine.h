@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "Frame.h"
+#include "ParameterTable.h"
 #include "PtyLine.h"
 #include "ReaderSimulator.h"
 
@@ -46,6 +48,14 @@ class SimulatedLine {
   std::size_t RequestsReceived() {
     Halt();
     return simulator_.Requests().size();
+  }
+  // The codes of the parameter writes that reached the readers, in order.
+  std::vector<std::uint8_t> WritesReceived() {
+    Halt();
+    std::vector<std::uint8_t> codes;
+    for (const std::vector<std::uint8_t>& frame : simulator_.Requests())
+      if (ParameterOfWriteCode(FrameView(frame).Code())) codes.push_back(FrameView(frame).Code());
+    return codes;
   }
 
  private:

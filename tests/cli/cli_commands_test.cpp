@@ -145,6 +145,19 @@ TEST_F(CliCommands, WriteAllReachesEveryReaderFoundAndReportsEach) {
   }
 }
 
+// The reader is read first; of the fields a file names, only those that differ go on the line. A
+// field the reader's mode does not use refuses that reader, with nothing sent to it.
+TEST_F(CliCommands, APartialFileWritesOnlyItsFieldsThatDiffer) {
+  SimulatedLine line({PlainReader(5), DemoReader(3)});  // 3 reads cards: it keeps no clock
+  EXPECT_EQ(Cli(line, {"write", "--address", "5", File("relay.json", R"({"relayTime": 3, "sector": 1})")}).status, 0);
+  const CliRun clock = Cli(line, {"write", "--address", "3", File("clock.json", R"({"currentDate": "today"})")});
+  EXPECT_EQ(clock.status, 1);
+  EXPECT_NE(clock.err.find("reader 3: currentDate: не используется в режиме считывателя \"Чтение\""), std::string::npos)
+      << clock.err;
+  EXPECT_EQ(line.WritesReceived(), std::vector<std::uint8_t>{cmd::WriteRelayTime});
+  EXPECT_EQ(line.ReaderAt(5).state.relayTime, 3);
+}
+
 TEST_F(CliCommands, AReaderRefusingAWriteIsReportedWithItsStatusText) {
   sim::Reader stubborn = PlainReader(5);
   stubborn.faults.statusFor[0x8C] = 0x17;  // the sector

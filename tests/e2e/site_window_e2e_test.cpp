@@ -62,7 +62,9 @@ class SiteWindowTest : public ::testing::Test {
     SetFileChooser([this](TFileChoice) { return chosenPath; });
 
     mixed.simulator.AddReader(Reader(1, 5));  // matches
-    mixed.simulator.AddReader(Reader(2));     // differs
+    sim::Reader late = Reader(2);             // differs, and the plan sets its clock back
+    late.state.currentDate.day = 31;
+    mixed.simulator.AddReader(late);
     mixed.simulator.AddReader(Reader(3));     // pinned to another serial
     sim::Reader failing = Reader(5, 5);
     failing.faults.statusFor[cmd::ReadMode] = 0x17;
@@ -171,7 +173,7 @@ TEST_F(SiteWindowTest, SurveyShowsEveryReaderInItsStateAndTheLineThatCannotOpen)
   RunToEnd(form->acSiteSurvey);
 
   EXPECT_EQ(States(0), (std::map<int, std::string>{{1, "совпадает"},
-                                               {2, "отличается: 1 поле"},
+                                               {2, "отличается: 2 поля"},
                                                {3, "другой считыватель"},
                                                {4, "нет ответа"},
                                                {5, "ошибка"},
@@ -182,7 +184,9 @@ TEST_F(SiteWindowTest, SurveyShowsEveryReaderInItsStateAndTheLineThatCannotOpen)
             "не в плане: 1, не обследован: 1");
 
   window->tvSite->setCurrentItem(Row(0, 2));
-  EXPECT_EQ(window->memReaderDetails->toPlainText().toStdString(), "sector: по плану 5, найдено 1");
+  EXPECT_EQ(window->memReaderDetails->toPlainText().toStdString(),
+            "currentDate: по плану 2000-01-01, найдено 2000-01-31 — часы будут переведены назад на 30 дней\n"
+            "sector: по плану 5, найдено 1");
   window->tvSite->setCurrentItem(Row(0, 5));
   EXPECT_FALSE(window->memReaderDetails->toPlainText().isEmpty());
 
@@ -204,7 +208,8 @@ TEST_F(SiteWindowTest, SurveyShowsEveryReaderInItsStateAndTheLineThatCannotOpen)
 TEST_F(SiteWindowTest, ApplyAsksThenWritesExactlyTheReadersThatDiffer) {
   Open(sitePath);
   RunToEnd(form->acSiteApply);  // no survey shown yet: it surveys and asks
-  ASSERT_EQ(questions.join('|').toStdString(), "Записать параметры в 7 считывателей на 2 линиях?");
+  ASSERT_EQ(questions.join('|').toStdString(), "Записать параметры в 7 считывателей на 2 линиях?\r\n"
+                                               "Часы 1 считывателя будут переведены назад, самое большее на 30 дней.");
 
   const QString mixedPort = QString::fromStdString(mixed.DevicePath());
   const QString differingPort = QString::fromStdString(differing.DevicePath());

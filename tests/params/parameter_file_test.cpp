@@ -4,6 +4,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QDate>
 #include <QJsonObject>
 
 #include <string>
@@ -35,7 +36,7 @@ TReaderParameters ReadOfMode3() {
 QByteArray Text(const QJsonObject& object) { return QJsonDocument(object).toJson(); }
 
 TEST(ParameterFile, ReadOutputNamesModeAndCardTypeAndUsesIsoDates) {
-  const QJsonObject json = ParametersToJson(5, ReadOfMode3());
+  const QJsonObject json = ParametersToJson(5, ReadOfMode3(), TClockAs::Read);
   EXPECT_EQ(json["address"].toInt(), 5);
   EXPECT_EQ(json["mode"].toObject()["value"].toInt(), 3);
   EXPECT_EQ(json["mode"].toObject()["name"].toString(), QString::fromUtf8("Пополнение"));
@@ -48,18 +49,18 @@ TEST(ParameterFile, ReadOutputNamesModeAndCardTypeAndUsesIsoDates) {
 TEST(ParameterFile, WhatFailedToReadIsNullNotAValue) {
   TReaderParameters v;  // a reader that answered nothing
   v.mode = std::nullopt;
-  const QJsonObject json = ParametersToJson(5, v);
+  const QJsonObject json = ParametersToJson(5, v, TClockAs::Read);
   for (const char* field : {"cashDeskNumber", "rechargeUnits", "mode", "cardType", "currentDate", "endDate", "sector",
                             "abonementTimeout", "relayTime"})
     EXPECT_TRUE(json[field].isNull()) << field;
   EXPECT_TRUE(json["blackList"].toArray()[0].isNull());
   // A mode byte outside the list keeps its value, without a name.
   v.mode = 7;
-  EXPECT_TRUE(ParametersToJson(5, v)["mode"].toObject()["name"].isNull());
+  EXPECT_TRUE(ParametersToJson(5, v, TClockAs::Read)["mode"].toObject()["name"].isNull());
 }
 
 TEST(ParameterFile, ReadOutputWritesBackAsTheSameValues) {
-  const TWriteValues w = WriteValuesFromJson(Text(ParametersToJson(5, ReadOfMode3())));
+  const TWriteValues w = WriteValuesFromJson(Text(ParametersToJson(5, ReadOfMode3(), TClockAs::Read)));
   EXPECT_EQ(w.mode, 3);
   EXPECT_EQ(w.cardType, 2);
   EXPECT_EQ(w.rechargeUnits, 10);
@@ -83,12 +84,49 @@ TEST(ParameterFile, ModeAndCardTypeMayBeGivenByNumberOrName) {
   EXPECT_EQ(w.blackList[0], "");
 }
 
-// A reading-mode file writes no dates and no card type, so it needs none.
-TEST(ParameterFile, OnlyTheFieldsTheModeWritesAreRequired) {
-  const TWriteValues w = WriteValuesFromJson(
-      R"({"mode":2,"sector":15,"abonementTimeout":255,"relayTime":1,"blackList":["","","","","","","","","",""]})");
-  EXPECT_EQ(w.mode, 2);
+// A plan is the fields it names; one that names its mode plans only what that mode writes.
+TEST(ParameterFile, APlanIsTheFieldsItNames) {
+  EXPECT_EQ(WriteValuesFromJson(R"({"relayTime": 3, "abonementTimeout": 7, "address": 4})").planned,
+            ParameterBit(TParameter::RelayTime) | ParameterBit(TParameter::AbonementTimeout));
+  EXPECT_EQ(WriteValuesFromJson(R"({"mode": 2, "currentDate": "2020-01-01", "sector": 4})").planned,
+            ParameterBit(TParameter::Mode) | ParameterBit(TParameter::Sector));
 }
+
+struct PlanRow {
+  const char* name;
+  const char* plan;
+  std::uint8_t foundMode;            // of a reader that otherwise holds ReadOfMode3()
+  std::vector<std::uint8_t> writes;  // the codes sent to it
+  std::vector<std::string> refusals;
+};
+void PrintTo(const PlanRow& row, std::ostream* os) { *os << row.name; }
+
+class PlanAgainstReader : public ::testing::TestWithParam<PlanRow> {};
+
+TEST_P(PlanAgainstReader, WritesThePlannedFieldsThatDifferOrRefusesTheReader) {
+  const TWriteValues plan = WriteValuesFromJson(GetParam().plan);
+  TReaderParameters found = ReadOfMode3();
+  found.mode = GetParam().foundMode;
+  std::vector<std::uint8_t> codes;
+  for (const TWriteRequest& request : DifferingRequests(plan, found)) codes.push_back(request.code);
+  EXPECT_EQ(codes, GetParam().writes);
+  std::vector<std::string> refusals;
+  for (const TRefusal& refusal : WriteRefusals(5, ForReader(plan, found))) refusals.push_back(RefusalLine(refusal));
+  EXPECT_EQ(refusals, GetParam().refusals);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Plans, PlanAgainstReader,
+    ::testing::Values(
+        PlanRow{"Holds", R"({"relayTime": 3, "sector": 4})", 3, {}, {}},
+        PlanRow{"OneField", R"({"relayTime": 5, "sector": 4})", 3, {cmd::WriteRelayTime}, {}},
+        PlanRow{"ModeFirst", R"({"relayTime": 5, "mode": 1})", 3, {cmd::WriteMode, cmd::WriteRelayTime}, {}},
+        PlanRow{"OneRow", R"({"blackList": ["0012AB9F", "ABCDEF01", "", "", "", "", "", "", "", "00000001"]})", 3,
+                {cmd::WriteBlackList}, {}},
+        PlanRow{"FieldTheModePlannedDoesNotWrite", R"({"mode": 2, "cardType": 1})", 3, {cmd::WriteMode}, {}},
+        PlanRow{"FieldTheReadersModeDoesNotUse", R"({"cardType": 1})", 1, {},
+                {"не используется в режиме считывателя \"Турникет\""}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct BadFile {
   const char* json;
@@ -118,16 +156,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadFile{R"({"mode":2, )", "not JSON", "offset"},
         BadFile{R"([1,2])", "not JSON", "object"},
-        BadFile{"{" REST_OF_MODE2 "}", "mode", std::string(texts::kNoMode)},
         BadFile{R"({"mode":"Лифт",)" REST_OF_MODE2 "}", "mode", "Лифт"},
         BadFile{R"({"mode":5,)" REST_OF_MODE2 "}", "mode", "0 to 4"},
         BadFile{R"({"mode":2.5,)" REST_OF_MODE2 "}", "mode", "2.5"},
         BadFile{R"({"mode":{"value":2,"name":"Турникет"},)" REST_OF_MODE2 "}", "mode", "disagree"},
-        BadFile{R"({"mode":3,"rechargeUnits":1,)" DATES REST_OF_MODE2 "}", "cardType", std::string(texts::kNoCardType)},
         BadFile{R"({"mode":3,"cardType":3,"rechargeUnits":1,)" DATES REST_OF_MODE2 "}", "cardType", "1 to 2"},
-        BadFile{R"({"mode":3,"cardType":1,)" DATES REST_OF_MODE2 "}", "rechargeUnits", "missing"},
         BadFile{R"({"mode":3,"cardType":1,"rechargeUnits":256,)" DATES REST_OF_MODE2 "}", "rechargeUnits", "0 to 255"},
-        BadFile{R"({"mode":1,"endDate":"2021-05-01",)" REST_OF_MODE2 "}", "currentDate", "missing"},
         BadFile{R"({"mode":1,"currentDate":"2013-02-29","endDate":"2021-05-01",)" REST_OF_MODE2 "}", "currentDate",
                 "not a calendar date"},
         BadFile{R"({"mode":1,"currentDate":"31.12.2009","endDate":"2021-05-01",)" REST_OF_MODE2 "}", "currentDate",
@@ -140,20 +174,18 @@ INSTANTIATE_TEST_SUITE_P(
                 "sector", "1 to 15"},
         BadFile{R"({"mode":2,"sector":"4","abonementTimeout":0,"relayTime":0,"blackList":["","","","","","","","","",""]})",
                 "sector", "'4'"},
-        BadFile{R"({"mode":2,"sector":1,"relayTime":0,"blackList":["","","","","","","","","",""]})",
-                "abonementTimeout", "missing"},
         BadFile{R"({"mode":2,"sector":1,"abonementTimeout":0,"relayTime":-1,"blackList":["","","","","","","","","",""]})",
                 "relayTime", "0 to 255"},
         BadFile{R"({"mode":2,"sector":1,"abonementTimeout":0,"relayTime":0,"blackList":["","",""]})", "blackList",
                 "10 entries"},
         BadFile{R"({"mode":2,"sector":1,"abonementTimeout":0,"relayTime":0,"blackList":["","","","","","","","","","12AB"]})",
                 "blackList[9]", "8 hex digits"},
-        BadFile{R"({"mode":2,"sector":1,"abonementTimeout":0,"relayTime":0})", "blackList", "missing"},
+        BadFile{R"({"mode":2,"sectr":1})", "sectr", "unknown field"},
         // A field the mode does not write is still checked: a wrong value is a wrong file.
         BadFile{R"({"mode":2,"currentDate":"2020-13-01",)" REST_OF_MODE2 "}", "currentDate", "not a calendar date"}));
 
 TEST(ReadBack, NamesEachWrittenFieldThatDiffers) {
-  TWriteValues w = WriteValuesFromJson(Text(ParametersToJson(5, ReadOfMode3())));
+  TWriteValues w = WriteValuesFromJson(Text(ParametersToJson(5, ReadOfMode3(), TClockAs::Read)));
   TReaderParameters back = ReadOfMode3();
   back.sector = 5;
   back.blackList[2] = "0A0B0C0D";
@@ -166,7 +198,7 @@ TEST(ReadBack, NamesEachWrittenFieldThatDiffers) {
 }
 
 TEST(ReadBack, WhatTheModeDoesNotWriteIsNotCompared) {
-  TWriteValues w = WriteValuesFromJson(Text(ParametersToJson(5, ReadOfMode3())));
+  TWriteValues w = WriteValuesFromJson(Text(ParametersToJson(5, ReadOfMode3(), TClockAs::Read)));
   w.mode = 2;  // no dates, no card type, no recharge units
   TReaderParameters back = ReadOfMode3();
   back.mode = 2;
@@ -177,12 +209,56 @@ TEST(ReadBack, WhatTheModeDoesNotWriteIsNotCompared) {
 }
 
 TEST(ReadBack, AValueTheReadBackMissedIsReportedAsSuch) {
-  TWriteValues w = WriteValuesFromJson(Text(ParametersToJson(5, ReadOfMode3())));
+  TWriteValues w = WriteValuesFromJson(Text(ParametersToJson(5, ReadOfMode3(), TClockAs::Read)));
   TReaderParameters back = ReadOfMode3();
   back.readMask &= ~(1u << static_cast<int>(TParameter::RelayTime));
   back.blackListRowsRead = 9;
   EXPECT_EQ(ReadBackDifferences(w, back),
             (std::vector<std::string>{"relayTime: written 3, not read back", "blackList[9]: written FFFFFFFF, not read back"}));
 }
+
+// The clock planned as "today" takes the day of the write; a plan saves it so, a report as read.
+TEST(Clock, TodayIsTheDayOfTheWriteAndWhatAPlanSaves) {
+  const TWriteValues w = WriteValuesFromJson(R"({"mode":1,"currentDate":"today","endDate":"2030-01-01",)" REST_OF_MODE2 "}");
+  EXPECT_EQ(OnDay(w, {2026, 12, 9}).currentDate, (TCalendarDate{2026, 12, 9}));
+  EXPECT_EQ(ParametersToJson(5, ReadOfMode3(), TClockAs::Today)["currentDate"].toString(), "today");
+  EXPECT_THROW(WriteValuesFromJson(R"({"mode":1,"currentDate":"today","endDate":"today",)" REST_OF_MODE2 "}"), TFileError);
+}
+
+struct ClockRow {
+  const char* name;
+  bool today;
+  TCalendarDate planned;  // unless today
+  TCalendarDate found;
+  std::optional<std::string> note;
+};
+void PrintTo(const ClockRow& row, std::ostream* os) { *os << row.name; }
+
+class ClockDifference : public ::testing::TestWithParam<ClockRow> {};
+
+TEST_P(ClockDifference, SaysHowTheClockStandsOrIsSetBack) {
+  TWriteValues w = WriteValuesFromJson(Text(ParametersToJson(5, ReadOfMode3(), TClockAs::Read)));
+  w.clockToday = GetParam().today;
+  w.currentDate = GetParam().planned;
+  TReaderParameters back = ReadOfMode3();
+  back.currentDate = GetParam().found;
+  const auto differences = ReadBackMismatches(w, back);
+  ASSERT_EQ(differences.size(), 1u);
+  EXPECT_EQ(ClockNote(differences[0]), GetParam().note);
+}
+
+TCalendarDate DaysFromToday(qint64 days) {
+  const QDate date = QDate::currentDate().addDays(days);
+  return {date.year(), date.month(), date.day()};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Clock, ClockDifference,
+    ::testing::Values(ClockRow{"TodayBehind", true, {}, DaysFromToday(-8), "clock 8 days behind"},
+                      ClockRow{"TodayAhead", true, {}, DaysFromToday(1), "clock 1 day ahead"},
+                      ClockRow{"DateSetsBackOverALeapDay", false, {2024, 2, 28}, {2024, 3, 1}, "sets the clock back 2 days"},
+                      ClockRow{"DateSetsBackAcrossTheYear", false, {2025, 12, 31}, {2026, 1, 30}, "sets the clock back 30 days"},
+                      ClockRow{"DateSetsForward", false, {2026, 1, 30}, {2025, 12, 31}, std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

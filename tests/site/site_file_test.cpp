@@ -93,6 +93,16 @@ TEST_F(SiteFolder, ALineWrittenOutReadsBackWithTheSameSettings) {
   EXPECT_EQ(back.stopBits, line.stopBits);
 }
 
+// A stable name (/dev/serial/by-id/...) links to the device another line names.
+TEST_F(SiteFolder, ALinkToTheDeviceOfAnEarlierLineIsRefusedNamingBothLines) {
+  const QString device = Write("ttyUSB0", {});
+  const QString link = dir_.filePath("usb-FTDI_reader-if00-port0");
+  ASSERT_TRUE(QFile::link(device, link));
+  const QString lines = QStringLiteral(R"([{"port": "%1", "readers": []}, {"port": "%2", "readers": []}])").arg(device, link);
+  const QString path = Write("site.json", (R"({"site": "x", "lines": )" + lines + "}").toUtf8());
+  EXPECT_EQ(Refusal(path), (path + ": line 1 (" + link + "): port: reaches the same device as line 0 (" + device + ")").toStdString());
+}
+
 struct BadReaders {
   const char* name;
   std::string readers;  // the readers of the one line
@@ -160,10 +170,19 @@ INSTANTIATE_TEST_SUITE_P(
                 "line 0 (ttyS0): parity: 'Strange' is not one of None, Odd, Even, Mark, Space"},
         BadSite{"BadBaud", R"({"site": "x", "lines": [{"port": "ttyS0", "baud": 0, "readers": []}]})",
                 "line 0 (ttyS0): baud: 0 is not a whole number from 1 to 4000000"},
-        // COM1 is /dev/ttyS0: two lines would fight over one device.
+        // Two lines would fight over one device: COM1 is /dev/ttyS0; a gateway's port is one
+        // whatever the scheme and the case of its host.
         BadSite{"SamePortTwice",
                 R"({"site": "x", "lines": [{"port": "/dev/ttyS0", "readers": []}, {"port": "COM1", "readers": []}]})",
-                "line 1 (COM1): port: the same port as an earlier line"},
+                "line 1 (COM1): port: reaches the same device as line 0 (/dev/ttyS0)"},
+        BadSite{"OneGatewayPortByBothSchemes",
+                R"({"site": "x", "lines": [{"port": "/dev/ttyS1", "readers": []}, {"port": "tcp://Gateway-2:4001", "readers": []},
+                                          {"port": "rfc2217://gateway-2:4001", "readers": []}]})",
+                "line 2 (rfc2217://gateway-2:4001): port: reaches the same device as line 1 (tcp://Gateway-2:4001)"},
+        BadSite{"OneGatewayByNameAndAddress",
+                R"({"site": "x", "lines": [{"port": "tcp://localhost:4001", "readers": []}, {"port": "tcp://[::1]:4002", "readers": []},
+                                          {"port": "tcp://127.0.0.1:4001", "readers": []}]})",
+                "line 2 (tcp://127.0.0.1:4001): port: reaches the same device as line 0 (tcp://localhost:4001)"},
         BadSite{"TooLarge", QByteArray(R"({"site": ")") + QByteArray(kMaxSiteFileBytes, 'x') + R"(", "lines": []})",
                 "not a site file: larger than 1024 KiB"}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -138,7 +139,7 @@ std::set<int> InState(const std::map<int, QString>& line, const QString& state) 
 }
 
 TEST_F(SiteProgram, SurveyTellsEveryReaderOfEveryLineAndALineThatCannotOpen) {
-  ReaderSim local({"--reader", "1", "--reader", "2:0BAD", "--reader", "7"});
+  ReaderSim local({"--reader", "1", "--reader", "2:0BAD", "--reader", "7", "--reader", "8", "--status", "7E=17"});
   ReaderSim behindGateway(Readers(2));
   Ser2netServer gateway(behindGateway.Device().toStdString());
   ASSERT_TRUE(gateway.Failure().isEmpty()) << gateway.Failure().toStdString();
@@ -156,12 +157,25 @@ TEST_F(SiteProgram, SurveyTellsEveryReaderOfEveryLineAndALineThatCannotOpen) {
   EXPECT_EQ(cli.Finish(), 3);
   const QJsonObject result = QJsonDocument::fromJson(cli.Out()).object();
   const auto states = States(result);
-  EXPECT_EQ(states.at(0), (std::map<int, QString>{{1, "differs"}, {2, "other reader"}, {3, "missing"}, {7, "unplanned"}}));
+  EXPECT_EQ(states.at(0),
+            (std::map<int, QString>{{1, "differs"}, {2, "other reader"}, {3, "missing"}, {7, "unplanned"}, {8, "unplanned"}}));
   EXPECT_EQ(states.at(1), (std::map<int, QString>{{1, "matches"}, {2, "differs"}}));
   EXPECT_EQ(result["lines"][2]["status"].toString(), "cannot open");
   EXPECT_TRUE(cli.Err().contains("line 1 (" + gateway.Rfc2217Line().toUtf8() + "), reader 2: differs")) << cli.Err().toStdString();
   EXPECT_EQ(result["lines"][0]["readers"][0]["differences"][0].toObject(),
             (QJsonObject{{"field", "sector"}, {"planned", "5"}, {"found", "1"}}));
+
+  // The backup holds every reader that answered, another reader by the serial found; it names what it lacks.
+  SiteCli snapshot({"snapshot", site, dir_.filePath("backup.json")});
+  EXPECT_EQ(snapshot.Finish(), 1);
+  EXPECT_TRUE(snapshot.Err().contains("\n  line 0 (" + local.Device().toUtf8() + "), reader 8: ")) << snapshot.Err().toStdString();
+  EXPECT_TRUE(snapshot.Err().contains("\n  line 2 (/dev/parvex-no-such-port): cannot open: ")) << snapshot.Err().toStdString();
+  QFile backup(dir_.filePath("backup.json"));
+  ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+  std::map<int, QString> pinned;
+  for (const QJsonValue& reader : QJsonDocument::fromJson(backup.readAll())["lines"][0]["readers"].toArray())
+    pinned[reader["address"].toInt()] = reader["serial"].toString();
+  EXPECT_EQ(pinned, (std::map<int, QString>{{1, "0001"}, {2, "0BAD"}, {7, "0007"}}));
 }
 
 TEST_F(SiteProgram, ApplyWritesWhatDiffersOnceAndASnapshotRestoresIt) {
@@ -169,7 +183,7 @@ TEST_F(SiteProgram, ApplyWritesWhatDiffersOnceAndASnapshotRestoresIt) {
   const QString site = Site("site.json", {{a.Device(), 3}, {b.Device(), 2}});
   const QString snapshot = dir_.filePath("before.json");
   SiteCli taking({"snapshot", site, snapshot});
-  EXPECT_EQ(taking.Finish(), 1);  // every planned reader differs
+  EXPECT_EQ(taking.Finish(), 0) << taking.Err().toStdString();  // every reader that answered is in it
 
   SiteCli apply({"apply", site});
   EXPECT_EQ(apply.Finish(), 0) << apply.Err().toStdString();
@@ -183,10 +197,57 @@ TEST_F(SiteProgram, ApplyWritesWhatDiffersOnceAndASnapshotRestoresIt) {
   EXPECT_EQ(again.Finish(), 0);
   EXPECT_EQ(Journal(site).size(), 5u) << "a reader that matches was written again";
 
+  QFile taken(snapshot);
+  ASSERT_TRUE(taken.open(QIODevice::ReadOnly));
+  EXPECT_EQ(taken.readAll().count(R"("currentDate": "today")"), 5) << "a restore must not set clocks back";
+
   SiteCli restore({"apply", snapshot, "--journal", dir_.filePath("restore.jsonl")});
   EXPECT_EQ(restore.Finish(), 0) << restore.Err().toStdString();
   for (const auto& [line, readers] : States(Survey(site)))
     EXPECT_EQ(InState(readers, "differs").size(), readers.size()) << "line " << line;
+}
+
+// The readers' own values but sector 1: a reader differs only in its clock.
+QByteArray ClockPlan(const QString& currentDate) {
+  return QByteArray(kPlan)
+      .replace(R"("sector": 5)", R"("sector": 1)")
+      .replace(R"("currentDate": "2000-01-01")", R"("currentDate": ")" + currentDate.toUtf8() + "\"");
+}
+
+sim::Reader ReaderWithClock(std::uint8_t address, qint64 daysFromToday) {
+  const QDate day = QDate::currentDate().addDays(daysFromToday);
+  sim::Reader reader;
+  reader.address = address;
+  reader.state.currentDate = {static_cast<std::uint8_t>(day.day()), static_cast<std::uint8_t>(day.month()),
+                              static_cast<std::uint8_t>(day.year() - 2000)};
+  return reader;
+}
+
+TEST_F(SiteProgram, AClockPlannedAsTodayIsFoundBehindAndSetToTheDayOfTheApply) {
+  SimulatedLine line({ReaderWithClock(1, -8), ReaderWithClock(2, 0)});
+  Write("turnstile.json", ClockPlan("today"));
+  const QString site = Site("site.json", {{QString::fromStdString(line.Device()), 2}});
+  const QJsonObject survey = Survey(site);
+  EXPECT_EQ(States(survey)[0], (std::map<int, QString>{{1, "differs"}, {2, "matches"}}));
+  EXPECT_EQ(survey["lines"][0]["readers"][0]["differences"][0]["clock"].toString(), "clock 8 days behind");
+  SiteCli apply({"apply", site});
+  EXPECT_EQ(apply.Finish(), 0) << apply.Err().toStdString();
+  EXPECT_EQ(line.WritesReceived(), std::vector<std::uint8_t>{cmd::WriteCurrentDate}) << "only what differs is written";
+  EXPECT_EQ(line.ReaderAt(1).state.currentDate, ReaderWithClock(1, 0).state.currentDate);
+}
+
+TEST_F(SiteProgram, ADateThatSetsAClockBackIsToldBeforeTheApplyAndInItsJournal) {
+  SimulatedLine line({ReaderWithClock(1, 30)});
+  Write("turnstile.json", ClockPlan(QDate::currentDate().toString(Qt::ISODate)));
+  const QString site = Site("site.json", {{QString::fromStdString(line.Device()), 1}});
+  SiteCli dryRun({"apply", site, "--dry-run"});
+  EXPECT_EQ(dryRun.Finish(), 1);
+  EXPECT_TRUE(dryRun.Out().contains("; sets the clock back 30 days)")) << dryRun.Out().toStdString();
+  SiteCli apply({"apply", site});
+  EXPECT_EQ(apply.Finish(), 0) << apply.Err().toStdString();
+  const std::vector<QJsonObject> journal = Journal(site);
+  ASSERT_EQ(journal.size(), 1u);
+  EXPECT_EQ(journal[0]["fields"][0]["clockBackDays"].toInt(), 30);
 }
 
 // Kills what carries one line while the site is applied; the other line finishes, and the
@@ -239,7 +300,7 @@ TEST_F(LineStricken, AGatewayFallenSilentIsGivenUp) {
   ASSERT_TRUE(gateway.Failure().isEmpty()) << gateway.Failure().toStdString();
   const QString site = Site("site.json", {{gateway.TcpLine(), 10}});
   SiteCli cli({"apply", site});
-  ASSERT_TRUE(cli.AwaitProgress("reader 2: written"));
+  ASSERT_TRUE(cli.AwaitProgress("reader 2: written")) << cli.Err().toStdString();
   gateway.Freeze();
   EXPECT_EQ(cli.Finish(), 1);
   gateway.Thaw();
@@ -272,6 +333,10 @@ TEST_F(LineStricken, TheProgramKilledLeavesAWholeJournalOfWhatWasWritten) {
 }
 
 TEST_F(SiteProgram, ASecondApplyFindsTheLineBusyAndRunsItsOtherLines) {
+  // Every black-list row differs too: each reader's write is long enough to be stopped in the middle of the line.
+  Write("turnstile.json", QByteArray(kPlan).replace(R"("", "", "", "", "", "", "", "", "", "")",
+                                                    R"("00000001", "00000002", "00000003", "00000004", "00000005", "00000006", "00000007",)"
+                                                    R"( "00000008", "00000009", "0000000A")"));
   ReaderSim shared(Readers(16)), other(Readers(2));
   const QString first = Site("first.json", {{shared.Device(), 16}});
   const QString second = Site("second.json", {{shared.Device(), 16}, {other.Device(), 2}});
