@@ -66,7 +66,7 @@ TEST_F(WindowInEnglish, MainWindowAndEveryDialogShowNoRussian) {
   ErrorList failed;
   failed.AddError(cmd::WriteMode, status::Timeout);
   results.ShowReports({{QStringLiteral("1 / 1234"), std::nullopt},
-                       {QStringLiteral("2 / 007F"), TVerifiedWrite{failed, {}, {{"sector", "4", std::nullopt}}}}});
+                       {QStringLiteral("2 / 007F"), TVerifiedWrite{{}, failed, {}, {{"sector", "4", std::nullopt, std::nullopt, false}}}}});
   results.tvResults->expandAll();
   for (QWidget* shown : std::initializer_list<QWidget*>{form.get(), form->ExchangeLogWindow(), form->AboutBox, &keys,
                                                         &progress, &results})
