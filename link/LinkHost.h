@@ -6,6 +6,7 @@
 #include <span>
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 // What the link needs from the window: the line, the log, the clock and the wait.
 class LinkHost {
@@ -22,6 +23,10 @@ class LinkHost {
   virtual std::int64_t NowMs() = 0;
   // Serves received bytes and timer ticks until done() holds or the deadline has come.
   virtual void Wait(std::int64_t deadlineMs, const std::function<bool()>& done) = 0;
+  // Bytes that reached the computer and are not handed over yet: read once an exchange's
+  // deadline has come, so that an answer that came in time is not lost to a thread that had
+  // no turn to hand it over on a busy machine.
+  virtual std::vector<std::uint8_t> TakeArrived() { return {}; }
   // The line's rate, for the time a request spends on the wire.
   virtual std::uint32_t BaudRate() = 0;
 };

@@ -142,7 +142,7 @@ bool ReaderLink::ExchangeFrame(std::uint8_t address, std::uint8_t code, std::spa
       // A broadcast always waits to its deadline: every reader's answer is wanted.
       host_.Wait(deadline, [this, broadcast] { return !broadcast && !slot_.empty(); });
     }
-    if (slot_.empty()) ProcessInput({}, ScanMode::Final);
+    if (slot_.empty()) ProcessInput(host_.TakeArrived(), ScanMode::Final);
     if (!slot_.empty()) {
       response = slot_;
       if (!broadcast && sendings > 1) AwaitRepeatedAnswers(address, sendings - 1, firstSentMs, lastSentMs);

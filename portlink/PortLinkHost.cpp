@@ -53,12 +53,17 @@ constexpr std::int64_t kStaleLimitMs = 200;
 
 }  // namespace
 
-std::size_t TPortLinkHost::TakeQueuedInput(ReaderLink& link) {
+std::vector<std::uint8_t> TPortLinkHost::TakeArrived() {
   const int queued = port_.QueuedInputCount();
-  if (queued <= 0) return 0;
+  if (queued <= 0) return {};
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(queued));
   const int got = port_.Read(bytes.data(), queued);
   bytes.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  return bytes;
+}
+
+std::size_t TPortLinkHost::TakeQueuedInput(ReaderLink& link) {
+  const std::vector<std::uint8_t> bytes = TakeArrived();
   if (!bytes.empty()) link.ReceiveChunk(bytes);
   StartIdleTimerIfHeld(link);
   return bytes.size();

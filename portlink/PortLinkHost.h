@@ -7,6 +7,7 @@
 #include <functional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "ReaderLink.h"
 
@@ -57,6 +58,7 @@ class TPortLinkHost : public QObject, public LinkHost {
   // last wait, ends the wait with the port's error for it (DeviceFailure), so the operation
   // stops instead of sending into a dead line.
   void Wait(std::int64_t deadlineMs, const std::function<bool()>& done) override;
+  std::vector<std::uint8_t> TakeArrived() override;
   std::uint32_t BaudRate() override;
 
  private:

@@ -6,6 +6,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CodeTables.h"
@@ -54,6 +55,7 @@ class FakeLine : public LinkHost {
   }
   void ShowLogLine(std::string_view raw) override { log.Show(raw); }
   std::int64_t NowMs() override { return now; }
+  std::vector<std::uint8_t> TakeArrived() override { return std::exchange(arrived, {}); }
   std::uint32_t BaudRate() override { return baud; }
 
   void Wait(std::int64_t deadline, const std::function<bool()>& done) override {
@@ -98,6 +100,7 @@ class FakeLine : public LinkHost {
   std::vector<std::int64_t> waitDeadlines;
   std::function<void(const Bytes&)> reader;  // answers requests by scheduling chunks
   std::function<void()> afterChunk;
+  Bytes arrived;  // on the device, not yet handed over by an event
   TerminalLog log;
   ErrorList errors;
   ReaderLink link;

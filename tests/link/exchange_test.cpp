@@ -57,6 +57,15 @@ TEST_F(Exchange, NoReaderMeansThreeSendingsAndOneTimeoutLine) {
   EXPECT_EQ(line.errors.Lines().back(), "Изменение режима работы - таймаут");
 }
 
+TEST_F(Exchange, AnAnswerOnTheDeviceAtTheDeadlineIsTakenThoughNoEventBroughtIt) {
+  line.reader = [this](const Bytes& request) { line.arrived = AnswerFrame(kReader, FrameView(request).Code(), {0x02}); };
+  Bytes mode;
+  EXPECT_TRUE(line.link.ReadCommand(kReader, cmd::ReadMode, {}, mode, 1, Sending::SendRequest));
+  EXPECT_EQ(mode, Bytes{0x02});
+  EXPECT_EQ(line.written.size(), 1u);
+  EXPECT_TRUE(line.errors.empty());
+}
+
 TEST_F(Exchange, BroadcastWaitsItsWholeDeadlineThreeTimes) {
   Bytes response;
   EXPECT_FALSE(line.link.ExchangeFrame(0xFF, cmd::ReadSerialNumber, {}, response, Sending::SendRequest));
