@@ -190,6 +190,9 @@ void TSiteWindow::AskAndApply() {
     ShowErrorMessage(this, {caption, tr("Журнал объекта не открыт; ничего не записано"), Text(e.what())});
     return;
   }
+  // The readers an earlier run left half written are surveyed and written like any other.
+  if (const QString mended = TSiteWords::JournalMended(*journal_); !mended.isEmpty())
+    ShowErrorMessage(this, {caption, tr("Прошлое применение прервано во время записи"), mended});
   Start(TSiteTask::Apply);
 }
 

@@ -98,9 +98,27 @@ QString TSiteWords::LineState(const TLineResult& line) {
     case TLineStatus::CannotOpen: text = tr("не открыта: %1").arg(Text(line.failure)); break;
     case TLineStatus::Lost: text = tr("потеряна: %1").arg(Text(line.failure)); break;
     case TLineStatus::GivenUp: text = tr("оставлена: считыватели не отвечают"); break;
+    case TLineStatus::JournalFailed: text = tr("остановлена: журнал не записан: %1").arg(Text(line.failure)); break;
   }
   if (line.cancelled) text += tr(", остановлена");
   return text;
+}
+
+QString TSiteWords::JournalMended(const TSiteJournal& journal) {
+  QStringList lines;
+  if (journal.TornBytes() > 0)
+    lines << tr("Оборванная последняя строка журнала (%n байт) отрезана.", nullptr, static_cast<int>(journal.TornBytes()));
+  for (const TInterruptedWrite& write : journal.Interrupted()) {
+    QStringList fields;
+    for (const std::string& field : write.fields) fields << Text(field);
+    const QString where = write.line ? tr("линия %1").arg(*write.line) : Text(write.port);
+    lines << tr("Запись прервана %1, %2@%3: %4, считыватель %5, поля %6")
+                 .arg(write.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")), Text(write.user),
+                      Text(write.host), where)
+                 .arg(write.address)
+                 .arg(fields.join(QStringLiteral(", ")));
+  }
+  return lines.join(QStringLiteral("\r\n"));
 }
 
 namespace {

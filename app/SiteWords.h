@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "SiteFile.h"
+#include "SiteJournal.h"
 #include "SiteResult.h"
 #include "SiteSnapshot.h"
 
@@ -34,6 +35,9 @@ class TSiteWords {
   static QString FileRefusal(const ESiteFile& refusal);
   // A line a gap: "линия 0 (/dev/ttyUSB0): не открыта: …", "линия 1 (…), считыватель 5: …".
   static QString SnapshotGaps(const std::vector<TSnapshotGap>& gaps);
+  // What opening the journal mended, a line each: a torn last line cut off, each write an earlier
+  // run left interrupted; empty when it mended nothing.
+  static QString JournalMended(const TSiteJournal& journal);
   // The table as CSV: one row per reader, and one per line that failed.
   static QByteArray ReportCsv(const TSiteResult& result);
 };

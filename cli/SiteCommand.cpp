@@ -191,6 +191,8 @@ void PrintDryRun(std::ostream& out, const TSiteResult& result) {
 }
 
 int ExitStatus(const TSiteResult& result) {
+  for (const TLineResult& line : result.lines)
+    if (line.status == TLineStatus::JournalFailed) return exitstatus::kJournal;
   if (result.cancelled) return exitstatus::kInterrupted;
   bool settled = true;
   for (const TLineResult& line : result.lines) {
@@ -232,6 +234,25 @@ int WriteSnapshot(const TSiteFile& site, const TSiteResult& result, const std::s
   return exitstatus::kReaderErrors;
 }
 
+// What the journal's open found an earlier run left behind.
+void ReportMended(const TSiteJournal& journal, std::ostream& err) {
+  if (journal.TornBytes() > 0)
+    err << kProgram << journal.Path() << ": a torn last line (" << journal.TornBytes()
+        << " bytes, from a run that ended while writing it) was cut off\n";
+  for (const TInterruptedWrite& write : journal.Interrupted()) err << kProgram << InterruptedWriteText(write) << "\n";
+}
+
+// The journal failed: every line stopped before its next reader; the readers written whose
+// outcome it lacks (their intent is on disk) are named.
+void ReportUnjournaled(const TSiteJournal& journal, const TSiteResult& result, std::ostream& err) {
+  err << kProgram << "the journal failed, no further reader was written: " << journal.Failure() << "\n";
+  for (const TLineResult& line : result.lines)
+    for (const TReaderResult& reader : line.readers)
+      if (reader.outcomeUnjournaled)
+        err << "  written, its outcome not in the journal: line " << line.index << " (" << line.port << "), reader "
+            << int{reader.address} << ": " << StateText(reader.state) << "\n";
+}
+
 // Every line at once; progress on err as it comes; Ctrl+C or SIGTERM stops each line after the
 // reader in progress.
 TSiteResult RunLines(const TSiteFile& site, TSiteTask task, TSiteJournal* journal, std::ostream& err) {
@@ -269,7 +290,9 @@ int RunSite(const TCliOptions& options, std::ostream& out, std::ostream& err) {
     return exitstatus::kUsage;
   }
 
+  if (journal) ReportMended(*journal, err);
   const TSiteResult result = RunLines(site, TaskOf(request, options.dryRun), journal.get(), err);
+  if (journal && journal->Failed()) ReportUnjournaled(*journal, result, err);
   if (options.json) out << ResultJson(result).toStdString();
   else PrintTables(out, site, result);
   if (options.dryRun) PrintDryRun(out, result);
@@ -308,8 +331,10 @@ unplanned. After an apply a reader written and read back as planned is written.
   apply SITE.json [--dry-run] [--journal PATH]
               survey, then write every reader that differs (only its planned fields
               that differ, each with its own request), read it back and compare;
-              each reader written is appended to the journal, SITE.journal.jsonl
-              beside the site file, one JSON line each, on disk before the next
+              each reader written is recorded in the journal, SITE.journal.jsonl
+              beside the site file: a line on disk before its first request, what
+              is about to be written, and a line with the outcome; a write left
+              without its outcome by a kill or a power cut is named by the next apply
   snapshot SITE.json OUT.json
               survey and write OUT.json: a site file in which every reader that
               answered is pinned by the serial found with its parameters inline, as
@@ -321,7 +346,8 @@ Ctrl+C or SIGTERM stops every line after the reader in progress (exit status 130
 For site, 0 is every planned reader matching (or written) at the end; 1 a reader
 that differs, is missing, is another reader, failed or is unplanned; 2 also a journal
 that cannot be opened or an OUT.json that cannot be written; 3 a line that could not
-be opened or failed while in use (the other lines still run). For snapshot, 0 is a
+be opened or failed while in use (the other lines still run); 4 the journal could not
+be written (every line stops before its next reader). For snapshot, 0 is a
 snapshot of every reader that answered, 1 one that lacks a reader or a line.
 )";
 }

@@ -86,7 +86,9 @@ class TLineRun {
       Stop(TLineStatus::GivenUp, e.what());
     } catch (const EComPort& e) {
       Stop(TLineStatus::Lost, PortFailureText(e, DevicePath()));
-    } catch (const std::exception& e) {  // the journal, or a write cut short
+    } catch (const ESiteJournal& e) {
+      Stop(TLineStatus::JournalFailed, e.what());
+    } catch (const std::exception& e) {  // a write cut short
       Stop(TLineStatus::Lost, e.what());
     }
     return result_;
@@ -171,12 +173,14 @@ class TLineRun {
     }
   }
 
-  void Journal(const TReaderResult& reader, const TVerifiedWrite* outcome, const std::string& interruption) {
-    job_.journal->Append(JournalLine({job_.site.name, line_.port, reader.address, reader.serial.value_or(""),
-                                      reader.differences, outcome, interruption}));
+  TJournalEntry Entry(const TReaderResult& reader, const TVerifiedWrite* outcome, const std::string& interruption) const {
+    return {job_.site.name, job_.index, line_.port, reader.address, reader.serial.value_or(""), reader.differences,
+            outcome, interruption};
   }
 
+  // On disk before the first request to the reader: what is about to be written.
   void Write(TReaderResult& reader, const TPlannedReader& plan) {
+    job_.journal->Append(IntentLine(Entry(reader, nullptr, {})));
     Tell(reader, "writing");
     inProgress_ = &reader;
     writing_ = true;
@@ -184,9 +188,16 @@ class TLineRun {
     const TVerifiedWrite write = ApplyPlan(session_.Link(), session_.Errors(), reader.address, plan.plan, *reader.values);
     writing_ = false;
     inProgress_ = nullptr;
-    Journal(reader, &write, {});
+    const TJournalEntry outcome = Entry(reader, &write, {});
     reader.differences = write.differences;
     reader.errors = WriteErrorLines(write);
+    try {
+      job_.journal->Append(JournalLine(outcome));
+    } catch (const ESiteJournal&) {
+      reader.outcomeUnjournaled = true;
+      Set(reader, write.Verified() ? TReaderState::Written : TReaderState::Failed);
+      throw;
+    }
     Set(reader, write.Verified() ? TReaderState::Written : TReaderState::Failed);
   }
 
@@ -195,6 +206,8 @@ class TLineRun {
       TReaderResult& reader = result_.readers[i];
       if (reader.state != TReaderState::Differs) continue;
       if (Cancelled()) return;
+      // Another line's journal failure stops this one too: no reader is written unrecorded.
+      if (job_.journal->Failed()) throw ESiteJournal(job_.journal->Failure());
       Write(reader, line_.readers[i]);
     }
   }
@@ -208,7 +221,7 @@ class TLineRun {
     TReaderResult& reader = *inProgress_;
     if (writing_) {
       try {
-        Journal(reader, nullptr, failure);
+        job_.journal->Append(JournalLine(Entry(reader, nullptr, failure)));
       } catch (const ESiteJournal& e) {
         result_.failure += "; " + std::string(e.what());
       }

@@ -22,6 +22,7 @@ std::string_view LineStatusText(TLineStatus status) {
     case TLineStatus::CannotOpen: return "cannot open";
     case TLineStatus::Lost: return "lost";
     case TLineStatus::GivenUp: return "given up";
+    case TLineStatus::JournalFailed: return "journal failed";
   }
   return {};
 }

@@ -40,6 +40,7 @@ struct TReaderResult {
   std::vector<TReadBackDifference> differences;
   std::vector<std::string> errors;           // the error lines of a failed read or write
   std::optional<TReaderParameters> values;   // as read, when a snapshot was asked for
+  bool outcomeUnjournaled = false;  // written, but its outcome never reached the journal
 };
 
 enum class TLineStatus {
@@ -47,6 +48,7 @@ enum class TLineStatus {
   CannotOpen,  // failure tells why; its readers were not surveyed
   Lost,        // the port failed while in use (device gone, gateway closed): failure tells why
   GivenUp,     // no reader answers any more
+  JournalFailed,  // the journal could not be written: no further reader was, failure tells why
 };
 
 struct TLineResult {
@@ -73,5 +75,5 @@ struct TReaderProgress {
 };
 Q_DECLARE_METATYPE(TReaderProgress)
 
-// "done", "cannot open", "lost", "given up".
+// "done", "cannot open", "lost", "given up", "journal failed".
 std::string_view LineStatusText(TLineStatus status);

@@ -823,6 +823,10 @@
         <source>Снимок %1 сохранён неполным: в нём нет считывателей, которые не прочитаны, и линий, которые не обследованы.</source>
         <translation>The snapshot %1 was saved incomplete: it lacks the readers that could not be read and the lines that could not be surveyed.</translation>
     </message>
+    <message>
+        <source>Прошлое применение прервано во время записи</source>
+        <translation>An earlier apply was interrupted while writing</translation>
+    </message>
 </context>
 <context>
     <name>TSiteWords</name>
@@ -1064,6 +1068,21 @@
             <numerusform>%n day</numerusform>
             <numerusform>%n days</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>остановлена: журнал не записан: %1</source>
+        <translation>stopped: the journal could not be written: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>Оборванная последняя строка журнала (%n байт) отрезана.</source>
+        <translation>
+            <numerusform>A torn last line of the journal (%n byte) was cut off.</numerusform>
+            <numerusform>A torn last line of the journal (%n bytes) was cut off.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Запись прервана %1, %2@%3: %4, считыватель %5, поля %6</source>
+        <translation>Interrupted while writing on %1 by %2@%3: %4, reader %5, fields %6</translation>
     </message>
 </context>
 <context>

@@ -97,5 +97,13 @@
             <numerusform>%n дней</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Оборванная последняя строка журнала (%n байт) отрезана.</source>
+        <translation>
+            <numerusform>Оборванная последняя строка журнала (%n байт) отрезана.</numerusform>
+            <numerusform>Оборванная последняя строка журнала (%n байта) отрезана.</numerusform>
+            <numerusform>Оборванная последняя строка журнала (%n байт) отрезана.</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>
