@@ -22,7 +22,7 @@ void ConfigurePort(TComPort& port, const TCliOptions& options) {
 
 TCliSession::TCliSession(const TCliOptions& options, std::ostream& err) : session_(port_, idleTimer_) {
   ConfigurePort(port_, options);
-  session_.RouteEvents();
+  session_.DriveDirectly();
   try {
     port_.SetConnected(true);
   } catch (const EComPort& e) {

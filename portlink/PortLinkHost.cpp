@@ -4,12 +4,15 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cerrno>
 #include <optional>
 #include <climits>
 #include <vector>
 
 #include "CPort.h"
+#include "Frame.h"
 #include "LineSettings.h"
 
 struct TPortLinkHost::TWait {
@@ -50,6 +53,10 @@ namespace {
 constexpr std::int64_t kStaleQuietMs = 20;
 // However much the line chatters, the open goes on after this.
 constexpr std::int64_t kStaleLimitMs = 200;
+// A start bit, eight data bits and a stop bit: the least a byte takes on the wire.
+constexpr std::int64_t kBitsPerByte = 10;
+// What a wait on the device reads at a time: many frames.
+constexpr std::size_t kChunkBytes = 4096;
 
 }  // namespace
 
@@ -105,7 +112,51 @@ std::int64_t TPortLinkHost::NowMs() {
   return clock_.elapsed();
 }
 
+void TPortLinkHost::DriveDirectly(ReaderLink& link) {
+  direct_ = &link;
+  idleTimer_ = nullptr;
+}
+
+bool TPortLinkHost::SleepForRestOfFrame(std::int64_t deadlineMs, const std::function<bool()>& done) {
+  // A frame comes a byte at a time at the line's pace: rather than wake for each byte, the wait
+  // sleeps for as long as the rest of the longest frame takes on the wire and then takes what
+  // came in one read. It costs a frame no time it would not spend on the wire anyway.
+  const std::size_t held = direct_->ReceiveBuffer().size();
+  const std::uint32_t rate = BaudRate();
+  if (held == 0 || held >= frame::kMaxLength || rate == 0 || done()) return false;
+  const std::int64_t restUs = static_cast<std::int64_t>(frame::kMaxLength - held) * kBitsPerByte * 1'000'000 / rate;
+  const std::int64_t leftUs = (deadlineMs - NowMs()) * 1000;
+  if (leftUs <= 0) return false;
+  std::this_thread::sleep_for(std::chrono::microseconds(std::min(restUs, leftUs)));
+  return true;
+}
+
+void TPortLinkHost::ReceiveAvailable() {
+  // One read of what is there: a device that hung up or failed raises it here.
+  chunk_.resize(kChunkBytes);
+  const int got = port_.ReadAvailable(chunk_.data(), static_cast<int>(chunk_.size()));
+  chunk_.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  received_ += chunk_.size();
+  if (!chunk_.empty()) direct_->ReceiveChunk(chunk_);
+}
+
+void TPortLinkHost::WaitOnDevice(std::int64_t deadlineMs, const std::function<bool()>& done) {
+  for (std::int64_t left = deadlineMs - NowMs(); left > 0 && !done(); left = deadlineMs - NowMs()) {
+    // Bytes held without a whole frame are flushed to the log once the line has been quiet for
+    // a while: the poll wakes for that only while there are such bytes.
+    const bool held = !direct_->ReceiveBuffer().empty();
+    const std::int64_t wait = held ? std::min<std::int64_t>(left, kIdleFlushPeriodMs) : left;
+    if (!port_.WaitForInput(static_cast<int>(std::min<std::int64_t>(wait, INT_MAX)))) {
+      if (held) direct_->IdleFlush();
+      continue;
+    }
+    do ReceiveAvailable();
+    while (SleepForRestOfFrame(deadlineMs, done));
+  }
+}
+
 void TPortLinkHost::Wait(std::int64_t deadlineMs, const std::function<bool()>& done) {
+  if (direct_) return WaitOnDevice(deadlineMs, done);
   TWait wait(done);
   TWait* const outer = wait_;
   wait_ = &wait;

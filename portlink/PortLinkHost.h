@@ -23,6 +23,8 @@ class TPortLinkHost : public QObject, public LinkHost {
 
  public:
   using TLogSink = std::function<void(std::string_view raw)>;
+  // How often bytes held without a whole frame are looked at for the idle flush.
+  static constexpr int kIdleFlushPeriodMs = 10;
 
   explicit TPortLinkHost(TComPort& port, QObject* parent = nullptr);
 
@@ -46,6 +48,12 @@ class TPortLinkHost : public QObject, public LinkHost {
   // Returns how many bytes there were.
   std::size_t TakeStaleInput(ReaderLink& link);
 
+  // From now on a wait waits on the device itself (one poll at a time, with the exchange's
+  // deadline) and hands what comes to link on this thread: for a port opened without events,
+  // whose line has a thread of its own. Replaces the received-characters events and the idle
+  // timer.
+  void DriveDirectly(ReaderLink& link);
+
   // True while an exchange waits in this host.
   bool Waiting() const { return wait_ != nullptr; }
 
@@ -67,11 +75,17 @@ class TPortLinkHost : public QObject, public LinkHost {
   void DeviceGone();
   std::size_t TakeQueuedInput(ReaderLink& link);
   void StartIdleTimerIfHeld(const ReaderLink& link);
+  void WaitOnDevice(std::int64_t deadlineMs, const std::function<bool()>& done);
+  // Sleeps while the rest of a frame comes; false when there is none to wait for.
+  bool SleepForRestOfFrame(std::int64_t deadlineMs, const std::function<bool()>& done);
+  void ReceiveAvailable();
 
   TComPort& port_;
   TLogSink logSink_;
   QTimer* idleTimer_ = nullptr;
   QElapsedTimer clock_;  // monotonic
   TWait* wait_ = nullptr;  // the innermost running wait
+  ReaderLink* direct_ = nullptr;  // the link a wait hands input to itself, when driven directly
+  std::vector<std::uint8_t> chunk_;  // what one read on the device took
   std::size_t received_ = 0;  // bytes handed to the link by received-characters events
 };

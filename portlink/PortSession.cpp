@@ -10,15 +10,13 @@
 namespace {
 
 constexpr char kSettingsFileName[] = "Parvex.ini";
-// Bytes that wait this long without completing a frame are flushed to the log.
-constexpr int kIdleFlushPeriodMs = 10;
 
 }  // namespace
 
 TPortSession::TPortSession(TComPort& port, QTimer& idleTimer)
     : port_(port), idleTimer_(idleTimer), host_(port), link_(host_, errors_) {
   SetUpPort(port_);
-  idleTimer_.setInterval(kIdleFlushPeriodMs);
+  idleTimer_.setInterval(TPortLinkHost::kIdleFlushPeriodMs);
   host_.SetIdleTimer(&idleTimer_);  // runs only while received bytes may need the flush
 }
 
@@ -30,6 +28,11 @@ TPortSession::~TPortSession() {
 void TPortSession::RouteEvents() {
   port_.SetOnRxChar([this](QObject*, int count) { ReceiveFromPort(count); });
   QObject::connect(&idleTimer_, &QTimer::timeout, &host_, [this] { IdleTick(); });
+}
+
+void TPortSession::DriveDirectly() {
+  port_.SetEvents({});
+  host_.DriveDirectly(link_);
 }
 
 QString TPortSession::SettingsFileName() { return QString::fromLatin1(kSettingsFileName); }

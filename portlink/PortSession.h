@@ -39,6 +39,10 @@ class TPortSession {
   void ReceiveFromPort(int count) { host_.ReceiveFromPort(link_, count); }
   void IdleTick() { host_.IdleTick(link_); }
   void RouteEvents();
+  // For a front end whose line has a thread of its own (parvex-cli, a site line): the port opens
+  // without events and every wait polls the device itself, so that no frame crosses threads.
+  // Call before the port opens, instead of RouteEvents.
+  void DriveDirectly();
 
   // Once the port is open and before the first request: what the line held from before the
   // open goes to the link (and so to the log), never taken for an answer. Runs the event loop

@@ -389,12 +389,17 @@ int TCustomComPort::Write(const void* buffer, int count) {
   return Device(comerr::kWrite).Write(buffer, count);
 }
 
-int TCustomComPort::Read(void* buffer, int count) {
+int TCustomComPort::Read(void* buffer, int count) { return ReadBytes(buffer, count, false); }
+
+int TCustomComPort::ReadAvailable(void* buffer, int count) { return ReadBytes(buffer, count, true); }
+
+int TCustomComPort::ReadBytes(void* buffer, int count, bool atOnce) {
   if (count <= 0) return 0;
   auto* bytes = static_cast<std::uint8_t*>(buffer);
   bytes[0] = 0xFF;
   if (!device_) return 0;
-  const int got = device_->Read(buffer, count, discardNull_);
+  const int got =
+      device_->Read(buffer, count, discardNull_, atOnce ? TPortDevice::TReadWait::None : TPortDevice::TReadWait::ByTimeouts);
   if (got == 0) bytes[0] = 0xFF;
   bytesRead_ += static_cast<std::uint64_t>(got);
   return got;
@@ -403,6 +408,8 @@ int TCustomComPort::Read(void* buffer, int count) {
 void TCustomComPort::DiscardOutput() {
   if (device_) device_->Purge(TCOFLUSH);
 }
+
+bool TCustomComPort::WaitForInput(int ms) { return Device(comerr::kRead).WaitForInput(ms); }
 
 int TCustomComPort::QueuedInputCount() { return Device(comerr::kClearError).QueuedInput(); }
 

@@ -219,8 +219,12 @@ class TCustomComPort : public QObject {
   void Close();
   int Write(const void* buffer, int count);  // bytes really written; fewer when the time-out cut it
   int Read(void* buffer, int count);         // bytes really read; count <= 0 touches nothing
+  int ReadAvailable(void* buffer, int count);  // the same, at once with what is there, whatever the time-outs
   void DiscardOutput();                      // drop what is still queued for output
   int QueuedInputCount();
+  // For a port opened without events, whose owner waits on the line itself: waits up to ms for
+  // input, true once some is queued. A device that hung up or failed raises code 3, as a read does.
+  bool WaitForInput(int ms);
   TComSignals LineSignals();
   TComErrors LineErrors();  // errors recorded since the last query; the query clears them
 
@@ -313,6 +317,7 @@ class TCustomComPort : public QObject {
   void DispatchEvents(TComEvents events);
   [[noreturn]] void FailExt(int code, int systemCode, const QString& reason = {}) const;
   TPortDevice& Device(int code) const;  // the open device; closed, code fails with EBADF
+  int ReadBytes(void* buffer, int count, bool atOnce);
   void StartEventThread();
   void StopEventThread();
   void ReapRetiredThreads();

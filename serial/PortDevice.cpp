@@ -164,12 +164,13 @@ int TPortDevice::Write(const void* buffer, int count) {
   return done;
 }
 
-int TPortDevice::Read(void* buffer, int count, bool discardNull) {
+int TPortDevice::Read(void* buffer, int count, bool discardNull, TReadWait readWait) {
   auto* bytes = static_cast<std::uint8_t*>(buffer);
   const TTimeouts& t = timeouts_;
   // With the interval at its largest and no totals a read returns at once with what is queued;
   // with both multipliers at their largest it waits up to the constant for the first byte.
-  const bool atOnce = t.readInterval == -1 && t.readTotalMultiplier == 0 && t.readTotalConstant == 0;
+  const bool atOnce = readWait == TReadWait::None ||
+                      (t.readInterval == -1 && t.readTotalMultiplier == 0 && t.readTotalConstant == 0);
   const bool firstByte = t.readInterval == -1 && t.readTotalMultiplier == -1 && t.readTotalConstant != 0 &&
                          t.readTotalConstant != -1;
   const auto total = firstByte ? std::optional(TClock::now() + std::chrono::milliseconds(Ms(t.readTotalConstant)))
@@ -198,6 +199,16 @@ int TPortDevice::Read(void* buffer, int count, bool discardNull) {
     if (ready > 0 && !(fd.revents & POLLIN) && (fd.revents & kHangUpEvents)) Fail(comerr::kRead, kHangUpError);
   }
   return got;
+}
+
+bool TPortDevice::WaitForInput(int ms) {
+  pollfd fd{fd_, POLLIN, 0};
+  const int ready = platform_.Poll(&fd, 1, ms);
+  if (ready < 0 && ready != -EINTR) Fail(comerr::kRead, -ready);
+  if (ready <= 0) return false;
+  if (fd.revents & POLLIN) return true;
+  if (fd.revents & kHangUpEvents) Fail(comerr::kRead, kHangUpError);
+  return false;
 }
 
 bool TPortDevice::HungUp() {

@@ -27,10 +27,14 @@ class TPortDevice {
   void SetTimeouts(const TTimeouts& timeouts) { timeouts_ = timeouts; }
 
   int Write(const void* buffer, int count);                  // code 2; fewer when the time-out cut it
-  // Code 3 with the system's error, or with kHangUpError once the device has hung up.
-  int Read(void* buffer, int count, bool discardNull);
+  // Code 3 with the system's error, or with kHangUpError once the device has hung up. A read
+  // waits as the time-outs say, or with None returns at once with what is there.
+  enum class TReadWait { ByTimeouts, None };
+  int Read(void* buffer, int count, bool discardNull, TReadWait wait = TReadWait::ByTimeouts);
   void Purge(int queueSelector);                             // code 5, unless the device has vanished
   int QueuedInput();                                         // code 10
+  // Up to ms for input (one poll); true once some is there. A hang-up or a failing poll is code 3.
+  bool WaitForInput(int ms);
   TComSignals Signals();                                     // code 11; none without modem lines
   void StartLineErrorCount();                                // the driver counters become the base
   TComErrors TakeLineErrors(bool parityChecked);             // code 10; since the last call

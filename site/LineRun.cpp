@@ -63,7 +63,7 @@ class TLineRun {
     result_.port = line_.port;
     for (const TPlannedReader& reader : line_.readers) result_.readers.emplace_back().address = reader.address;
     ConfigureLine(port_, line_);
-    session_.RouteEvents();
+    session_.DriveDirectly();
   }
   ~TLineRun() { session_.Link().SetObserver(nullptr); }
   TLineRun(const TLineRun&) = delete;
