@@ -3,7 +3,7 @@
 // together against the slowest of them run alone; the CPU of the program while the lines work;
 // the same with one line behind ser2net (RFC 2217 on loopback) beside three local ones; one line
 // alone exchanging without pause; and sixteen and sixty-four lines of ten readers against one of
-// them alone. And the time per reader of an apply
+// them alone. And a journal of 100,000 lines read back as history. And the time per reader of an apply
 // that writes one differing field against one that writes the whole sequence.
 #include <benchmark/benchmark.h>
 
@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -24,6 +25,7 @@
 
 #include "ParameterJson.h"
 #include "Ser2netServer.h"
+#include "SiteHistory.h"
 #include "SiteJournal.h"
 #include "SiteRun.h"
 
@@ -288,6 +290,36 @@ void BM_OneFieldDiffers(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_OneFieldDiffers)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// A journal of 100,000 lines, as a year of applies leaves it (an intent and an outcome for each
+// write of 100 readers on four lines), read back as history.
+void BM_HistoryOfAHundredThousandLines(benchmark::State& state) {
+  constexpr int kLines = 100000;
+  QTemporaryDir dir;
+  const QString path = dir.filePath("site.journal.jsonl");
+  {
+    QFile journal(path);
+    journal.open(QIODevice::WriteOnly);
+    for (int i = 0; i < kLines / 2; ++i) {
+      const QByteArray reader = R"("time":"2026-12-09T12:03:04.567+03:00","user":"operator","host":"desk","site":"bench",)"
+                                R"("line":)" + QByteArray::number(i % 4) + R"(,"port":"/dev/ttyUSB)" + QByteArray::number(i % 4) +
+                                R"(","address":)" + QByteArray::number(i % 25 + 1) + R"(,"serial":"00AB",)";
+      journal.write("{" + reader + R"("intent":[{"field":"sector","before":"1","planned":"5"},{"field":"relayTime","before":"1","planned":"3"}]})" "\n");
+      journal.write("{" + reader + R"("fields":[{"field":"sector","before":"1","after":"5"},{"field":"relayTime","before":"1","after":"3"}],"outcome":"verified"})" "\n");
+    }
+  }
+  for (auto _ : state) {
+    const double wall0 = Seconds(CLOCK_MONOTONIC);
+    const std::vector<TReaderHistory> history = ReadHistory(path, {});
+    const double wall = Seconds(CLOCK_MONOTONIC) - wall0;
+    std::size_t entries = 0;
+    for (const TReaderHistory& reader : history) entries += reader.entries.size();
+    PrintFigure("site history, a journal of 100,000 lines read back", BenchText("%.3f s", wall),
+                BenchText("1 s"), entries == kLines / 2 && wall < 1.0);
+    state.counters["seconds"] = wall;
+  }
+}
+BENCHMARK(BM_HistoryOfAHundredThousandLines)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 }  // namespace
 

@@ -39,7 +39,9 @@ struct TCliOptions {
   std::string file;
   TKeyOptions keys;
   std::vector<std::string> operands;   // site: the action and its files
-  std::optional<std::string> journal;  // site apply
+  std::optional<std::string> journal;  // site apply and history
+  std::optional<std::size_t> line;     // site history: a line of the site file, by its index
+  std::optional<std::string> since;    // site history: a day, YYYY-MM-DD
 };
 
 // Parses the arguments after the program name. Throws EUsageError with a message that names

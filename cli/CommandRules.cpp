@@ -147,10 +147,10 @@ std::vector<TCommandRule> MakeCommandRules() {
            }},
       {.command = TCliCommand::Site,
        .name = "site",
-       .synopsis = "survey|apply|snapshot SITE.json [OUT.json]",
+       .synopsis = "survey|apply|snapshot|history|diff SITE.json [OUT.json | B.json]",
        .summary = "every line and reader of a site at once",
        .about = SiteAbout(),
-       .options = {"--json", "--dry-run", "--journal"},
+       .options = {"--json", "--dry-run", "--journal", "--line", "--address", "--since"},
        .takesOperands = true,
        .checkComplete = CheckSiteRequest},
   };

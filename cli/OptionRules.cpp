@@ -100,11 +100,23 @@ std::vector<TOptionRule> MakeOptionRules() {
        .set = Flag(&TCliOptions::dryRun)},
       {.name = "--journal",
        .placeholder = "PATH",
-       .description = "append the journal to PATH instead of SITE.journal.jsonl beside the site file",
+       .description = "the journal is PATH instead of SITE.journal.jsonl beside the site file",
        .set =
            [](TCliOptions& o, auto option, auto value) {
              if (value.empty()) Fail(option, "needs a file name");
              o.journal = std::string(value);
+           }},
+      {.name = "--line",
+       .placeholder = "N",
+       .description = "only the line of the site file with this index (site history)",
+       .set = [](TCliOptions& o, auto option, auto value) { o.line = Number(option, value, 0, 1000000); }},
+      {.name = "--since",
+       .placeholder = "DATE",
+       .description = "only what was written on this day (YYYY-MM-DD) or later (site history)",
+       .set =
+           [](TCliOptions& o, auto option, auto value) {
+             if (value.empty()) Fail(option, "needs a date, YYYY-MM-DD");
+             o.since = std::string(value);
            }},
       {.name = "--mode",
        .placeholder = "M",

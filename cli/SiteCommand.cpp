@@ -1,5 +1,6 @@
 #include "SiteCommand.h"
 
+#include <QDate>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,6 +16,8 @@
 #include "CliText.h"
 #include "InterruptWatch.h"
 #include "SettingsValues.h"
+#include "SiteDiff.h"
+#include "SiteHistory.h"
 #include "SiteJournal.h"
 #include "SiteRun.h"
 #include "SiteSnapshot.h"
@@ -24,34 +27,46 @@ namespace {
 
 constexpr std::string_view kProgram = "parvex-cli: ";
 
-enum class TSiteAction { Survey, Apply, Snapshot };
+enum class TSiteAction { Survey, Apply, Snapshot, History, Diff };
 
 struct TSiteRequest {
   TSiteAction action = TSiteAction::Survey;
   std::string site;
-  std::string snapshot;  // OUT.json
+  std::string second;  // OUT.json of a snapshot, B.json of a diff
 };
 
 struct TActionRule {
   std::string_view name;
   TSiteAction action;
-  std::size_t files;  // SITE.json, and OUT.json for a snapshot
+  std::size_t files;  // SITE.json, and OUT.json for a snapshot; A.json and B.json for a diff
+  std::string_view needs;
 };
-constexpr TActionRule kActions[] = {
-    {"survey", TSiteAction::Survey, 1}, {"apply", TSiteAction::Apply, 1}, {"snapshot", TSiteAction::Snapshot, 2}};
+constexpr TActionRule kActions[] = {{"survey", TSiteAction::Survey, 1, "needs the site file SITE.json"},
+                                    {"apply", TSiteAction::Apply, 1, "needs the site file SITE.json"},
+                                    {"snapshot", TSiteAction::Snapshot, 2, "needs SITE.json and OUT.json"},
+                                    {"history", TSiteAction::History, 1, "needs the site file SITE.json"},
+                                    {"diff", TSiteAction::Diff, 2, "needs two site files, A.json and B.json"}};
 
 TSiteRequest SiteRequest(const TCliOptions& options) {
   const std::vector<std::string>& operands = options.operands;
-  if (operands.empty()) Fail("site", "needs survey, apply or snapshot");
+  if (operands.empty()) Fail("site", "needs survey, apply, snapshot or diff");
   const TActionRule* rule = nullptr;
   for (const TActionRule& candidate : kActions)
     if (candidate.name == operands[0]) rule = &candidate;
-  if (!rule) Fail(operands[0], "is not survey, apply or snapshot");
-  if (operands.size() != rule->files + 1)
-    Fail("site " + operands[0], rule->files == 1 ? "needs the site file SITE.json" : "needs SITE.json and OUT.json");
-  if (options.json && rule->action != TSiteAction::Survey) Fail("--json", "is an option of site survey");
-  if ((options.dryRun || options.journal) && rule->action != TSiteAction::Apply)
-    Fail(options.dryRun ? "--dry-run" : "--journal", "is an option of site apply");
+  if (!rule) Fail(operands[0], "is not survey, apply, snapshot or diff");
+  if (operands.size() != rule->files + 1) Fail("site " + operands[0], std::string(rule->needs));
+  const bool history = rule->action == TSiteAction::History;
+  if (options.json && rule->action != TSiteAction::Survey && !history)
+    Fail("--json", "is an option of site survey and site history");
+  if (options.dryRun && rule->action != TSiteAction::Apply) Fail("--dry-run", "is an option of site apply");
+  if (options.journal && rule->action != TSiteAction::Apply && !history)
+    Fail("--journal", "is an option of site apply and site history");
+  for (const auto& [given, name] : {std::pair{options.line.has_value(), "--line"},
+                                    std::pair{options.address.has_value(), "--address"},
+                                    std::pair{options.since.has_value(), "--since"}})
+    if (given && !history) Fail(name, "is an option of site history");
+  if (options.since && !QDate::fromString(QString::fromStdString(*options.since), Qt::ISODate).isValid())
+    Fail("--since", Quoted(*options.since) + " is not a date, YYYY-MM-DD");
   if (options.dryRun && options.journal) Fail("--journal", "a dry run writes no journal");
   return {rule->action, operands[1], rule->files == 2 ? operands[2] : std::string()};
 }
@@ -207,6 +222,8 @@ TSiteTask TaskOf(const TSiteRequest& request, bool dryRun) {
     case TSiteAction::Survey: return TSiteTask::Survey;
     case TSiteAction::Apply: return dryRun ? TSiteTask::Survey : TSiteTask::Apply;
     case TSiteAction::Snapshot: return TSiteTask::Snapshot;
+    case TSiteAction::History:
+    case TSiteAction::Diff: break;  // runs no line
   }
   return TSiteTask::Survey;
 }
@@ -232,6 +249,105 @@ int WriteSnapshot(const TSiteFile& site, const TSiteResult& result, const std::s
       err << ": " << LineStatusText(gap.line->status) << ": " << gap.line->failure << "\n";
   }
   return exitstatus::kReaderErrors;
+}
+
+std::string Known(const std::optional<std::string>& value) { return value.value_or("?"); }
+
+QJsonValue Json(const std::optional<std::string>& value) {
+  return value ? QJsonValue(QString::fromStdString(*value)) : QJsonValue();
+}
+
+std::string HistoryTime(const QDateTime& time) {
+  return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
+}
+
+// "interrupted" when the journal never got the outcome (no apply has closed it yet).
+std::string OutcomeText(const THistoryEntry& entry) { return entry.outcome.empty() ? "interrupted" : entry.outcome; }
+
+void PrintHistoryText(const std::vector<TReaderHistory>& readers, std::ostream& out) {
+  for (const TReaderHistory& reader : readers) {
+    out << "line " << (reader.line ? std::to_string(*reader.line) + " (" + reader.port + ")" : reader.port)
+        << ", reader " << reader.address << "\n";
+    for (const THistoryEntry& entry : reader.entries) {
+      std::vector<std::string> fields;
+      for (const TFieldChange& field : entry.fields)
+        fields.push_back(field.field + " " + Known(field.before) + " -> " + Known(field.after));
+      std::vector<std::string> notes = entry.errors;
+      if (!entry.reason.empty()) notes.push_back(entry.reason);
+      out << "  " << HistoryTime(entry.time) << "  " << entry.user << "@" << entry.host << "  serial " << entry.serial
+          << "  " << OutcomeText(entry) << ": " << Joined(fields) << (notes.empty() ? "" : " (" + Joined(notes) + ")")
+          << "\n";
+    }
+  }
+}
+
+QJsonDocument HistoryJson(const std::vector<TReaderHistory>& readers) {
+  QJsonArray array;
+  for (const TReaderHistory& reader : readers) {
+    QJsonArray entries;
+    for (const THistoryEntry& entry : reader.entries) {
+      QJsonArray fields, errors;
+      for (const TFieldChange& field : entry.fields)
+        fields.append(QJsonObject{{"field", QString::fromStdString(field.field)}, {"before", Json(field.before)},
+                                  {"after", Json(field.after)}});
+      for (const std::string& error : entry.errors) errors.append(QString::fromStdString(error));
+      entries.append(QJsonObject{{"time", entry.time.toString(Qt::ISODateWithMs)},
+                                 {"user", QString::fromStdString(entry.user)},
+                                 {"host", QString::fromStdString(entry.host)},
+                                 {"serial", QString::fromStdString(entry.serial)},
+                                 {"outcome", QString::fromStdString(OutcomeText(entry))},
+                                 {"fields", fields},
+                                 {"errors", errors},
+                                 {"reason", QString::fromStdString(entry.reason)}});
+    }
+    array.append(QJsonObject{{"line", reader.line ? QJsonValue(static_cast<qint64>(*reader.line)) : QJsonValue()},
+                             {"port", QString::fromStdString(reader.port)},
+                             {"address", reader.address},
+                             {"changes", entries}});
+  }
+  return QJsonDocument(QJsonObject{{"readers", array}});
+}
+
+// Per reader of the site's journal, each change; 0 with or without changes, 2 for a journal that
+// cannot be read or a line the site does not have.
+int PrintHistory(const TSiteFile& site, const TCliOptions& options, std::ostream& out) {
+  THistoryFilter filter;
+  if (options.line) {
+    if (*options.line >= site.lines.size())
+      Fail("--line", std::to_string(*options.line) + " is not a line of " + site.path.toStdString());
+    filter.port = site.lines[*options.line].port;
+  }
+  if (options.address) filter.address = *options.address;
+  if (options.since) filter.since = QDate::fromString(QString::fromStdString(*options.since), Qt::ISODate);
+  const QString journal = options.journal ? QString::fromStdString(*options.journal) : TSiteJournal::PathBeside(site.path);
+  const std::vector<TReaderHistory> readers = ReadHistory(journal, filter);
+  if (options.json) out << HistoryJson(readers).toJson().toStdString();
+  else PrintHistoryText(readers, out);
+  return exitstatus::kSuccess;
+}
+
+std::string Value(const std::optional<std::string>& value) { return value.value_or("not planned"); }
+
+// A line each: "line /dev/ttyUSB0, reader 3: sector 4 / 5; relayTime 1 / not planned", then
+// whether the two files agree (0) or not (1).
+int PrintDifferences(const TSiteRequest& request, const std::vector<TSiteDifference>& differences, std::ostream& out) {
+  for (const TSiteDifference& d : differences) {
+    out << "line " << d.port;
+    if (d.address) out << ", reader " << int{*d.address};
+    out << ": ";
+    if (d.presence != TPresence::Both) {
+      out << "only in " << (d.presence == TPresence::FirstOnly ? request.site : request.second) << "\n";
+      continue;
+    }
+    std::vector<std::string> parts;
+    if (d.firstSerial || d.secondSerial)
+      parts.push_back("serial " + d.firstSerial.value_or("not pinned") + " / " + d.secondSerial.value_or("not pinned"));
+    for (const TFieldDifference& field : d.fields)
+      parts.push_back(field.field + " " + Value(field.first) + " / " + Value(field.second));
+    out << Joined(parts) << "\n";
+  }
+  if (differences.empty()) out << request.site << " and " << request.second << " agree\n";
+  return differences.empty() ? exitstatus::kSuccess : exitstatus::kReaderErrors;
 }
 
 // What the journal's open found an earlier run left behind.
@@ -280,6 +396,9 @@ int RunSite(const TCliOptions& options, std::ostream& out, std::ostream& err) {
   try {
     request = SiteRequest(options);
     site = LoadSiteFile(QString::fromStdString(request.site));
+    if (request.action == TSiteAction::Diff)
+      return PrintDifferences(request, SiteDifferences(site, LoadSiteFile(QString::fromStdString(request.second))), out);
+    if (request.action == TSiteAction::History) return PrintHistory(site, options, out);
     // Opened before any line is: a journal that cannot be written must stop the apply before
     // its first write.
     if (request.action == TSiteAction::Apply && !options.dryRun)
@@ -296,7 +415,7 @@ int RunSite(const TCliOptions& options, std::ostream& out, std::ostream& err) {
   if (options.json) out << ResultJson(result).toStdString();
   else PrintTables(out, site, result);
   if (options.dryRun) PrintDryRun(out, result);
-  if (request.action == TSiteAction::Snapshot && !result.cancelled) return WriteSnapshot(site, result, request.snapshot, out, err);
+  if (request.action == TSiteAction::Snapshot && !result.cancelled) return WriteSnapshot(site, result, request.second, out, err);
   return ExitStatus(result);
 }
 
@@ -335,6 +454,17 @@ unplanned. After an apply a reader written and read back as planned is written.
               beside the site file: a line on disk before its first request, what
               is about to be written, and a line with the outcome; a write left
               without its outcome by a kill or a power cut is named by the next apply
+  history SITE.json [--line N] [--address A] [--since DATE] [--json] [--journal PATH]
+              what the journal holds, per reader: each write with when, who
+              (user@host), the serial, each field from -> to ("?" where not
+              known) and how it ended; a write the program never finished is
+              "interrupted"
+  diff A.json B.json
+              list what differs between two site files (two snapshots, or a
+              plan and a snapshot), per line (by its port) and reader: readers
+              in one only, other serials, each field's two values ("not
+              planned" where a file leaves it out); exit status 0 when they
+              agree, 1 when not
   snapshot SITE.json OUT.json
               survey and write OUT.json: a site file in which every reader that
               answered is pinned by the serial found with its parameters inline, as

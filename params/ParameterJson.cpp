@@ -301,6 +301,31 @@ std::vector<TReadBackDifference> ReadBackMismatches(const TWriteValues& written,
   return differences;
 }
 
+std::vector<TPlannedField> PlannedFields(const TWriteValues& plan) {
+  std::vector<TPlannedField> fields;
+  for (const TParameter parameter : kWriteOrder) {
+    if (!plan.Plans(parameter)) continue;
+    const TParameterInfo& info = ParameterInfo(parameter);
+    const std::string field(info.field);
+    switch (info.kind) {
+      case TValueKind::Number:
+      case TValueKind::ListItem:
+        fields.push_back({field, std::to_string(plan.Byte(parameter))});
+        break;
+      case TValueKind::Date:
+        fields.push_back({field, parameter == kClock && plan.clockToday ? std::string(kToday) : IsoDate(plan.Date(parameter))});
+        break;
+      case TValueKind::HexRows:
+        for (std::size_t row = 0; row < kBlackListRows; ++row)
+          fields.push_back({RowField(field, row), HexText(EntryBytes(plan.blackList[row]))});
+        break;
+      case TValueKind::HexNumber:
+        break;  // never written
+    }
+  }
+  return fields;
+}
+
 std::vector<TWriteRequest> DifferingRequests(const TWriteValues& plan, const TReaderParameters& found) {
   std::vector<TWriteRequest> requests;
   for (const TWriteRequest& request : WriteRequests(ForReader(plan, found))) {

@@ -140,6 +140,14 @@ std::vector<TReadBackDifference> ReadBackMismatches(const TWriteValues& written,
 // black-list row) whose value differs, in the order of a write, so the mode first.
 std::vector<TWriteRequest> DifferingRequests(const TWriteValues& plan, const TReaderParameters& found);
 
+// A field a plan names (a black-list row as "blackList[3]") with its value as a file writes it
+// (the clock as "today" when planned so), in the order of a write, whatever mode the plan is for.
+struct TPlannedField {
+  std::string field;
+  std::string value;
+};
+std::vector<TPlannedField> PlannedFields(const TWriteValues& plan);
+
 // "sector: written 4, read back 5" or "sector: written 4, not read back".
 std::string DifferenceLine(const TReadBackDifference& difference);
 

@@ -20,6 +20,7 @@ class PtyLine {
 
   const std::string& DevicePath() const { return path_; }
   int Master() const { return master_; }
+  int Slave() const { return slave_; }
 
  private:
   int master_ = -1;

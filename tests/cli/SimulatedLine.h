@@ -1,6 +1,7 @@
 #pragma once
 
 #include <pthread.h>
+#include <sys/ioctl.h>
 
 #include <csignal>
 #include <string>
@@ -40,6 +41,9 @@ class SimulatedLine {
     pthread_kill(thread_.native_handle(), SIGUSR1);  // ends the thread's wait
     thread_.join();
   }
+  // What the last close of a real device does for a program that was killed: its exclusive use
+  // ends. The slave held open here keeps a pseudo-terminal's flag set until it is cleared.
+  void EndExclusiveUse() { ioctl(line_.Slave(), TIOCNXCL); }
   const sim::Reader& ReaderAt(std::uint8_t address) {
     Halt();
     return *simulator_.FindReader(address);

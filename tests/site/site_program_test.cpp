@@ -226,6 +226,29 @@ TEST_F(SiteProgram, ApplyWritesWhatDiffersOnceAndASnapshotRestoresIt) {
     EXPECT_EQ(InState(readers, "differs").size(), readers.size()) << "line " << line;
 }
 
+TEST_F(SiteProgram, DiffListsWhatDiffersBetweenTwoSiteFilesAndTwoThatAgreeGiveZero) {
+  const QString a = Write("a.json", R"({"site": "x", "lines": [
+    {"port": "/dev/ttyUSB0", "readers": [{"address": 1, "serial": "0001", "parameters": {"sector": 4, "relayTime": 2}},
+                                         {"address": 2, "parameters": {"currentDate": "today"}}]},
+    {"port": "/dev/ttyUSB1", "readers": [{"address": 1, "parameters": {"sector": 4}}]}]})");
+  const QString b = Write("b.json", R"({"site": "x", "lines": [
+    {"port": "/dev/ttyUSB0", "baud": 19200, "readers": [{"address": 1, "serial": "0BAD", "parameters": {"sector": 5}},
+                                                        {"address": 3, "parameters": {"sector": 4}}]}]})");
+  SiteCli diff({"diff", a, b});
+  EXPECT_EQ(diff.Finish(), 1) << diff.Err().toStdString();
+  const QString out = QString::fromUtf8(diff.Out());
+  for (const QString& line : {QString("line /dev/ttyUSB0: baud 9600 / 19200\n"),
+                              QString("line /dev/ttyUSB0, reader 1: serial 0001 / 0BAD; sector 4 / 5; relayTime 2 / not planned\n"),
+                              "line /dev/ttyUSB0, reader 2: only in " + a + "\n",
+                              "line /dev/ttyUSB0, reader 3: only in " + b + "\n", "line /dev/ttyUSB1: only in " + a + "\n"})
+    EXPECT_TRUE(out.contains(line)) << out.toStdString();
+  EXPECT_EQ(out.count('\n'), 5) << out.toStdString();
+
+  SiteCli same({"diff", a, a});
+  EXPECT_EQ(same.Finish(), 0);
+  EXPECT_EQ(same.Out(), (a + " and " + a + " agree\n").toUtf8());
+}
+
 // The readers' own values but sector 1: a reader differs only in its clock.
 QByteArray ClockPlan(const QString& currentDate) {
   return QByteArray(kPlan)
@@ -347,6 +370,7 @@ TEST_F(LineStricken, AKillDuringAWriteLeavesItsIntentThatTheNextApplyNamesAndMen
   killed.Signal(SIGKILL);
   EXPECT_EQ(killed.Finish(), -1);
   EXPECT_EQ(Addresses(Journal(site), device, "intent"), (std::set<int>{1, 2, 3}));
+  line.EndExclusiveUse();
 
   // A power cut in the middle of an append besides: the next apply cuts the torn line off.
   QFile journal(QString(site).replace(".json", ".journal.jsonl"));
@@ -361,6 +385,17 @@ TEST_F(LineStricken, AKillDuringAWriteLeavesItsIntentThatTheNextApplyNamesAndMen
   EXPECT_EQ(next.Err().count("interrupted while writing on "), 1);
   const std::vector<QJsonObject> outcomes = Outcomes(Journal(site));  // every line whole, every intent closed
   EXPECT_EQ(Addresses(outcomes, device, "interrupted"), std::set<int>{3});
+
+  // Read back as history: reader 3 begins with the write the kill cut short.
+  SiteCli history({"history", site, "--line", "0", "--address", "3", "--since", QDate::currentDate().toString(Qt::ISODate)});
+  EXPECT_EQ(history.Finish(), 0) << history.Err().toStdString();
+  const QString readerThree = QString::fromUtf8(history.Out());
+  EXPECT_TRUE(readerThree.startsWith("line 0 (" + device + "), reader 3\n  ")) << readerThree.toStdString();
+  EXPECT_TRUE(readerThree.section('\n', 1, 1).contains("  interrupted: sector 1 -> ? (the program ended during the write begun "))
+      << readerThree.toStdString();
+  SiteCli tomorrow({"history", site, "--since", QDate::currentDate().addDays(1).toString(Qt::ISODate), "--json"});
+  EXPECT_EQ(tomorrow.Finish(), 0);
+  EXPECT_EQ(QJsonDocument::fromJson(tomorrow.Out())["readers"].toArray().size(), 0);
   ExpectJournalTellsTheTruth(site, device, line);  // the readers are looked at: the line stops
   for (int address = 1; address <= 10; ++address) EXPECT_EQ(line.ReaderAt(static_cast<std::uint8_t>(address)).state.sector, 5);
 }
