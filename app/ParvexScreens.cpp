@@ -9,6 +9,7 @@
 #include "MessageBoxes.h"
 #include "SDIMAIN.h"
 #include "SiteWindow.h"
+#include "SiteWords.h"
 #include "WriteAllProgress.h"
 #include "WriteAllResults.h"
 
@@ -75,17 +76,20 @@ void PictureWriteToAll(TParvexForm& form, const QString& progressPath, const QSt
   }
 }
 
-// The first reader row whose state reads so.
-QTreeWidgetItem* ReaderRow(const QTreeWidget& tree, const QString& state) {
+// The first reader row in this state, by the word the window's language gives it.
+QTreeWidgetItem* ReaderRow(const QTreeWidget& tree, TReaderState state) {
+  const QString word = TSiteWords::StateWord(state);
   for (int line = 0; line < tree.topLevelItemCount(); ++line)
     for (int i = 0; i < tree.topLevelItem(line)->childCount(); ++i)
-      if (tree.topLevelItem(line)->child(i)->text(2).startsWith(state)) return tree.topLevelItem(line)->child(i);
+      if (tree.topLevelItem(line)->child(i)->text(2).startsWith(word)) return tree.topLevelItem(line)->child(i);
   return nullptr;
 }
 
 // The site window after a survey, a reader that differs selected; then during an apply, once a
-// reader has been written and others are still being written.
-void PictureSite(TParvexForm& form, const QString& site, const QString& surveyPath, const QString& applyPath) {
+// reader has been written and others are still being written; then after it, a reader written
+// selected, with its history.
+void PictureSite(TParvexForm& form, const QString& site, const QString& surveyPath, const QString& applyPath,
+                 const QString& historyPath) {
   SetFileChooser([site](TFileChoice) { return site; });
   SetQuestionAnswerer([](const TShownMessage&) { return true; });
   form.acSiteOpen->trigger();
@@ -93,15 +97,18 @@ void PictureSite(TParvexForm& form, const QString& site, const QString& surveyPa
   window->resize(720, 600);
   form.acSiteSurvey->trigger();
   while (window->Running()) Settle(50);
-  window->tvSite->setCurrentItem(ReaderRow(*window->tvSite, QStringLiteral("отличается")));
+  window->tvSite->setCurrentItem(ReaderRow(*window->tvSite, TReaderState::Differs));
   Settle(300);
   Save(window, surveyPath);
 
   window->tvSite->setCurrentItem(nullptr);
   form.acSiteApply->trigger();
-  while (window->Running() && !ReaderRow(*window->tvSite, QStringLiteral("записан"))) Settle(20);
+  while (window->Running() && !ReaderRow(*window->tvSite, TReaderState::Written)) Settle(20);
   Save(window, applyPath);
   while (window->Running()) Settle(50);
+  window->tvSite->setCurrentItem(ReaderRow(*window->tvSite, TReaderState::Written));
+  Settle(300);
+  Save(window, historyPath);
   SetQuestionAnswerer({});
   SetFileChooser({});
 }
@@ -149,6 +156,7 @@ int main(int argc, char* argv[]) {
     form.acPortClose->trigger();
   }
   if (!site.isEmpty())
-    PictureSite(form, site, out.filePath(QStringLiteral("site-survey.png")), out.filePath(QStringLiteral("site-apply.png")));
+    PictureSite(form, site, out.filePath(QStringLiteral("site-survey.png")), out.filePath(QStringLiteral("site-apply.png")),
+                out.filePath(QStringLiteral("site-history.png")));
   return 0;
 }

@@ -294,9 +294,18 @@ QTreeWidgetItem* TSiteWindow::ReaderItem(std::size_t line, std::uint8_t address)
   return item;
 }
 
+void TSiteWindow::LoadHistory() {
+  try {
+    history_ = ReadHistory(TSiteJournal::PathBeside(site_->path), {});
+  } catch (const ESiteJournal&) {
+    history_.clear();  // a journal that cannot be read has no history to show; an apply says why
+  }
+}
+
 void TSiteWindow::ShowPlan() {
   tvSite->clear();
   memReaderDetails->clear();
+  LoadHistory();
   for (std::size_t i = 0; i < site_->lines.size(); ++i) {
     const TSiteLine& line = site_->lines[i];
     auto* lineItem = new QTreeWidgetItem(tvSite, {Text(line.port)});
@@ -314,6 +323,7 @@ void TSiteWindow::ShowPlan() {
 void TSiteWindow::ShowResult() {
   tvSite->clear();
   memReaderDetails->clear();
+  LoadHistory();
   for (const TLineResult& line : result_->lines) {
     auto* lineItem = new QTreeWidgetItem(tvSite, {Text(line.port), {}, TSiteWords::LineState(line)});
     lineItem->setData(ColumnPlace, kKeyRole, static_cast<int>(line.index));
@@ -333,8 +343,19 @@ void TSiteWindow::ShowResult() {
 
 void TSiteWindow::ShowDetails() {
   const QTreeWidgetItem* item = tvSite->currentItem();
-  memReaderDetails->setPlainText(item && item->parent() ? item->data(ColumnPlace, kDetailsRole).toString()
-                                                        : QString());
+  if (!item || !item->parent()) {
+    memReaderDetails->clear();
+    return;
+  }
+  QString text = item->data(ColumnPlace, kDetailsRole).toString();
+  // Its writes, as the journal keeps them: the line by its port, the reader by its address.
+  const auto line = static_cast<std::size_t>(item->parent()->data(ColumnPlace, kKeyRole).toInt());
+  const int address = item->data(ColumnPlace, kKeyRole).toInt();
+  const auto history = std::find_if(history_.begin(), history_.end(), [&](const TReaderHistory& h) {
+    return line < site_->lines.size() && h.port == site_->lines[line].port && h.address == address;
+  });
+  if (history != history_.end()) text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + TSiteWords::History(*history);
+  memReaderDetails->setPlainText(text);
 }
 
 void TSiteWindow::ApplyFilter() {

@@ -10,6 +10,7 @@
 
 #include "LineRun.h"
 #include "SiteFile.h"
+#include "SiteHistory.h"
 #include "SiteResult.h"
 
 class QCheckBox;
@@ -85,6 +86,7 @@ class TSiteWindow : public QWidget {
   void ShowResult();
   void ShowLineProgress(std::size_t line);
   void ShowDetails();
+  void LoadHistory();
   void ApplyFilter();
   QTreeWidgetItem* ReaderItem(std::size_t line, std::uint8_t address);
   void Remember(const QString& sitePath);
@@ -93,6 +95,7 @@ class TSiteWindow : public QWidget {
 
   std::unique_ptr<TSiteFile> site_;
   std::optional<TSiteResult> result_;
+  std::vector<TReaderHistory> history_;  // the journal as read when the site was last shown
   std::unique_ptr<TSiteJournal> journal_;
   std::unique_ptr<TSiteRun> run_;
   TSiteTask task_ = TSiteTask::Survey;

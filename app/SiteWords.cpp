@@ -146,6 +146,34 @@ QString TSiteWords::Details(const TReaderResult& reader) {
   return lines.join(QLatin1Char('\n'));
 }
 
+namespace {
+
+QString OutcomeWords(const std::string& outcome) {
+  if (outcome == "verified") return TSiteWords::tr("записан и проверен");
+  if (outcome == "errors") return TSiteWords::tr("ошибки");
+  if (outcome == "read back otherwise") return TSiteWords::tr("прочитан иначе, чем записан");
+  return TSiteWords::tr("запись прервана");  // "interrupted", or never closed
+}
+
+}  // namespace
+
+QString TSiteWords::History(const TReaderHistory& reader) {
+  QStringList lines{tr("История записей:")};
+  const QString unknown = QStringLiteral("?");
+  for (const THistoryEntry& entry : reader.entries) {
+    QStringList fields;
+    for (const TFieldChange& field : entry.fields)
+      fields << tr("%1: %2 → %3").arg(Text(field.field), field.before ? Text(*field.before) : unknown,
+                                      field.after ? Text(*field.after) : unknown);
+    lines << tr("%1, %2@%3, серийный номер %4: %5")
+                 .arg(entry.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")), Text(entry.user),
+                      Text(entry.host), Text(entry.serial), OutcomeWords(entry.outcome));
+    for (const QString& field : fields) lines << QStringLiteral("    ") + field;
+    for (const std::string& error : entry.errors) lines << QStringLiteral("    ") + Text(error);
+  }
+  return lines.join(QLatin1Char('\n'));
+}
+
 QString TSiteWords::Totals(const TSiteResult& result) {
   std::array<int, kStateLooks.size()> counts{};
   int readers = 0;

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "SiteFile.h"
+#include "SiteHistory.h"
 #include "SiteJournal.h"
 #include "SiteResult.h"
 #include "SiteSnapshot.h"
@@ -38,6 +39,9 @@ class TSiteWords {
   // What opening the journal mended, a line each: a torn last line cut off, each write an earlier
   // run left interrupted; empty when it mended nothing.
   static QString JournalMended(const TSiteJournal& journal);
+  // A reader's writes as the journal keeps them, oldest first, headed "История записей:": when,
+  // who, how it ended, each field from and to.
+  static QString History(const TReaderHistory& reader);
   // The table as CSV: one row per reader, and one per line that failed.
   static QByteArray ReportCsv(const TSiteResult& result);
 };

@@ -223,36 +223,34 @@ void BM_OneLineBehindSer2net(benchmark::State& state) {
 }
 BENCHMARK(BM_OneLineBehindSer2net)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
-void BM_SixteenLines(benchmark::State& state) {
-  const auto sims = Sims(16, 10);
+// Many lines of 10 readers run together against the first of them alone; the run together.
+TCost ManyLinesAgainstOne(benchmark::State& state, int count, TSiteTask task, const std::string& what) {
+  const auto sims = Sims(count, 10);
   const TLines lines = Locals(sims, 10);
   SiteBench bench;
-  for (auto _ : state) {
-    const double one = bench.Run({lines[0]}, TSiteTask::Apply).wall;
-    const TCost together = bench.Run(lines, TSiteTask::Apply);
-    Ratio("site apply, 16 lines of 10 readers at 115200 baud, against one alone", together.wall, one,
-          kManyLinesAllowance, bench.failures);
-    state.counters["ratio"] = together.wall / one;
-  }
+  const double one = bench.Run({lines[0]}, task).wall;
+  const TCost together = bench.Run(lines, task);
+  Ratio(what, together.wall, one, kManyLinesAllowance, bench.failures);
+  state.counters["ratio"] = together.wall / one;
+  return together;
+}
+
+void BM_SixteenLines(benchmark::State& state) {
+  for (auto _ : state)
+    ManyLinesAgainstOne(state, 16, TSiteTask::Apply, "site apply, 16 lines of 10 readers at 115200 baud, against one alone");
 }
 BENCHMARK(BM_SixteenLines)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 // Four 16-port adapters' worth of lines in one survey: the program, not the wires, must not be
 // what limits it.
 void BM_SixtyFourLines(benchmark::State& state) {
-  const auto sims = Sims(64, 10);
-  const TLines lines = Locals(sims, 10);
-  SiteBench bench;
   for (auto _ : state) {
-    const double one = bench.Run({lines[0]}, TSiteTask::Survey).wall;
-    const TCost together = bench.Run(lines, TSiteTask::Survey);
-    Ratio("site survey, 64 lines of 10 readers at 115200 baud, against one alone", together.wall, one,
-          kManyLinesAllowance, bench.failures);
+    const TCost together =
+        ManyLinesAgainstOne(state, 64, TSiteTask::Survey, "site survey, 64 lines of 10 readers at 115200 baud, against one alone");
     const double cores = together.cpu / together.wall;
     PrintFigure("site survey, 64 lines: CPU of the whole program",
                 BenchText("%.2f cores (%.3f s in %.2f s)", cores, together.cpu, together.wall),
                 BenchText("%.0f core", kWholeProcessCores), cores < kWholeProcessCores);
-    state.counters["ratio"] = together.wall / one;
     state.counters["cores"] = cores;
   }
 }

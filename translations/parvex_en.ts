@@ -1084,6 +1084,34 @@
         <source>Запись прервана %1, %2@%3: %4, считыватель %5, поля %6</source>
         <translation>Interrupted while writing on %1 by %2@%3: %4, reader %5, fields %6</translation>
     </message>
+    <message>
+        <source>записан и проверен</source>
+        <translation>written and verified</translation>
+    </message>
+    <message>
+        <source>ошибки</source>
+        <translation>errors</translation>
+    </message>
+    <message>
+        <source>прочитан иначе, чем записан</source>
+        <translation>read back otherwise than written</translation>
+    </message>
+    <message>
+        <source>запись прервана</source>
+        <translation>write interrupted</translation>
+    </message>
+    <message>
+        <source>История записей:</source>
+        <translation>Writes:</translation>
+    </message>
+    <message>
+        <source>%1: %2 → %3</source>
+        <translation>%1: %2 → %3</translation>
+    </message>
+    <message>
+        <source>%1, %2@%3, серийный номер %4: %5</source>
+        <translation>%1, %2@%3, serial %4: %5</translation>
+    </message>
 </context>
 <context>
     <name>TTerminalView</name>

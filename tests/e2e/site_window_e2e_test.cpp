@@ -225,6 +225,13 @@ TEST_F(SiteWindowTest, ApplyAsksThenWritesExactlyTheReadersThatDiffer) {
   EXPECT_EQ(Journal(), (std::map<QString, std::set<int>>{{mixedPort, {2}}, {differingPort, {1, 2, 3, 4, 5, 6}}}));
   EXPECT_EQ(States(0).at(2), "записан");
   EXPECT_EQ(States(0).at(1), "совпадает");
+  // The reader's writes as the journal keeps them, under what it now is.
+  window->tvSite->setCurrentItem(Row(0, 2));
+  const QStringList details = window->memReaderDetails->toPlainText().split('\n');
+  ASSERT_GE(details.size(), 3) << details.join('|').toStdString();
+  EXPECT_EQ(details[0], "История записей:");
+  EXPECT_TRUE(details[1].contains(", серийный номер ") && details[1].endsWith(": записан и проверен")) << details[1].toStdString();
+  EXPECT_TRUE(details.contains("    sector: 1 → 5")) << details.join('|').toStdString();
   mixed.Stop();
   differing.Stop();
   EXPECT_EQ(mixed.simulator.FindReader(2)->state.sector, 5);
