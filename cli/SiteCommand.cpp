@@ -13,6 +13,7 @@
 
 #include "CliCommands.h"
 #include "CliOptions.h"
+#include "CPort.h"
 #include "CliText.h"
 #include "InterruptWatch.h"
 #include "SettingsValues.h"
@@ -20,6 +21,7 @@
 #include "SiteHistory.h"
 #include "SiteJournal.h"
 #include "SiteRun.h"
+#include "StableName.h"
 #include "SiteSnapshot.h"
 #include "WholeFile.h"
 
@@ -350,6 +352,15 @@ int PrintDifferences(const TSiteRequest& request, const std::vector<TSiteDiffere
   return differences.empty() ? exitstatus::kSuccess : exitstatus::kReaderErrors;
 }
 
+// A line named by a name that follows the plugging order may reach another line's adapter after a
+// reboot: said once per line, with the name that stays.
+void WarnOfPluggingOrder(const TSiteFile& site, std::ostream& err) {
+  for (std::size_t i = 0; i < site.lines.size(); ++i)
+    if (const auto stable = StableNameFor(TCustomComPort::DevicePath(QString::fromStdString(site.lines[i].port)).toStdString()))
+      err << kProgram << "line " << i << " (" << site.lines[i].port
+          << ") is named in the order the adapters were plugged in; its name that stays is " << *stable << "\n";
+}
+
 // What the journal's open found an earlier run left behind.
 void ReportMended(const TSiteJournal& journal, std::ostream& err) {
   if (journal.TornBytes() > 0)
@@ -409,6 +420,7 @@ int RunSite(const TCliOptions& options, std::ostream& out, std::ostream& err) {
     return exitstatus::kUsage;
   }
 
+  WarnOfPluggingOrder(site, err);
   if (journal) ReportMended(*journal, err);
   const TSiteResult result = RunLines(site, TaskOf(request, options.dryRun), journal.get(), err);
   if (journal && journal->Failed()) ReportUnjournaled(*journal, result, err);
