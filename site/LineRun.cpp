@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <set>
+#include <optional>
 #include <stdexcept>
 
 #include "CPort.h"
@@ -191,14 +192,16 @@ class TLineRun {
     const TJournalEntry outcome = Entry(reader, &write, {});
     reader.differences = write.differences;
     reader.errors = WriteErrorLines(write);
+    // The reader's state is told whether or not its outcome reaches the journal.
+    std::optional<ESiteJournal> unjournaled;
     try {
       job_.journal->Append(JournalLine(outcome));
-    } catch (const ESiteJournal&) {
+    } catch (const ESiteJournal& e) {
+      unjournaled = e;
       reader.outcomeUnjournaled = true;
-      Set(reader, write.Verified() ? TReaderState::Written : TReaderState::Failed);
-      throw;
     }
     Set(reader, write.Verified() ? TReaderState::Written : TReaderState::Failed);
+    if (unjournaled) throw *unjournaled;
   }
 
   void Apply() {
