@@ -139,12 +139,14 @@ struct TEnablingState {
   bool siteRunning = false;
 };
 
-bool GroupEnabled(TActionGroup group, const TEnablingState& state) {
-  switch (group) {
+// An action that the busy lock would refuse is shown disabled while it holds, whatever its group.
+bool ActionEnabled(const TActionInfo& action, const TEnablingState& state) {
+  if (state.locked && action.busy == TBusyPolicy::Refused) return false;
+  switch (action.group) {
     case TActionGroup::Port:
-      return !state.locked && !state.connected;
+      return !state.connected;
     case TActionGroup::Reader:
-      return !state.locked && state.connected;
+      return state.connected;
     case TActionGroup::SiteIdle:
       return !state.siteRunning;
     case TActionGroup::SiteReady:
@@ -411,8 +413,8 @@ void TParvexForm::ActionList1Update() {
   ShowPanelEnabled(panelInUse_ && !windowLocked_);
   const TEnablingState state{ComPort->Connected(), windowLocked_, siteWindow_ && siteWindow_->HasSite(),
                              siteWindow_ && siteWindow_->Running()};
-  for (const TActionInfo& info : kActions) (this->*info.member)->setEnabled(GroupEnabled(info.group, state));
-  for (QAction* recent : recentSiteActions_) recent->setEnabled(!state.siteRunning);
+  for (const TActionInfo& info : kActions) (this->*info.member)->setEnabled(ActionEnabled(info, state));
+  for (QAction* recent : recentSiteActions_) recent->setEnabled(acSiteOpen->isEnabled());
 }
 
 void TParvexForm::ShowPanelEnabled(bool value) {

@@ -32,7 +32,7 @@ void TParvexForm::ShowRecentSites() {
     QAction* recent = mnuSite_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)));
     recent->setObjectName(QStringLiteral("acRecentSite%1").arg(i + 1));
     recent->setStatusTip(tr("Открыть объект %1").arg(path));
-    recent->setEnabled(!siteWindow_->Running());
+    recent->setEnabled(acSiteOpen->isEnabled());  // each opens a site, as Open does
     connect(recent, &QAction::triggered, this, [this, path] { StartOperation([&] { OpenSite(path); }); });
     recentSiteActions_.push_back(recent);
   }

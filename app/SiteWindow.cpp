@@ -165,22 +165,16 @@ void TSiteWindow::Apply() {
 }
 
 void TSiteWindow::AskAndApply() {
-  int readers = 0;
-  int lines = 0;
-  for (const TLineResult& line : result_->lines) {
-    const auto differing = std::count_if(line.readers.begin(), line.readers.end(),
-                                         [](const TReaderResult& r) { return r.state == TReaderState::Differs; });
-    readers += static_cast<int>(differing);
-    lines += differing > 0;
-  }
+  TApproval readers = DifferingReaders(*result_);
   const QString caption = tr("Применение объекта");
-  if (readers == 0) {
+  if (readers.empty()) {
     lblTotals->setText(tr("%1. Ни один считыватель не отличается от плана: записывать нечего.")
                            .arg(TSiteWords::Totals(*result_)));
     return;
   }
   const QString clocks = TSiteWords::ClocksSetBack(*result_);
-  const QString question = TSiteWords::ApplyQuestion(readers, lines) + (clocks.isEmpty() ? QString() : QStringLiteral("\r\n") + clocks);
+  const QString question =
+      TSiteWords::ApplyQuestion(readers, *result_) + (clocks.isEmpty() ? QString() : QStringLiteral("\r\n") + clocks);
   if (!AskToProceed(this, {caption, question, {}})) return;
   try {
     // Opened before any line is: a journal that cannot be written stops the apply before its
@@ -193,6 +187,8 @@ void TSiteWindow::AskAndApply() {
   // The readers an earlier run left half written are surveyed and written like any other.
   if (const QString mended = TSiteWords::JournalMended(*journal_); !mended.isEmpty())
     ShowErrorMessage(this, {caption, tr("Прошлое применение прервано во время записи"), mended});
+  // What was asked about is what is written: a reader that changed since is left as it is.
+  approved_ = std::move(readers);
   Start(TSiteTask::Apply);
 }
 
@@ -215,13 +211,14 @@ void TSiteWindow::SaveReport() {
 
 void TSiteWindow::Start(TSiteTask task) {
   task_ = task;
+  if (task != TSiteTask::Apply) approved_.reset();
   ShowPlan();
   progress_.assign(site_->lines.size(), {});
   for (std::size_t i = 0; i < site_->lines.size(); ++i) {
     progress_[i].total = static_cast<int>(site_->lines[i].readers.size());
     ShowLineProgress(i);
   }
-  run_ = std::make_unique<TSiteRun>(*site_, task, journal_.get());
+  run_ = std::make_unique<TSiteRun>(*site_, task, journal_.get(), approved_ ? &*approved_ : nullptr);
   connect(run_.get(), &TSiteRun::Progress, this, &TSiteWindow::ShowProgress);
   connect(run_.get(), &TSiteRun::Finished, this, &TSiteWindow::RunEnded);
   run_->Start();
@@ -263,7 +260,7 @@ void TSiteWindow::ShowProgress(const TReaderProgress& progress) {
   if (progress.line >= progress_.size()) return;
   TLineProgress& line = progress_[progress.line];
   QTreeWidgetItem* item = ReaderItem(progress.line, progress.address);
-  const std::optional<TReaderState> state = ProgressState(progress.state);
+  const std::optional<TReaderState>& state = progress.state;
   if (!state) {  // its write begins: the line's count is now of the readers it writes
     if (!line.writing) {
       const QTreeWidgetItem* lineItem = tvSite->topLevelItem(static_cast<int>(progress.line));
@@ -333,12 +330,22 @@ void TSiteWindow::ShowResult() {
       QTreeWidgetItem* item = ReaderItem(line.index, reader.address);
       item->setText(ColumnSerial, Text(reader.serial.value_or("")));
       item->setData(ColumnPlace, kDetailsRole, TSiteWords::Details(reader));
-      ShowReaderState(*item, reader.state, TSiteWords::State(reader));
+      QString state = TSiteWords::State(reader);
+      if (approved_)
+        if (const QString why = TSiteWords::NotWritten(reader, ApprovedSerial(line.index, reader.address)); !why.isEmpty())
+          state += QStringLiteral(" — ") + why;
+      ShowReaderState(*item, reader.state, state);
     }
   }
   tvSite->expandAll();
   lblTotals->setText(TSiteWords::Totals(*result_));
   ApplyFilter();
+}
+
+const std::string* TSiteWindow::ApprovedSerial(std::size_t line, std::uint8_t address) const {
+  const auto reader = std::find_if(approved_->begin(), approved_->end(),
+                                   [&](const TApprovedReader& r) { return r.line == line && r.address == address; });
+  return reader == approved_->end() ? nullptr : &reader->serial;
 }
 
 void TSiteWindow::ShowDetails() {

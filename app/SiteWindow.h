@@ -12,6 +12,7 @@
 #include "SiteFile.h"
 #include "SiteHistory.h"
 #include "SiteResult.h"
+#include "SiteRun.h"
 
 class QCheckBox;
 class QLabel;
@@ -20,7 +21,6 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TSiteJournal;
-class TSiteRun;
 
 // The site in a window of its own beside the main window: every line and its readers against
 // the plan, brought to it by runs on the site library's line threads while the window stays
@@ -36,8 +36,9 @@ class TSiteWindow : public QWidget {
   // file, the line and the field; the window keeps what it showed. False then.
   bool OpenSite(const QString& path);
   void Survey();
-  // Asks first, naming how many readers on how many lines it will write, and writes only those
-  // that differ. Without a survey shown, it surveys first and asks after.
+  // Asks first, naming the readers it will write, line by line, and writes only those, where they
+  // still differ; a row says why one of them is not written. Without a survey shown, it surveys
+  // first and asks after.
   void Apply();
   // Asks for the file to write, surveys, and writes what it found there whole.
   void Snapshot();
@@ -89,6 +90,8 @@ class TSiteWindow : public QWidget {
   void LoadHistory();
   void ApplyFilter();
   QTreeWidgetItem* ReaderItem(std::size_t line, std::uint8_t address);
+  // The serial a reader was agreed to be written with; null when it was not agreed to.
+  const std::string* ApprovedSerial(std::size_t line, std::uint8_t address) const;
   void Remember(const QString& sitePath);
   void RestoreLayout();
   void SaveLayout() const;
@@ -98,6 +101,7 @@ class TSiteWindow : public QWidget {
   std::vector<TReaderHistory> history_;  // the journal as read when the site was last shown
   std::unique_ptr<TSiteJournal> journal_;
   std::unique_ptr<TSiteRun> run_;
+  std::optional<TApproval> approved_;  // what the operator agreed to write, after an apply's question
   TSiteTask task_ = TSiteTask::Survey;
   std::vector<TLineProgress> progress_;
   QString snapshotPath_;

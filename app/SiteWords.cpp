@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 
 namespace {
 
@@ -189,9 +190,32 @@ QString TSiteWords::Totals(const TSiteResult& result) {
   return parts.isEmpty() ? total : tr("%1 — %2").arg(total, parts.join(QStringLiteral(", ")));
 }
 
-QString TSiteWords::ApplyQuestion(int readers, int lines) {
-  return tr("Записать параметры в %1 на %2?")
-      .arg(tr("%n считывателей", nullptr, readers), tr("%n линиях", nullptr, lines));
+QString TSiteWords::ApplyQuestion(const TApproval& readers, const TSiteResult& survey) {
+  std::map<std::size_t, QStringList> byLine;
+  for (const TApprovedReader& reader : readers) byLine[reader.line] << QString::number(reader.address);
+  QString text = tr("Записать параметры в %1 на %2?")
+                     .arg(tr("%n считывателей", nullptr, static_cast<int>(readers.size())),
+                          tr("%n линиях", nullptr, static_cast<int>(byLine.size())));
+  for (const auto& [line, addresses] : byLine)
+    text += QStringLiteral("\r\n") +
+            tr("линия %1 (%2): %3").arg(line).arg(Text(survey.lines[line].port), addresses.join(QStringLiteral(", ")));
+  return text;
+}
+
+QString TSiteWords::NotWritten(const TReaderResult& reader, const std::string* approvedSerial) {
+  if (!approvedSerial) return reader.state == TReaderState::Differs ? tr("не записан: его не было в вопросе") : QString();
+  switch (reader.state) {
+    case TReaderState::Written:
+    case TReaderState::Failed:
+    case TReaderState::NotReached:
+      return {};
+    case TReaderState::Differs:
+      // The same serial: a run stopped before it; its line says why.
+      if (reader.serial.value_or("") == *approvedSerial) return {};
+      return tr("не записан: теперь это другой считыватель (был %1)").arg(Text(*approvedSerial));
+    default:
+      return tr("не записан: изменился после вопроса");
+  }
 }
 
 QString TSiteWords::ClocksSetBack(const TSiteResult& result) {
@@ -233,10 +257,4 @@ QByteArray TSiteWords::ReportCsv(const TSiteResult& result) {
                        State(reader), Details(reader)});
   }
   return text.toUtf8();
-}
-
-std::optional<TReaderState> ProgressState(const std::string& text) {
-  for (const TStateLook& look : kStateLooks)
-    if (StateText(look.state) == text) return look.state;
-  return std::nullopt;
 }

@@ -8,6 +8,7 @@
 #include "SiteHistory.h"
 #include "SiteJournal.h"
 #include "SiteResult.h"
+#include "SiteRun.h"
 #include "SiteSnapshot.h"
 
 // The site window's words for what a run found: each state in words and with its icon (never by
@@ -27,8 +28,13 @@ class TSiteWords {
   static QString Details(const TReaderResult& reader);
   // "Считывателей: 25 — совпадает: 20, отличается: 3, нет ответа: 2".
   static QString Totals(const TSiteResult& result);
-  // "Записать параметры в 37 считывателей на 4 линиях?"
-  static QString ApplyQuestion(int readers, int lines);
+  // "Записать параметры в 37 считывателей на 4 линиях?", then a line each naming its readers:
+  // "линия 0 (/dev/ttyUSB0): 2, 5".
+  static QString ApplyQuestion(const TApproval& readers, const TSiteResult& survey);
+  // After an apply the operator agreed to: why this reader was not written though it differed
+  // then or differs now; empty when nothing needs saying. approvedSerial: the serial it was
+  // agreed with, null when it was not among the readers agreed to.
+  static QString NotWritten(const TReaderResult& reader, const std::string* approvedSerial);
   // What an apply does to clocks it sets back: how many readers, by how many days at most; empty
   // when it sets none back.
   static QString ClocksSetBack(const TSiteResult& result);
@@ -45,6 +51,3 @@ class TSiteWords {
   // The table as CSV: one row per reader, and one per line that failed.
   static QByteArray ReportCsv(const TSiteResult& result);
 };
-
-// The state a progress step names ("differs", "writing", ...); nothing for "writing".
-std::optional<TReaderState> ProgressState(const std::string& text);

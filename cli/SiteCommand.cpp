@@ -386,7 +386,8 @@ TSiteResult RunLines(const TSiteFile& site, TSiteTask task, TSiteJournal* journa
   TSiteRun run(site, task, journal);
   QEventLoop loop;
   QObject::connect(&run, &TSiteRun::Progress, &loop, [&err](const TReaderProgress& p) {
-    err << "line " << p.line << " (" << p.port << "), reader " << int{p.address} << ": " << p.state << std::endl;
+    err << "line " << p.line << " (" << p.port << "), reader " << int{p.address} << ": " << (p.state ? StateText(*p.state) : "writing")
+        << std::endl;
   });
   QObject::connect(&run, &TSiteRun::Finished, &loop, &QEventLoop::quit);
   const TInterruptWatch interrupts([&run, &err] {

@@ -103,12 +103,17 @@ class TLineRun {
     return result_.cancelled;
   }
 
-  void Tell(TReaderResult& reader, std::string_view state) {
-    if (job_.progress) job_.progress({job_.index, line_.port, reader.address, std::string(state)});
+  void Tell(TReaderResult& reader, std::optional<TReaderState> state) {
+    if (job_.progress) job_.progress({job_.index, line_.port, reader.address, state});
   }
   void Set(TReaderResult& reader, TReaderState state) {
     reader.state = state;
-    Tell(reader, StateText(state));
+    Tell(reader, state);
+  }
+
+  // What the operator agreed to, when asked: this reader, answering with this serial.
+  bool Approved(const TReaderResult& reader) const {
+    return !job_.approved || job_.approved->contains({job_.index, reader.address, reader.serial.value_or("")});
   }
 
   // Reads the reader whole; false (the reader failed, with its error lines) when any read failed.
@@ -182,7 +187,7 @@ class TLineRun {
   // On disk before the first request to the reader: what is about to be written.
   void Write(TReaderResult& reader, const TPlannedReader& plan) {
     job_.journal->Append(IntentLine(Entry(reader, nullptr, {})));
-    Tell(reader, "writing");
+    Tell(reader, std::nullopt);
     inProgress_ = &reader;
     writing_ = true;
     watch_.StartReader(reader.address);
@@ -207,7 +212,7 @@ class TLineRun {
   void Apply() {
     for (std::size_t i = 0; i < line_.readers.size(); ++i) {
       TReaderResult& reader = result_.readers[i];
-      if (reader.state != TReaderState::Differs) continue;
+      if (reader.state != TReaderState::Differs || !Approved(reader)) continue;
       if (Cancelled()) return;
       // Another line's journal failure stops this one too: no reader is written unrecorded.
       if (job_.journal->Failed()) throw ESiteJournal(job_.journal->Failure());

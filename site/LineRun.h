@@ -1,8 +1,12 @@
 #pragma once
 
 #include <atomic>
+#include <compare>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <set>
+#include <string>
 
 #include "SiteFile.h"
 #include "SiteResult.h"
@@ -15,12 +19,23 @@ enum class TSiteTask {
   Snapshot,  // survey, and read the unplanned readers too, keeping every value read
 };
 
+// A reader the operator agreed to write: where it is and the serial it answered with then.
+struct TApprovedReader {
+  std::size_t line = 0;
+  std::uint8_t address = 0;
+  std::string serial;
+  auto operator<=>(const TApprovedReader&) const = default;
+};
+using TApproval = std::set<TApprovedReader>;
+
 // One line's share of a run and what it may reach of the rest.
 struct TLineJob {
   const TSiteFile& site;
   std::size_t index;
   TSiteTask task;
   TSiteJournal* journal;              // Apply only
+  // Apply: only these are written, and only where they still differ; null: every one that differs.
+  const TApproval* approved;
   const std::atomic<bool>& cancel;    // checked between two readers
   std::function<void(const TReaderProgress&)> progress;  // called on the line's thread
 };

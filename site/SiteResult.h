@@ -66,12 +66,12 @@ struct TSiteResult {
   bool cancelled = false;
 };
 
-// One step of a run, as it happens: a reader of a line reached a state.
+// One step of a run, as it happens: a reader of a line reached a state, or its write began.
 struct TReaderProgress {
   std::size_t line = 0;
   std::string port;
   std::uint8_t address = 0;
-  std::string state;  // a StateText, or "writing" while its write runs
+  std::optional<TReaderState> state;  // nothing: its write runs
 };
 Q_DECLARE_METATYPE(TReaderProgress)
 

@@ -11,6 +11,9 @@
 #include "SiteResult.h"
 
 class QThread;
+
+// The readers an apply of this survey would write: each that differs, by the serial it answered.
+TApproval DifferingReaders(const TSiteResult& survey);
 class TSiteJournal;
 
 // A run over a whole site: every line on a thread of its own with its own port, no line waiting
@@ -20,8 +23,10 @@ class TSiteRun : public QObject {
   Q_OBJECT
 
  public:
-  // site and journal (Apply only; may be null otherwise) must outlive the run.
-  TSiteRun(const TSiteFile& site, TSiteTask task, TSiteJournal* journal, QObject* parent = nullptr);
+  // site, journal (Apply only; may be null otherwise) and approved must outlive the run. An apply
+  // with approved readers writes those only (see TLineJob).
+  TSiteRun(const TSiteFile& site, TSiteTask task, TSiteJournal* journal, const TApproval* approved = nullptr,
+           QObject* parent = nullptr);
   // Cancels and joins a run still going.
   ~TSiteRun() override;
 
@@ -41,6 +46,7 @@ class TSiteRun : public QObject {
   const TSiteFile& site_;
   TSiteTask task_;
   TSiteJournal* journal_;
+  const TApproval* approved_;
   std::atomic<bool> cancel_{false};
   std::atomic<std::size_t> running_{0};
   std::vector<std::unique_ptr<TLineJob>> jobs_;

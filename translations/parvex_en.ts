@@ -1112,6 +1112,22 @@
         <source>%1, %2@%3, серийный номер %4: %5</source>
         <translation>%1, %2@%3, serial %4: %5</translation>
     </message>
+    <message>
+        <source>линия %1 (%2): %3</source>
+        <translation>line %1 (%2): %3</translation>
+    </message>
+    <message>
+        <source>не записан: его не было в вопросе</source>
+        <translation>not written: it was not in the question</translation>
+    </message>
+    <message>
+        <source>не записан: теперь это другой считыватель (был %1)</source>
+        <translation>not written: now another reader (was %1)</translation>
+    </message>
+    <message>
+        <source>не записан: изменился после вопроса</source>
+        <translation>not written: changed since the question</translation>
+    </message>
 </context>
 <context>
     <name>TTerminalView</name>

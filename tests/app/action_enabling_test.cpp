@@ -48,8 +48,11 @@ class EnablingTest : public WindowTest {
     for (QWidget* w : std::initializer_list<QWidget*>{panel->lblReader, panel->leCacheNumber, panel->cbMode, panel->seCardSector,
                        panel->sgBlackList, panel->memTerminal, panel->Label2})
       EXPECT_EQ(w->isEnabled(), panelOn) << w->objectName().toStdString();
+    // What the busy lock refuses is disabled while it holds, of every group; what runs stays.
+    for (QAction* refused : {form->HelpAbout1, form->acSaveParameters, form->acLoadParameters, form->acSiteOpen})
+      EXPECT_EQ(refused->isEnabled(), !form->Busy()) << refused->objectName().toStdString();
     EXPECT_TRUE(form->FileExit1->isEnabled());
-    EXPECT_TRUE(form->HelpAbout1->isEnabled());
+    EXPECT_TRUE(form->acExchangeLog->isEnabled());
     return {port, reader, panelOn};
   }
 };

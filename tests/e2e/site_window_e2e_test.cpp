@@ -217,11 +217,13 @@ TEST_F(SiteWindowTest, SurveyShowsEveryReaderInItsStateAndTheLineThatCannotOpen)
 TEST_F(SiteWindowTest, ApplyAsksThenWritesExactlyTheReadersThatDiffer) {
   Open(sitePath);
   RunToEnd(form->acSiteApply);  // no survey shown yet: it surveys and asks
-  ASSERT_EQ(questions.join('|').toStdString(), "Записать параметры в 7 считывателей на 2 линиях?\r\n"
-                                               "Часы 1 считывателя будут переведены назад, самое большее на 30 дней.");
-
   const QString mixedPort = QString::fromStdString(mixed.DevicePath());
   const QString differingPort = QString::fromStdString(differing.DevicePath());
+  ASSERT_EQ(questions.join('|'), QStringLiteral("Записать параметры в 7 считывателей на 2 линиях?\r\n"
+                                                "линия 0 (%1): 2\r\nлиния 1 (%2): 1, 2, 3, 4, 5, 6\r\n"
+                                                "Часы 1 считывателя будут переведены назад, самое большее на 30 дней.")
+                                     .arg(mixedPort, differingPort));
+
   EXPECT_EQ(Journal(), (std::map<QString, std::set<int>>{{mixedPort, {2}}, {differingPort, {1, 2, 3, 4, 5, 6}}}));
   EXPECT_EQ(States(0).at(2), "записан");
   EXPECT_EQ(States(0).at(1), "совпадает");
@@ -238,6 +240,37 @@ TEST_F(SiteWindowTest, ApplyAsksThenWritesExactlyTheReadersThatDiffer) {
   EXPECT_EQ(mixed.simulator.FindReader(3)->state.sector, 1);  // another reader: never written
   for (std::uint8_t address = 1; address <= 6; ++address)
     EXPECT_EQ(differing.simulator.FindReader(address)->state.sector, 5) << int{address};
+}
+
+// Readers that change between the question and the run: what is written is what was agreed to,
+// where it still differs.
+TEST_F(SiteWindowTest, ApplyWritesOnlyTheReadersAgreedToThatStillDiffer) {
+  Open(sitePath);
+  RunToEnd(form->acSiteSurvey);
+  SetQuestionAnswerer([this](const TShownMessage&) {
+    mixed.Stop();
+    differing.Stop();
+    sim::Reader& agreedNowMatching = *mixed.simulator.FindReader(2);
+    agreedNowMatching.state.sector = 5;
+    agreedNowMatching.state.currentDate.day = 1;
+    mixed.simulator.FindReader(1)->state.sector = 1;              // matched when asked: not agreed to
+    differing.simulator.FindReader(6)->state.serial = {0x00, 0x66};  // another reader in its place
+    mixed.Start();
+    differing.Start();
+    return true;
+  });
+  RunToEnd(form->acSiteApply);
+
+  const QString differingPort = QString::fromStdString(differing.DevicePath());
+  EXPECT_EQ(Journal(), (std::map<QString, std::set<int>>{{differingPort, {1, 2, 3, 4, 5}}}));
+  EXPECT_EQ(States(0).at(2), "совпадает — не записан: изменился после вопроса");
+  EXPECT_EQ(States(0).at(1), "отличается: 1 поле — не записан: его не было в вопросе");
+  EXPECT_EQ(States(1).at(6), "отличается: 1 поле — не записан: теперь это другой считыватель (был 0006)");
+  mixed.Stop();
+  differing.Stop();
+  EXPECT_EQ(mixed.simulator.FindReader(1)->state.sector, 1);
+  EXPECT_EQ(differing.simulator.FindReader(6)->state.sector, 1);
+  EXPECT_EQ(differing.simulator.FindReader(5)->state.sector, 5);
 }
 
 // How the operator stops a run.
