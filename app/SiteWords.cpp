@@ -2,6 +2,7 @@
 
 #include "CsvText.h"
 #include "ParameterFileWords.h"
+#include "ReaderText.h"
 
 #include <QApplication>
 #include <QStyle>
@@ -139,11 +140,12 @@ QString TSiteWords::Details(const TReaderResult& reader) {
   QStringList lines;
   for (const TReadBackDifference& d : reader.differences) {
     const QString clock = ClockWords(d);
-    lines << (d.read ? tr("%1: по плану %2, найдено %3").arg(Text(d.field), Text(d.written), Text(*d.read))
-                     : tr("%1: по плану %2, не прочитано").arg(Text(d.field), Text(d.written))) +
+    const QString field = FieldName(d.field, TFieldNaming::Panel);
+    lines << (d.read ? tr("%1: по плану %2, найдено %3").arg(field, Text(d.written), Text(*d.read))
+                     : tr("%1: по плану %2, не прочитано").arg(field, Text(d.written))) +
                  (clock.isEmpty() ? QString() : QStringLiteral(" — ") + clock);
   }
-  for (const std::string& error : reader.errors) lines << Text(error);
+  for (const TReaderFault& fault : reader.faults) lines << FaultText(fault, TFieldNaming::Panel);
   return lines.join(QLatin1Char('\n'));
 }
 
@@ -164,13 +166,13 @@ QString TSiteWords::History(const TReaderHistory& reader) {
   for (const THistoryEntry& entry : reader.entries) {
     QStringList fields;
     for (const TFieldChange& field : entry.fields)
-      fields << tr("%1: %2 → %3").arg(Text(field.field), field.before ? Text(*field.before) : unknown,
+      fields << tr("%1: %2 → %3").arg(FieldName(field.field, TFieldNaming::Panel), field.before ? Text(*field.before) : unknown,
                                       field.after ? Text(*field.after) : unknown);
     lines << tr("%1, %2@%3, серийный номер %4: %5")
                  .arg(entry.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")), Text(entry.user),
                       Text(entry.host), Text(entry.serial), OutcomeWords(entry.outcome));
     for (const QString& field : fields) lines << QStringLiteral("    ") + field;
-    for (const std::string& error : entry.errors) lines << QStringLiteral("    ") + Text(error);
+    for (const TReaderFault& fault : entry.faults) lines << QStringLiteral("    ") + FaultText(fault, TFieldNaming::Panel);
   }
   return lines.join(QLatin1Char('\n'));
 }

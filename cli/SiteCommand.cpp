@@ -16,6 +16,8 @@
 #include "CPort.h"
 #include "CliText.h"
 #include "InterruptWatch.h"
+#include "ReaderFaultJson.h"
+#include "ReaderText.h"
 #include "SettingsValues.h"
 #include "SiteDiff.h"
 #include "SiteHistory.h"
@@ -95,7 +97,7 @@ std::string DifferenceText(const TReadBackDifference& d) {
 }
 
 std::string Details(const TReaderResult& reader) {
-  std::vector<std::string> parts = reader.errors;
+  std::vector<std::string> parts = FaultLinesUtf8(reader.faults, TFieldNaming::File);
   for (const TReadBackDifference& d : reader.differences) parts.push_back(DifferenceText(d));
   return Joined(parts);
 }
@@ -152,20 +154,19 @@ void PrintTables(std::ostream& out, const TSiteFile& site, const TSiteResult& re
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 QJsonObject ReaderJson(const TReaderResult& reader) {
-  QJsonArray differences, errors;
+  QJsonArray differences;
   for (const TReadBackDifference& d : reader.differences) {
     QJsonObject difference{
         {"field", Text(d.field)}, {"planned", Text(d.written)}, {"found", d.read ? Text(*d.read) : QJsonValue()}};
     if (const auto note = ClockNote(d)) difference.insert("clock", Text(*note));
     differences.append(difference);
   }
-  for (const std::string& line : reader.errors) errors.append(Text(line));
   return {{"address", reader.address},
           {"serial", reader.serial ? Text(*reader.serial) : QJsonValue()},
           {"planned", reader.planned},
           {"state", Text(std::string(StateText(reader.state)))},
           {"differences", differences},
-          {"errors", errors}};
+          {"errors", FaultsJson(reader.faults)}};
 }
 
 QByteArray ResultJson(const TSiteResult& result) {
@@ -246,7 +247,7 @@ int WriteSnapshot(const TSiteFile& site, const TSiteResult& result, const std::s
   for (const TSnapshotGap& gap : gaps) {
     err << "  line " << gap.line->index << " (" << gap.line->port << ")";
     if (gap.reader)
-      err << ", reader " << int{gap.reader->address} << ": " << Joined(gap.reader->errors) << "\n";
+      err << ", reader " << int{gap.reader->address} << ": " << Joined(FaultLinesUtf8(gap.reader->faults, TFieldNaming::File)) << "\n";
     else
       err << ": " << LineStatusText(gap.line->status) << ": " << gap.line->failure << "\n";
   }
@@ -274,7 +275,7 @@ void PrintHistoryText(const std::vector<TReaderHistory>& readers, std::ostream& 
       std::vector<std::string> fields;
       for (const TFieldChange& field : entry.fields)
         fields.push_back(field.field + " " + Known(field.before) + " -> " + Known(field.after));
-      std::vector<std::string> notes = entry.errors;
+      std::vector<std::string> notes = FaultLinesUtf8(entry.faults, TFieldNaming::File);
       if (!entry.reason.empty()) notes.push_back(entry.reason);
       out << "  " << HistoryTime(entry.time) << "  " << entry.user << "@" << entry.host << "  serial " << entry.serial
           << "  " << OutcomeText(entry) << ": " << Joined(fields) << (notes.empty() ? "" : " (" + Joined(notes) + ")")
@@ -288,18 +289,17 @@ QJsonDocument HistoryJson(const std::vector<TReaderHistory>& readers) {
   for (const TReaderHistory& reader : readers) {
     QJsonArray entries;
     for (const THistoryEntry& entry : reader.entries) {
-      QJsonArray fields, errors;
+      QJsonArray fields;
       for (const TFieldChange& field : entry.fields)
         fields.append(QJsonObject{{"field", QString::fromStdString(field.field)}, {"before", Json(field.before)},
                                   {"after", Json(field.after)}});
-      for (const std::string& error : entry.errors) errors.append(QString::fromStdString(error));
       entries.append(QJsonObject{{"time", entry.time.toString(Qt::ISODateWithMs)},
                                  {"user", QString::fromStdString(entry.user)},
                                  {"host", QString::fromStdString(entry.host)},
                                  {"serial", QString::fromStdString(entry.serial)},
                                  {"outcome", QString::fromStdString(OutcomeText(entry))},
                                  {"fields", fields},
-                                 {"errors", errors},
+                                 {"errors", FaultsJson(entry.faults)},
                                  {"reason", QString::fromStdString(entry.reason)}});
     }
     array.append(QJsonObject{{"line", reader.line ? QJsonValue(static_cast<qint64>(*reader.line)) : QJsonValue()},

@@ -152,8 +152,7 @@ void TakeValue(const TParameterInfo& info, const QJsonValue& value, TWriteValues
 void CheckKnownFields(const QJsonObject& object) {
   for (auto it = object.begin(); it != object.end(); ++it) {
     const std::string field = it.key().toStdString();
-    const bool known = field == kAddressField || std::any_of(kParameterTable.begin(), kParameterTable.end(),
-                                                             [&](const TParameterInfo& info) { return info.field == field; });
+    const bool known = field == kAddressField || ParameterOfField(field);
     if (!known) FailField(field, file_fault::UnknownField{});
   }
 }

@@ -196,6 +196,13 @@ constexpr const TParameterInfo& ParameterInfo(TParameter parameter) {
   return kParameterTable[static_cast<std::size_t>(parameter)];
 }
 
+// The row of a parameters file's field; nothing for a name no row has.
+constexpr const TParameterInfo* ParameterOfField(std::string_view field) {
+  for (const TParameterInfo& info : kParameterTable)
+    if (info.field == field) return &info;
+  return nullptr;
+}
+
 // The row whose write command this is; nothing for a code that writes no parameter.
 constexpr const TParameterInfo* ParameterOfWriteCode(std::uint8_t code) {
   for (const TParameterInfo& info : kParameterTable)

@@ -11,7 +11,6 @@
 #include "ParameterJson.h"
 #include "PortFailure.h"
 #include "PortSession.h"
-#include "ReaderText.h"
 #include "SiteJournal.h"
 #include "VerifiedWrite.h"
 
@@ -125,7 +124,7 @@ class TLineRun {
             .values;
     inProgress_ = nullptr;
     if (!session_.Errors().empty()) {
-      reader.errors = ErrorLinesUtf8(session_.Errors());
+      reader.faults = Faults(session_.Errors());
       Set(reader, TReaderState::Failed);
       return false;
     }
@@ -146,7 +145,7 @@ class TLineRun {
     if (!Read(reader)) return;
     // A plan that names a field the reader's mode does not use does not fit this reader.
     if (const auto refusals = WriteRefusals(reader.address, ForReader(plan.plan, *reader.values)); !refusals.empty()) {
-      reader.errors = RefusalLinesUtf8(refusals);
+      reader.faults = Faults(refusals);
       return Set(reader, TReaderState::Failed);
     }
     reader.differences = ReadBackMismatches(plan.plan, *reader.values);
@@ -196,7 +195,7 @@ class TLineRun {
     inProgress_ = nullptr;
     const TJournalEntry outcome = Entry(reader, &write, {});
     reader.differences = write.differences;
-    reader.errors = WriteErrorLines(write);
+    reader.faults = WriteFaults(write);
     // The reader's state is told whether or not its outcome reaches the journal.
     std::optional<ESiteJournal> unjournaled;
     try {
@@ -234,7 +233,7 @@ class TLineRun {
         result_.failure += "; " + std::string(e.what());
       }
     }
-    reader.errors.push_back(failure);
+    reader.faults.push_back(TLineFailure{failure});
     Set(reader, TReaderState::Failed);
   }
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <utility>
 
+#include "ReaderFaultJson.h"
 #include "SiteJournal.h"
 
 namespace {
@@ -36,7 +37,7 @@ THistoryEntry Begun(const QJsonObject& line) {
 void Close(THistoryEntry& entry, const QJsonObject& line) {
   entry.outcome = Text(line["outcome"]);
   entry.reason = Text(line["reason"]);
-  for (const QJsonValue& error : line["errors"].toArray()) entry.errors.push_back(Text(error));
+  entry.faults = FaultsFromJson(line["errors"].toArray());
   entry.fields.clear();
   for (const QJsonValue& field : line["fields"].toArray())
     entry.fields.push_back({Text(field["field"]), Optional(field["before"]), Optional(field["after"])});

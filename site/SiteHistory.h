@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "ReaderFault.h"
+
 // The journal read back as history: per reader, each write with who, when, each field from and
 // to, and how it ended.
 
@@ -27,7 +29,7 @@ struct THistoryEntry {
   // never closed (the program ended during the write and no apply has run since).
   std::string outcome;
   std::vector<TFieldChange> fields;
-  std::vector<std::string> errors;  // the reader's error lines of an outcome "errors"
+  std::vector<TReaderFault> faults;  // of an outcome "errors"
   std::string reason;               // why an outcome "interrupted"
 };
 

@@ -17,7 +17,7 @@
 #include <cstring>
 #include <map>
 
-#include "ReaderText.h"
+#include "ReaderFaultJson.h"
 
 namespace {
 
@@ -26,12 +26,6 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 QString UserName() {
   const passwd* user = getpwuid(geteuid());
   return user ? QString::fromLocal8Bit(user->pw_name) : QString::number(geteuid());
-}
-
-QJsonArray Lines(const std::vector<std::string>& lines) {
-  QJsonArray array;
-  for (const std::string& line : lines) array.append(Text(line));
-  return array;
 }
 
 // The changed fields: found before, and after the write what was read back (the planned value
@@ -92,7 +86,7 @@ void AddOutcome(const TJournalEntry& entry, QJsonObject& line) {
   }
   if (!write.refusals.empty() || !write.writeErrors.empty() || !write.readErrors.empty()) {
     line.insert("outcome", "errors");
-    line.insert("errors", Lines(WriteErrorLines(write)));
+    line.insert("errors", FaultsJson(WriteFaults(write)));
     return;
   }
   line.insert("outcome", "read back otherwise");
@@ -100,13 +94,13 @@ void AddOutcome(const TJournalEntry& entry, QJsonObject& line) {
 
 }  // namespace
 
-std::vector<std::string> WriteErrorLines(const TVerifiedWrite& write) {
-  std::vector<std::string> lines = RefusalLinesUtf8(write.refusals);
-  const std::vector<std::string> written = ErrorLinesUtf8(write.writeErrors);
-  lines.insert(lines.end(), written.begin(), written.end());
-  const std::vector<std::string> readBack = ErrorLinesUtf8(write.readErrors);
-  lines.insert(lines.end(), readBack.begin(), readBack.end());
-  return lines;
+std::vector<TReaderFault> WriteFaults(const TVerifiedWrite& write) {
+  std::vector<TReaderFault> faults = Faults(write.refusals);
+  for (const ErrorList* errors : {&write.writeErrors, &write.readErrors}) {
+    const std::vector<TReaderFault> more = Faults(*errors);
+    faults.insert(faults.end(), more.begin(), more.end());
+  }
+  return faults;
 }
 
 QJsonObject IntentLine(const TJournalEntry& entry) {

@@ -31,8 +31,8 @@ struct TJournalEntry {
   std::string interruption;                 // why, then
 };
 
-// The error lines of a verified write: its refusals, the write's, then the read-back's.
-std::vector<std::string> WriteErrorLines(const TVerifiedWrite& write);
+// The faults of a verified write: its refusals, the write's, then the read-back's.
+std::vector<TReaderFault> WriteFaults(const TVerifiedWrite& write);
 
 // Two JSON objects a reader written, each one line, appended. Before its first request, the
 // intent: who is about to write which reader, each field with its value found and the one

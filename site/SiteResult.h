@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ParameterJson.h"
+#include "ReaderFault.h"
 #include "ReaderSequences.h"
 
 // What a run over a site found and did, line by line and reader by reader.
@@ -38,7 +39,7 @@ struct TReaderResult {
   // Differs: each field with its planned value (written) and the found one (read). Failed after
   // a write: the fields read back otherwise.
   std::vector<TReadBackDifference> differences;
-  std::vector<std::string> errors;           // the error lines of a failed read or write
+  std::vector<TReaderFault> faults;          // of a failed read or write
   std::optional<TReaderParameters> values;   // as read, when a snapshot was asked for
   bool outcomeUnjournaled = false;  // written, but its outcome never reached the journal
 };

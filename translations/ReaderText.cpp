@@ -6,6 +6,8 @@
 #include <string>
 
 #include "CodeTables.h"
+#include "Overloaded.h"
+#include "ParameterTable.h"
 
 QString ReaderText(std::string_view source) {
   // A view into a table need not end in NUL; the catalogue is searched by a C string.
@@ -16,12 +18,6 @@ std::string ReaderTextUtf8(std::string_view source) { return ReaderText(source).
 
 QString ErrorLineText(const ErrorEntry& failure) {
   return ReaderText(CommandText(failure.command)) + QStringLiteral(" - ") + ReaderText(StatusText(failure.status));
-}
-
-std::vector<std::string> ErrorLinesUtf8(const ErrorList& errors) {
-  std::vector<std::string> lines;
-  for (const ErrorEntry& failure : errors.Entries()) lines.push_back(ErrorLineText(failure).toStdString());
-  return lines;
 }
 
 QString RefusalLineText(const TRefusal& refusal) {
@@ -37,10 +33,31 @@ QString RefusalsText(const std::vector<TRefusal>& refusals) {
 }
 
 std::vector<std::string> RefusalLinesUtf8(const std::vector<TRefusal>& refusals) {
+  return FaultLinesUtf8(Faults(refusals), TFieldNaming::File);
+}
+
+QString FieldName(std::string_view field, TFieldNaming naming) {
+  const TParameterInfo* info = ParameterOfField(field);
+  if (naming == TFieldNaming::Panel && info) return ReaderText(info->caption);
+  return QString::fromUtf8(field.data(), static_cast<qsizetype>(field.size()));
+}
+
+QString FaultText(const TReaderFault& fault, TFieldNaming naming) {
+  return std::visit(Overloaded{
+                        [](const ErrorEntry& error) { return ErrorLineText(error); },
+                        [naming](const TRefusal& refusal) {
+                          if (!refusal.parameter) return RefusalLineText(refusal);
+                          return FieldName(ParameterInfo(*refusal.parameter).field, naming) + QStringLiteral(": ") +
+                                 RefusalLineText(refusal);
+                        },
+                        [](const TLineFailure& failure) { return QString::fromStdString(failure.text); },
+                    },
+                    fault);
+}
+
+std::vector<std::string> FaultLinesUtf8(const std::vector<TReaderFault>& faults, TFieldNaming naming) {
   std::vector<std::string> lines;
-  for (const TRefusal& refusal : refusals)
-    lines.push_back((refusal.parameter ? std::string(ParameterInfo(*refusal.parameter).field) + ": " : std::string()) +
-                    RefusalLineText(refusal).toStdString());
+  for (const TReaderFault& fault : faults) lines.push_back(FaultText(fault, naming).toStdString());
   return lines;
 }
 

@@ -186,12 +186,13 @@ TEST_F(SiteWindowTest, SurveyShowsEveryReaderInItsStateAndTheLineThatCannotOpen)
             "Считывателей: 13 — совпадает: 1, отличается: 7, нет ответа: 1, другой считыватель: 1, ошибка: 1, "
             "не в плане: 1, не обследован: 1");
 
+  // Fields as the parameter panel names them (its sector's C is Latin), the reader's errors worded.
   window->tvSite->setCurrentItem(Row(0, 2));
   EXPECT_EQ(window->memReaderDetails->toPlainText().toStdString(),
-            "currentDate: по плану 2000-01-01, найдено 2000-01-31 — часы будут переведены назад на 30 дней\n"
-            "sector: по плану 5, найдено 1");
+            "Текущая дата: по плану 2000-01-01, найдено 2000-01-31 — часы будут переведены назад на 30 дней\n"
+            "Cектор: по плану 5, найдено 1");
   window->tvSite->setCurrentItem(Row(0, 5));
-  EXPECT_FALSE(window->memReaderDetails->toPlainText().isEmpty());
+  EXPECT_EQ(window->memReaderDetails->toPlainText().toStdString(), "Чтение режима работы - доступ запрещен");
 
   // Only the matching reader is hidden; the line that did not open stays in view.
   window->cbAttentionOnly->setChecked(true);
@@ -233,7 +234,7 @@ TEST_F(SiteWindowTest, ApplyAsksThenWritesExactlyTheReadersThatDiffer) {
   ASSERT_GE(details.size(), 3) << details.join('|').toStdString();
   EXPECT_EQ(details[0], "История записей:");
   EXPECT_TRUE(details[1].contains(", серийный номер ") && details[1].endsWith(": записан и проверен")) << details[1].toStdString();
-  EXPECT_TRUE(details.contains("    sector: 1 → 5")) << details.join('|').toStdString();
+  EXPECT_TRUE(details.contains("    Cектор: 1 → 5")) << details.join('|').toStdString();
   mixed.Stop();
   differing.Stop();
   EXPECT_EQ(mixed.simulator.FindReader(2)->state.sector, 5);

@@ -44,7 +44,12 @@ QStringList Readers(int count) {
 // parvex-cli site running; its progress on standard error can be awaited line by line.
 class SiteCli {
  public:
-  explicit SiteCli(const QStringList& args) { process_.start(BuiltProgram(PARVEX_CLI_PATH), QStringList{"site"} + args); }
+  explicit SiteCli(const QStringList& args, const QString& language = "ru") {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LANGUAGE", language);
+    process_.setProcessEnvironment(environment);
+    process_.start(BuiltProgram(PARVEX_CLI_PATH), QStringList{"site"} + args);
+  }
   ~SiteCli() { process_.kill(); process_.waitForFinished(); }
   // Waits until standard error holds text; false after 60 s or when the program ended first.
   bool AwaitProgress(const QString& text) {
@@ -95,8 +100,8 @@ class SiteProgram : public ::testing::Test {
     return Write(name, QJsonDocument(QJsonObject{{"site", "Северный вход"}, {"lines", array}}).toJson());
   }
   // The survey's JSON document of a site.
-  QJsonObject Survey(const QString& site) {
-    SiteCli cli({"survey", site, "--json"});
+  QJsonObject Survey(const QString& site, const QString& language = "ru") {
+    SiteCli cli({"survey", site, "--json"}, language);
     cli.Finish();
     return QJsonDocument::fromJson(cli.Out()).object();
   }
@@ -195,6 +200,26 @@ TEST_F(SiteProgram, SurveyTellsEveryReaderOfEveryLineAndALineThatCannotOpen) {
   for (const QJsonValue& reader : QJsonDocument::fromJson(backup.readAll())["lines"][0]["readers"].toArray())
     pinned[reader["address"].toInt()] = reader["serial"].toString();
   EXPECT_EQ(pinned, (std::map<int, QString>{{1, "0001"}, {2, "0BAD"}, {7, "0007"}}));
+}
+
+QJsonArray AccessDenied(int command, const QString& name) {
+  return {QJsonObject{{"command", command}, {"commandName", name}, {"status", 0x17}, {"statusName", "AccessDenied"}}};
+}
+
+// Two records of one site made in two languages compare: the readers' errors are codes.
+TEST_F(SiteProgram, ReadersErrorsAreCodesInTheJsonAndTheJournalWhateverTheLanguage) {
+  ReaderSim sim({"--reader", "1", "--status", "7E=17", "--reader", "2", "--status", "8C=17"});
+  const QString site = Site("site.json", {{sim.Device(), 2}});
+  const QJsonObject survey = Survey(site, "ru");
+  EXPECT_EQ(Survey(site, "en"), survey);
+  EXPECT_EQ(survey["lines"][0]["readers"][0]["errors"].toArray(), AccessDenied(0x7E, "ReadMode"));
+
+  SiteCli apply({"apply", site});
+  EXPECT_EQ(apply.Finish(), 1) << apply.Err().toStdString();
+  EXPECT_TRUE(apply.Out().contains("Выбор номера сектора для записи данных - доступ запрещен")) << apply.Out().toStdString();
+  const std::vector<QJsonObject> journal = Outcomes(Journal(site));
+  ASSERT_EQ(journal.size(), 1u);
+  EXPECT_EQ(journal[0]["errors"].toArray(), AccessDenied(0x8C, "WriteSector"));
 }
 
 TEST_F(SiteProgram, ApplyWritesWhatDiffersOnceAndASnapshotRestoresIt) {
