@@ -6,6 +6,7 @@
 // One code of the reader protocol with the text operators and readers' manuals know it by.
 struct TCodeInfo {
   std::uint8_t code;
+  std::string_view name;  // English, the same in every language: what a record keeps beside the code
   std::string_view text;  // UTF-8
 };
 
@@ -65,3 +66,6 @@ inline constexpr std::uint8_t Unknown = 0xFE;
 // команда", "неизвестная ошибка").
 std::string_view CommandText(std::uint8_t code);
 std::string_view StatusText(std::uint8_t code);
+// Its English name ("ReadMode", "AccessDenied"); "Unknown" for a code without its own.
+std::string_view CommandName(std::uint8_t code);
+std::string_view StatusName(std::uint8_t code);
