@@ -13,10 +13,12 @@
 #include "WriteAllProgress.h"
 #include "WriteAllResults.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -39,20 +41,28 @@ void Settle(int milliseconds) {
   while (clock.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
-// Triggers the action; the first modal dialog it raises is pictured and closed.
-void PictureDialogOf(QAction* action, const QString& path) {
+// Triggers the action; each modal dialog it raises in turn is pictured to the next path, then a
+// question is answered yes and any other dialog closed.
+void PictureDialogsOf(QAction* action, const QStringList& paths) {
   QTimer watcher;
   watcher.setInterval(50);
+  qsizetype taken = 0;
   QObject::connect(&watcher, &QTimer::timeout, [&] {
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (!dialog) return;
+    if (!dialog || taken == paths.size()) return;
     Settle(200);
-    Save(dialog, path);
-    dialog->reject();
+    Save(dialog, paths[taken++]);
+    auto* box = qobject_cast<QMessageBox*>(dialog);
+    if (QAbstractButton* yes = box ? box->button(QMessageBox::Yes) : nullptr)
+      yes->click();
+    else
+      dialog->reject();
   });
   watcher.start();
   action->trigger();
 }
+
+void PictureDialogOf(QAction* action, const QString& path) { PictureDialogsOf(action, {path}); }
 
 // The write to every reader: its progress window while the second reader is written, then its
 // result window.
@@ -85,13 +95,12 @@ QTreeWidgetItem* ReaderRow(const QTreeWidget& tree, TReaderState state) {
   return nullptr;
 }
 
-// The site window after a survey, a reader that differs selected; then during an apply, once a
-// reader has been written and others are still being written; then after it, a reader written
-// selected, with its history.
-void PictureSite(TParvexForm& form, const QString& site, const QString& surveyPath, const QString& applyPath,
-                 const QString& historyPath) {
+// The site window after a survey, a reader that differs selected; the apply's question and the
+// message of a write an earlier apply left interrupted (the journal beside SITE holds one); the
+// window during the apply, once a reader has been written and others are still being written;
+// then after it, a reader written selected, with its history.
+void PictureSite(TParvexForm& form, const QString& site, const QDir& out) {
   SetFileChooser([site](TFileChoice) { return site; });
-  SetQuestionAnswerer([](const TShownMessage&) { return true; });
   form.acSiteOpen->trigger();
   TSiteWindow* window = form.SiteWindow();
   window->resize(720, 600);
@@ -99,17 +108,17 @@ void PictureSite(TParvexForm& form, const QString& site, const QString& surveyPa
   while (window->Running()) Settle(50);
   window->tvSite->setCurrentItem(ReaderRow(*window->tvSite, TReaderState::Differs));
   Settle(300);
-  Save(window, surveyPath);
+  Save(window, out.filePath(QStringLiteral("site-survey.png")));
 
   window->tvSite->setCurrentItem(nullptr);
-  form.acSiteApply->trigger();
+  PictureDialogsOf(form.acSiteApply, {out.filePath(QStringLiteral("site-apply-question.png")),
+                                      out.filePath(QStringLiteral("site-journal-mended.png"))});
   while (window->Running() && !ReaderRow(*window->tvSite, TReaderState::Written)) Settle(20);
-  Save(window, applyPath);
+  Save(window, out.filePath(QStringLiteral("site-apply.png")));
   while (window->Running()) Settle(50);
   window->tvSite->setCurrentItem(ReaderRow(*window->tvSite, TReaderState::Written));
   Settle(300);
-  Save(window, historyPath);
-  SetQuestionAnswerer({});
+  Save(window, out.filePath(QStringLiteral("site-history.png")));
   SetFileChooser({});
 }
 
@@ -155,8 +164,6 @@ int main(int argc, char* argv[]) {
                       out.filePath(QStringLiteral("write-all-result.png")));
     form.acPortClose->trigger();
   }
-  if (!site.isEmpty())
-    PictureSite(form, site, out.filePath(QStringLiteral("site-survey.png")), out.filePath(QStringLiteral("site-apply.png")),
-                out.filePath(QStringLiteral("site-history.png")));
+  if (!site.isEmpty()) PictureSite(form, site, out);
   return 0;
 }
