@@ -8,6 +8,7 @@
 #include "Language.h"
 #include "MessageBoxes.h"
 #include "SDIMAIN.h"
+#include "SerialPortWatch.h"
 #include "SiteWindow.h"
 #include "SiteWords.h"
 #include "WriteAllProgress.h"
@@ -16,6 +17,9 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QAbstractItemView>
+#include <QScreen>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMessageBox>
@@ -24,15 +28,18 @@
 #include <QTreeWidget>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
-void Save(QWidget* widget, const QString& path) {
-  if (widget->grab().save(path))
+void Save(const QPixmap& picture, const QString& path) {
+  if (picture.save(path))
     std::printf("%s\n", qPrintable(path));
   else
     std::fprintf(stderr, "parvex-screens: cannot write %s\n", qPrintable(path));
 }
+
+void Save(QWidget* widget, const QString& path) { Save(widget->grab(), path); }
 
 // Lets the window settle (layout, icons, received bytes) before it is pictured.
 void Settle(int milliseconds) {
@@ -41,17 +48,19 @@ void Settle(int milliseconds) {
   while (clock.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
-// Triggers the action; each modal dialog it raises in turn is pictured to the next path, then a
-// question is answered yes and any other dialog closed.
-void PictureDialogsOf(QAction* action, const QStringList& paths) {
+using TTake = std::function<void(QDialog&)>;
+
+// Triggers the action; each modal dialog it raises in turn is given to the next take (a picture),
+// then a question is answered yes and any other dialog closed.
+void PictureDialogsOf(QAction* action, const std::vector<TTake>& takes) {
   QTimer watcher;
   watcher.setInterval(50);
-  qsizetype taken = 0;
+  std::size_t taken = 0;
   QObject::connect(&watcher, &QTimer::timeout, [&] {
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (!dialog || taken == paths.size()) return;
+    if (!dialog || taken == takes.size()) return;
     Settle(200);
-    Save(dialog, paths[taken++]);
+    takes[taken++](*dialog);
     auto* box = qobject_cast<QMessageBox*>(dialog);
     if (QAbstractButton* yes = box ? box->button(QMessageBox::Yes) : nullptr)
       yes->click();
@@ -62,7 +71,48 @@ void PictureDialogsOf(QAction* action, const QStringList& paths) {
   action->trigger();
 }
 
-void PictureDialogOf(QAction* action, const QString& path) { PictureDialogsOf(action, {path}); }
+TTake SaveTo(const QString& path) {
+  return [path](QDialog& dialog) { Save(&dialog, path); };
+}
+
+void PictureDialogOf(QAction* action, const QString& path) { PictureDialogsOf(action, {SaveTo(path)}); }
+
+// Adapters as a site's machine has them plugged in; the machine that takes the pictures has none.
+std::vector<TSerialAdapter> StagedAdapters() {
+  return {
+      {.device = QStringLiteral("/dev/ttyS0")},
+      {.device = QStringLiteral("/dev/ttyUSB0"),
+       .byId = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3X7Q-if00-port0"),
+       .manufacturer = QStringLiteral("FTDI"),
+       .product = QStringLiteral("FT232R USB UART"),
+       .serialNumber = QStringLiteral("A10K3X7Q")},
+      {.device = QStringLiteral("/dev/ttyUSB1"),
+       .byId = QStringLiteral("/dev/serial/by-id/usb-Silicon_Labs_CP2102N_USB_to_UART_Bridge_Controller_"
+                              "7c2e9a41d5f3eb11-if00-port0"),
+       .manufacturer = QStringLiteral("Silicon Labs"),
+       .product = QStringLiteral("CP2102N USB to UART Bridge Controller"),
+       .serialNumber = QStringLiteral("7c2e9a41d5f3eb11")},
+  };
+}
+
+// The port settings on staged adapters, one chosen by the name that stays: the dialog, then the
+// dialog with its port list open (a window of its own, so taken from the screen).
+void PicturePortSettings(TParvexForm& form, const QString& dialogPath, const QString& listPath) {
+  SetSerialPortWatchMaker([] { return std::make_unique<TStagedPortWatch>(StagedAdapters()); });
+  const QString port = form.ComPort->Port();
+  form.ComPort->SetPort(StagedAdapters()[1].byId);
+  PictureDialogOf(form.acPortSettings, dialogPath);
+  PictureDialogsOf(form.acPortSettings, {[&listPath](QDialog& dialog) {
+    auto* list = dialog.findChild<QComboBox*>(QStringLiteral("Combo1"));
+    list->showPopup();
+    Settle(300);
+    const QRect shown = dialog.frameGeometry().united(list->view()->window()->frameGeometry());
+    Save(dialog.screen()->grabWindow(0, shown.x(), shown.y(), shown.width(), shown.height()), listPath);
+    list->hidePopup();
+  }});
+  form.ComPort->SetPort(port);
+  SetSerialPortWatchMaker({});
+}
 
 // The write to every reader: its progress window while the second reader is written, then its
 // result window.
@@ -111,8 +161,8 @@ void PictureSite(TParvexForm& form, const QString& site, const QDir& out) {
   Save(window, out.filePath(QStringLiteral("site-survey.png")));
 
   window->tvSite->setCurrentItem(nullptr);
-  PictureDialogsOf(form.acSiteApply, {out.filePath(QStringLiteral("site-apply-question.png")),
-                                      out.filePath(QStringLiteral("site-journal-mended.png"))});
+  PictureDialogsOf(form.acSiteApply, {SaveTo(out.filePath(QStringLiteral("site-apply-question.png"))),
+                                      SaveTo(out.filePath(QStringLiteral("site-journal-mended.png")))});
   while (window->Running() && !ReaderRow(*window->tvSite, TReaderState::Written)) Settle(20);
   Save(window, out.filePath(QStringLiteral("site-apply.png")));
   while (window->Running()) Settle(50);
@@ -143,7 +193,8 @@ int main(int argc, char* argv[]) {
   Save(&form, out.filePath(QStringLiteral("main-window-closed.png")));
 
   PictureDialogOf(form.HelpAbout1, out.filePath(QStringLiteral("about-box.png")));
-  PictureDialogOf(form.acPortSettings, out.filePath(QStringLiteral("port-settings.png")));
+  PicturePortSettings(form, out.filePath(QStringLiteral("port-settings.png")),
+                      out.filePath(QStringLiteral("port-list.png")));
 
   // A device that is not there: the port error box.
   form.ComPort->SetPort(QStringLiteral("/dev/parvex-missing"));

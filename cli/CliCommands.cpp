@@ -1,5 +1,6 @@
 #include "CliCommands.h"
 
+#include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
 
@@ -14,11 +15,13 @@
 #include "ComPlatform.h"
 #include "ErrorList.h"
 #include "ExchangeTrace.h"
+#include "InterruptWatch.h"
 #include "ParameterJson.h"
 #include "PortSurvey.h"
 #include "ReaderMessages.h"
 #include "ReaderText.h"
 #include "ReaderSequences.h"
+#include "SerialPortWatch.h"
 #include "SiteCommand.h"
 #include "ParameterTable.h"
 #include "VerifiedWrite.h"
@@ -49,10 +52,29 @@ std::string ReaderLabel(std::uint8_t address) { return "reader " + std::to_strin
 
 // --- ports ---
 
-int RunPorts(std::ostream& out) {
+// Each adapter that arrives or leaves, a line as it happens (flushed, for a pipe's reader),
+// until SIGINT or SIGTERM.
+int WatchPorts(TSerialPortWatch& watch, std::ostream& out) {
+  QEventLoop loop;
+  const TInterruptWatch interrupts([&loop] { loop.quit(); });
+  QObject::connect(&watch, &TSerialPortWatch::Arrived, [&out](const TSerialAdapter& adapter) {
+    TPortDescription port = AdapterDescription(adapter);
+    port.probe = ProbePort(*SystemComPlatform(), port.path);
+    out << "arrived  " << PortLine(port).toStdString() << std::endl;
+  });
+  QObject::connect(&watch, &TSerialPortWatch::Left, [&out](const TSerialAdapter& adapter) {
+    out << "left  " << PortLine(AdapterDescription(adapter)).toStdString() << std::endl;
+  });
+  loop.exec();
+  return exitstatus::kSuccess;
+}
+
+int RunPorts(const TCliOptions& options, std::ostream& out) {
+  // Watching before the list is read: an adapter plugged in meanwhile is not missed.
+  const std::unique_ptr<TSerialPortWatch> watch = options.watch ? MakeSerialPortWatch() : nullptr;
   for (const TPortDescription& port : SurveyPorts(*SystemComPlatform()))
     out << PortLine(port).toStdString() << "\n";
-  return exitstatus::kSuccess;
+  return watch ? WatchPorts(*watch, out << std::flush) : exitstatus::kSuccess;
 }
 
 // --- search ---
@@ -241,7 +263,7 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err) {
     case TCliCommand::None:
       break;
     case TCliCommand::Ports:
-      return RunPorts(out);
+      return RunPorts(options, out);
     case TCliCommand::Search:
       return RunSearch(options, out, err);
     case TCliCommand::Read:

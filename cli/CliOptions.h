@@ -36,6 +36,7 @@ struct TCliOptions {
   bool all = false;
   bool json = false;
   bool dryRun = false;
+  bool watch = false;  // ports: go on telling each adapter that arrives or leaves
   std::string file;
   TKeyOptions keys;
   std::vector<std::string> operands;   // site: the action and its files

@@ -84,12 +84,17 @@ std::vector<TCommandRule> MakeCommandRules() {
            [](const TCliOptions&) { throw EUsageError("no command given (" + CommandNames() + "; see --help)"); }},
       {.command = TCliCommand::Ports,
        .name = "ports",
+       .synopsis = "[--watch]",
        .summary = "list the machine's serial devices",
        .about = "Lists every serial device of the machine, one per line: its device path, its alias under\n"
                 "/dev/serial/by-id, for USB adapters the vendor:product ids, maker, product and serial\n"
                 "number, and whether it can be opened now (permission denied, held by another program).\n"
                 "The probe opens and locks the device as a session would, without changing its settings,\n"
-                "and lets go at once.\n"},
+                "and lets go at once.\n"
+                "With --watch it goes on: \"arrived\" and the adapter's line for each one plugged in,\n"
+                "\"left\" and its line for each one pulled, as the kernel tells them, until Ctrl+C\n"
+                "(exit status 0).\n",
+       .options = {"--watch"}},
       {.command = TCliCommand::Search,
        .name = "search",
        .summary = "find the readers on the line",

@@ -98,6 +98,9 @@ std::vector<TOptionRule> MakeOptionRules() {
        .description = "print what would be sent and send nothing: the frames (write, with --address), the "
                       "readers that would be written and their fields (site apply)",
        .set = Flag(&TCliOptions::dryRun)},
+      {.name = "--watch",
+       .description = "then print a line for each serial adapter that arrives or leaves, until Ctrl+C",
+       .set = Flag(&TCliOptions::watch)},
       {.name = "--journal",
        .placeholder = "PATH",
        .description = "the journal is PATH instead of SITE.journal.jsonl beside the site file",

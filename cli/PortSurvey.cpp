@@ -11,6 +11,7 @@
 #include "CPort.h"
 #include "ComPlatform.h"
 #include "PermissionHint.h"
+#include "SerialAdapter.h"
 #include "SerialPortList.h"
 
 namespace {
@@ -71,6 +72,16 @@ std::vector<TPortDescription> SurveyPorts(TComPlatform& platform) {
     ports.push_back(std::move(port));
   }
   return ports;
+}
+
+TPortDescription AdapterDescription(const TSerialAdapter& adapter) {
+  TPortDescription port;
+  port.path = adapter.device;
+  port.byId = adapter.byId;
+  port.manufacturer = adapter.manufacturer;
+  port.product = adapter.product;
+  port.serialNumber = adapter.serialNumber;
+  return port;
 }
 
 QString PortLine(const TPortDescription& port) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 class TComPlatform;
+struct TSerialAdapter;
 
 // Whether this user may open a device right now, found by the port's own exclusive open.
 enum class TPortAccess { Free, PermissionDenied, Busy, Unusable };
@@ -36,6 +37,9 @@ QString AliasOf(const QString& path, const QString& byIdDir);
 
 // Every serial device of the machine, in the order of the setup dialog's list.
 std::vector<TPortDescription> SurveyPorts(TComPlatform& platform);
+
+// An adapter that a watch tells of (TSerialPortWatch), without USB ids and not probed.
+TPortDescription AdapterDescription(const TSerialAdapter& adapter);
 
 // One line: path, alias, USB ids, maker, product, serial number, and the refusal if any.
 QString PortLine(const TPortDescription& port);

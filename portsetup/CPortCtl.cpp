@@ -1,17 +1,17 @@
 #include "CPortCtl.h"
 
 #include "CPort.h"
-#include "SerialPortList.h"
+#include "SerialPortWatch.h"
 #include "SettingsValues.h"
 
+#include <QAbstractItemView>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
 
 namespace {
-
-TSerialPortLister& PortLister() {
-  static TSerialPortLister lister;
-  return lister;
-}
 
 template <typename Enum>
 void AddTexts(QComboBox& items) {
@@ -23,24 +23,55 @@ QString ValueText(Enum value) {
   return QString::fromLatin1(EnumText(value));
 }
 
-}  // namespace
+QString ShortName(const TSerialAdapter& adapter) { return QFileInfo(adapter.device).fileName(); }
 
-void SetSerialPortLister(TSerialPortLister lister) { PortLister() = std::move(lister); }
+// "FTDI FT232R USB UART, серийный номер A10K3X7Q": what the adapter tells of itself.
+QString AdapterText(const TSerialAdapter& adapter) {
+  QStringList words;
+  for (const QString* word : {&adapter.manufacturer, &adapter.product})
+    if (!word->isEmpty()) words << *word;
+  QStringList parts;
+  if (!words.isEmpty()) parts << words.join(QLatin1Char(' '));
+  if (!adapter.serialNumber.isEmpty()) parts << TComComboBox::tr("серийный номер %1").arg(adapter.serialNumber);
+  return parts.join(QStringLiteral(", "));
+}
+
+// Sorted by short name without regard to case; each adapter by its short name, then by the
+// name that stays whichever socket it is in.
+void AddPortEntries(QComboBox& items, std::vector<TSerialAdapter> adapters) {
+  std::stable_sort(adapters.begin(), adapters.end(), [](const TSerialAdapter& a, const TSerialAdapter& b) {
+    return ShortName(a).compare(ShortName(b), Qt::CaseInsensitive) < 0;
+  });
+  for (const TSerialAdapter& adapter : adapters) {
+    const QString text = AdapterText(adapter);
+    items.addItem(ShortName(adapter), text);
+    if (!adapter.byId.isEmpty()) items.addItem(adapter.byId, text);
+  }
+}
+
+// The open list shows each adapter beside its short name; its /dev/serial/by-id name spells out
+// maker, product and serial already.
+class TPortEntryDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    const QString adapter = index.data(kAdapterRole).toString();
+    if (!adapter.isEmpty() && !option->text.startsWith(QLatin1Char('/'))) option->text += QStringLiteral("   ") + adapter;
+  }
+};
+
+}  // namespace
 
 void TComSelect::FillItems() {
   items_.clear();
   switch (comProperty_) {
     case cpNone:
       break;
-    case cpPort: {
-      QStringList names;
-      if (PortLister())
-        PortLister()(names);
-      else
-        ListSerialPorts(names);
-      items_.addItems(names);
+    case cpPort:
       break;
-    }
     case cpBaudRate:
       AddTexts<TBaudRate>(items_);
       break;
@@ -156,6 +187,8 @@ TComComboBox::TComComboBox(QWidget* parent) : QComboBox(parent), select_(*this) 
   connect(this, &QComboBox::activated, this, &TComComboBox::Picked);
 }
 
+TComComboBox::~TComComboBox() = default;
+
 void TComComboBox::SetComPort(TCustomComPort* port) {
   if (port == select_.ComPort()) return;
   disconnect(portWatch_);
@@ -172,7 +205,9 @@ void TComComboBox::SetComProperty(TComProperty property) {
     connect(field, &QLineEdit::textEdited, this, &TComComboBox::Typing, Qt::UniqueConnection);
     connect(field, &QLineEdit::editingFinished, this, &TComComboBox::Typed, Qt::UniqueConnection);
   }
+  devices_.reset();
   select_.FillItems();
+  if (property == cpPort) FollowDevices();
   if (count() == 0) return;
   if (select_.ComPort())
     ShowPortValue();
@@ -208,6 +243,35 @@ void TComComboBox::Typed() {
   lineEdit()->setModified(false);
   select_.TakeSelection(currentText());
   emit Change();
+}
+
+void TComComboBox::FollowDevices() {
+  devices_ = MakeSerialPortWatch();
+  connect(devices_.get(), &TSerialPortWatch::Arrived, this, &TComComboBox::ShowDevices);
+  connect(devices_.get(), &TSerialPortWatch::Left, this, &TComComboBox::ShowDevices);
+  if (!dynamic_cast<TPortEntryDelegate*>(itemDelegate())) setItemDelegate(new TPortEntryDelegate(this));
+  ListDevices();
+}
+
+// The open list as wide as its entries with their adapters: the combo box is narrower.
+void TComComboBox::ListDevices() {
+  AddPortEntries(*this, devices_->Adapters());
+  view()->setMinimumWidth(view()->sizeHintForColumn(0));
+}
+
+// The list anew; what the field showed stays: the same entry when it is still listed, else its
+// name as it stood (a device gone is still the operator's choice until another is picked).
+void TComComboBox::ShowDevices() {
+  const QString shown = currentText();
+  const bool typing = lineEdit()->isModified();
+  const int cursor = lineEdit()->cursorPosition();
+  clear();
+  ListDevices();
+  const int index = findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  setCurrentIndex(index);
+  if (index < 0) setEditText(shown);
+  lineEdit()->setModified(typing);
+  lineEdit()->setCursorPosition(cursor);
 }
 
 void TComComboBox::PortDestroyed() {

@@ -5,18 +5,17 @@
 #include <QComboBox>
 #include <QMetaObject>
 #include <QString>
-#include <QStringList>
 
-#include <functional>
+#include <memory>
 
 class TCustomComPort;
+class TSerialPortWatch;
 
 enum TComProperty : std::uint8_t { cpNone, cpPort, cpBaudRate, cpDataBits, cpStopBits, cpParity, cpFlowControl };
 
-// What fills the port list of the combo boxes: ListSerialPorts unless replaced (tests give the
-// list a machine does not have). An empty function restores ListSerialPorts.
-using TSerialPortLister = std::function<void(QStringList&)>;
-void SetSerialPortLister(TSerialPortLister lister);
+// The item data of a port list's entry: its adapter's maker, product and serial in words, empty
+// for a device that tells none.
+inline constexpr int kAdapterRole = Qt::UserRole;
 
 // The binding of one combo box to one setting of a port: the list's entries, the value the
 // operator picked, and carrying it to the port.
@@ -31,7 +30,8 @@ class TComSelect {
   bool AutoApply() const { return autoApply_; }
   void SetAutoApply(bool v) { autoApply_ = v; }
 
-  // Empties the list and fills it with the entries of ComProperty.
+  // Empties the list and fills it with the entries of ComProperty; the port list's entries are
+  // the combo box's, from its watch on the machine's devices.
   void FillItems();
   // Index of the entry equal, without regard to case, to the text of the port's current value,
   // storing that entry's value as the selected one; -1 when none matches or no port is bound.
@@ -67,18 +67,22 @@ class TComSelect {
 };
 
 // A drop-down list bound to one port setting. The port's list also takes a typed name (a network
-// line, rfc2217://HOST:PORT or tcp://HOST:PORT); the list itself stays the machine's devices.
+// line, rfc2217://HOST:PORT or tcp://HOST:PORT); the list itself is the machine's devices, each
+// by its short name and then by its /dev/serial/by-id name, and follows them while it exists
+// (MakeSerialPortWatch), keeping what it shows when that is still there.
 class TComComboBox : public QComboBox {
   Q_OBJECT
 
  public:
   explicit TComComboBox(QWidget* parent = nullptr);
+  ~TComComboBox() override;
 
   TCustomComPort* ComPort() const { return select_.ComPort(); }
   // Binds the port, follows its destruction, and shows its current value.
   void SetComPort(TCustomComPort* port);
   TComProperty ComProperty() const { return select_.ComProperty(); }
-  // Fills the list; selects the port's value when a port is bound, else the first entry.
+  // Fills the list; selects the port's value when a port is bound, else the first entry. The
+  // port's list may throw EComPortExt code 23 (MakeSerialPortWatch).
   void SetComProperty(TComProperty property);
   bool AutoApply() const { return select_.AutoApply(); }
   void SetAutoApply(bool v) { select_.SetAutoApply(v); }
@@ -101,7 +105,11 @@ class TComComboBox : public QComboBox {
   void Typing(const QString& text);
   void Typed();
   void PortDestroyed();
+  void FollowDevices();
+  void ListDevices();
+  void ShowDevices();
 
   TComSelect select_;
   QMetaObject::Connection portWatch_;
+  std::unique_ptr<TSerialPortWatch> devices_;
 };

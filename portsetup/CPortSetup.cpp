@@ -23,7 +23,7 @@ constexpr TRow kRows[] = {
 QPushButton* AddButton(QWidget* parent, const char* name, const char* caption, int left) {
   auto* button = new QPushButton(QString::fromLatin1(caption), parent);
   button->setObjectName(QString::fromLatin1(name));
-  button->setGeometry(left, 184, 75, 25);
+  button->setGeometry(left, 214, 75, 25);
   return button;
 }
 
@@ -45,7 +45,7 @@ TComSetupFrm::TComSetupFrm(QWidget* parent)
   QFont font(QStringLiteral("MS Sans Serif"));
   font.setPixelSize(11);
   setFont(font);
-  setFixedSize(231, 216);
+  setFixedSize(231, 246);
 
   auto* group = new QGroupBox(QStringLiteral(" Settings "), this);
   group->setObjectName(QStringLiteral("GroupBox1"));
@@ -67,6 +67,17 @@ TComSetupFrm::TComSetupFrm(QWidget* parent)
     if (previous) setTabOrder(previous, combo);
     previous = combo;
   }
+
+  // The chosen device's maker, product and serial, so that the operator sees which adapter a
+  // name reaches.
+  auto* adapter = new QLabel(this);
+  adapter->setObjectName(QStringLiteral("lbAdapter"));
+  adapter->setGeometry(8, 180, 217, 30);
+  adapter->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  adapter->setWordWrap(true);
+  const auto showAdapter = [combo = combos_[0], adapter] { adapter->setText(combo->currentData(kAdapterRole).toString()); };
+  connect(combos_[0], &QComboBox::currentIndexChanged, adapter, showAdapter);
+  showAdapter();
 
   combos_[0]->setToolTip(QStringLiteral(
       "A serial device of this computer, or a line behind a network gateway typed in: "

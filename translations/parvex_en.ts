@@ -453,6 +453,13 @@
     </message>
 </context>
 <context>
+    <name>TComComboBox</name>
+    <message>
+        <source>серийный номер %1</source>
+        <translation>serial number %1</translation>
+    </message>
+</context>
+<context>
     <name>TExchangeLogModel</name>
     <message>
         <source>Время</source>

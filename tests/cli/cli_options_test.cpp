@@ -177,7 +177,7 @@ std::vector<std::string> With(std::vector<std::string> own) {
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, CommandHelp,
-    ::testing::Values(HelpCase{TCliCommand::Ports, {"/dev/serial/by-id", "permission", "another program"}},
+    ::testing::Values(HelpCase{TCliCommand::Ports, {"/dev/serial/by-id", "permission", "another program", "--watch"}},
                       HelpCase{TCliCommand::Search, With({})},
                       HelpCase{TCliCommand::Read, With({"--address", "--json"})},
                       HelpCase{TCliCommand::Write, With({"--address", "--all", "--dry-run", "mode", "cardType",

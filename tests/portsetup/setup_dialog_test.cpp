@@ -1,8 +1,10 @@
 #include "CPort.h"
 #include "CPortSetup.h"
 #include "QtTestApp.h"
+#include "SerialPortWatch.h"
 #include "../serial/PtyPair.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QGroupBox>
 #include <QFile>
@@ -21,6 +23,23 @@ namespace {
 
 const QStringList kListed{"COM10", "COM2", "ttyS0", "ttyUSB0"};
 
+// The watch that the port list made last, on the devices staged for it.
+TStagedPortWatch* staged = nullptr;
+
+void Stage(const std::vector<TSerialAdapter>& adapters) {
+  SetSerialPortWatchMaker([adapters] {
+    auto watch = std::make_unique<TStagedPortWatch>(adapters);
+    staged = watch.get();
+    return watch;
+  });
+}
+
+void Stage(const QStringList& names) {
+  std::vector<TSerialAdapter> adapters;
+  for (const QString& name : names) adapters.push_back({.device = QStringLiteral("/dev/") + name});
+  Stage(adapters);
+}
+
 // Picks an entry as the operator does, with the keyboard, so the combo box hears of it.
 void Pick(TComComboBox* combo, const QString& text) {
   QTest::keyClick(combo, Qt::Key_Home);
@@ -31,11 +50,11 @@ void Pick(TComComboBox* combo, const QString& text) {
 class SetupDialog : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetSerialPortLister([](QStringList& names) { names = kListed; });
+    Stage(kListed);
     port.setObjectName(QStringLiteral("ComPort"));
     port.SetSetupDialog(ExecuteSetupDialog);
   }
-  void TearDown() override { SetSerialPortLister({}); }
+  void TearDown() override { SetSerialPortWatchMaker({}); }
 
   // Runs the dialog; act sees it shown and must close it.
   void Run(std::function<void(TComSetupFrm&)> act) {
@@ -192,6 +211,58 @@ TEST_F(SetupDialog, TypedNetworkLineIsKeptShownAndSavedAsTyped) {
   EXPECT_TRUE(file.readAll().contains("\nPort=" + line.toUtf8() + "\n"));
 }
 
+const QString kFtdiById = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3X7Q-if00-port0");
+const TSerialAdapter kFtdi{.device = QStringLiteral("/dev/ttyUSB0"), .byId = kFtdiById,
+                           .manufacturer = QStringLiteral("FTDI"), .product = QStringLiteral("FT232R USB UART"),
+                           .serialNumber = QStringLiteral("A10K3X7Q")};
+const TSerialAdapter kBoard{.device = QStringLiteral("/dev/ttyACM0"), .product = QStringLiteral("STM32 Virtual ComPort")};
+const QString kFtdiText = QStringLiteral("FTDI FT232R USB UART, серийный номер A10K3X7Q");
+
+QStringList Entries(const QComboBox& combo) {
+  QStringList entries;
+  for (int i = 0; i < combo.count(); ++i) entries << combo.itemText(i);
+  return entries;
+}
+
+QString AdapterShown(TComSetupFrm& form) { return form.findChild<QLabel*>(QStringLiteral("lbAdapter"))->text(); }
+
+// The list follows adapters plugged and pulled while the dialog is open; the choice stays, also
+// when its adapter is pulled, and each adapter is offered by the name that stays too.
+TEST_F(SetupDialog, PortListFollowsTheAdaptersAndKeepsTheChoice) {
+  Stage({{.device = QStringLiteral("/dev/ttyS0")}, kFtdi});
+  port.SetPort(QStringLiteral("ttyUSB0"));
+  Run([](TComSetupFrm& form) {
+    TComComboBox* combo = Combo(form, 1);
+    EXPECT_EQ(Entries(*combo), QStringList({"ttyS0", "ttyUSB0", kFtdiById}));
+    EXPECT_EQ(combo->itemData(2, kAdapterRole).toString(), kFtdiText);
+    EXPECT_EQ(AdapterShown(form), kFtdiText);
+    // The open list shows each adapter beside its short name, whole.
+    QStyleOptionViewItem entry;
+    entry.initFrom(combo->view());
+    const int whole = combo->view()->fontMetrics().horizontalAdvance(QStringLiteral("ttyUSB0   ") + kFtdiText);
+    EXPECT_GE(combo->view()->itemDelegate()->sizeHint(entry, combo->model()->index(1, 0)).width(), whole);
+    EXPECT_GE(combo->view()->minimumWidth(), whole);
+
+    staged->Arrive(kBoard);
+    EXPECT_EQ(Entries(*combo), QStringList({"ttyACM0", "ttyS0", "ttyUSB0", kFtdiById}));
+    EXPECT_EQ(combo->Text(), "ttyUSB0");
+    Pick(combo, kFtdiById);
+    EXPECT_EQ(AdapterShown(form), kFtdiText);
+
+    staged->Leave(kFtdi.device);
+    EXPECT_EQ(Entries(*combo), QStringList({"ttyACM0", "ttyS0"}));
+    EXPECT_EQ(combo->Text(), kFtdiById);
+    EXPECT_EQ(AdapterShown(form), "");
+    Pick(combo, "ttyACM0");
+    EXPECT_EQ(AdapterShown(form), "STM32 Virtual ComPort");
+    staged->Arrive(kFtdi);
+    EXPECT_EQ(combo->Text(), "ttyACM0");
+    Pick(combo, kFtdiById);
+    Click(form, "Button1");
+  });
+  EXPECT_EQ(port.Port(), kFtdiById);
+}
+
 TEST_F(SetupDialog, CustomRateAndCustomFlowSurviveOk) {
   port.SetBaudRate(brCustom);
   port.SetCustomBaudRate(250000);
@@ -211,7 +282,7 @@ TEST_F(SetupDialog, CustomRateAndCustomFlowSurviveOk) {
 // A choice the open port cannot take leaves as the port's exception, and the bracket of changes
 // is closed all the same, so later settings still reach the device at once.
 TEST_F(SetupDialog, FailedApplyOnAnOpenPortLeavesItUsable) {
-  SetSerialPortLister([](QStringList& names) { names = {"parvex-no-such-device"}; });
+  Stage(QStringList{"parvex-no-such-device"});
   TPtyPair pty;
   ASSERT_FALSE(pty.Name().empty());
   const QString device = QString::fromStdString(pty.Name());
@@ -234,7 +305,9 @@ TEST_F(SetupDialog, FailedApplyOnAnOpenPortLeavesItUsable) {
 }
 
 TEST_F(SetupDialog, PortListFailureLeavesBeforeTheDialogShows) {
-  SetSerialPortLister([](QStringList&) { throw EComPortExt(comerr::kRegistry, 2, QStringLiteral("EnumComPorts")); });
+  SetSerialPortWatchMaker([]() -> std::unique_ptr<TSerialPortWatch> {
+    throw EComPortExt(comerr::kRegistry, 2, QStringLiteral("EnumComPorts"));
+  });
   try {
     port.RunSetupDialog();
     FAIL() << "no exception";
@@ -246,7 +319,7 @@ TEST_F(SetupDialog, PortListFailureLeavesBeforeTheDialogShows) {
 
 TEST_F(SetupDialog, LayoutTextsAndTabOrder) {
   TComSetupFrm form;
-  EXPECT_EQ(form.size(), QSize(231, 216));
+  EXPECT_EQ(form.size(), QSize(231, 246));
   auto* group = form.findChild<QGroupBox*>(QStringLiteral("GroupBox1"));
   ASSERT_NE(group, nullptr);
   EXPECT_EQ(group->geometry(), QRect(8, 8, 217, 169));
@@ -268,8 +341,8 @@ TEST_F(SetupDialog, LayoutTextsAndTabOrder) {
   auto* cancel = form.findChild<QPushButton*>(QStringLiteral("Button2"));
   EXPECT_EQ(ok->text(), "OK");
   EXPECT_EQ(cancel->text(), "Cancel");
-  EXPECT_EQ(ok->geometry(), QRect(70, 184, 75, 25));
-  EXPECT_EQ(cancel->geometry(), QRect(150, 184, 75, 25));
+  EXPECT_EQ(ok->geometry(), QRect(70, 214, 75, 25));
+  EXPECT_EQ(cancel->geometry(), QRect(150, 214, 75, 25));
   EXPECT_TRUE(ok->isDefault());
   tabStops << ok << cancel;
   // The focus chain, read from the first list, holds the eight controls in this order.
@@ -286,8 +359,8 @@ TEST_F(SetupDialog, LayoutTextsAndTabOrder) {
 // The bound combo box on its own.
 class ComComboBox : public ::testing::Test {
  protected:
-  void SetUp() override { SetSerialPortLister([](QStringList& names) { names = kListed; }); }
-  void TearDown() override { SetSerialPortLister({}); }
+  void SetUp() override { Stage(kListed); }
+  void TearDown() override { SetSerialPortWatchMaker({}); }
 };
 
 TEST_F(ComComboBox, ListsFollowThePropertyAndTextSelectsOnlyListedEntries) {
@@ -333,6 +406,24 @@ TEST_F(ComComboBox, AutoApplyAndTheDestroyedPort) {
   EXPECT_EQ(combo.ComPort(), nullptr);
   EXPECT_EQ(combo.Text(), "1");
   combo.ApplyToPort();  // nothing bound: nothing to write to
+}
+
+// A name being typed is neither lost, nor moved from under the cursor, nor left untaken when the
+// list changes under it.
+TEST_F(ComComboBox, TypingGoesOnWhileTheListChanges) {
+  TComPort port;
+  TComComboBox names;
+  names.SetComProperty(cpPort);
+  names.SetComPort(&port);
+  names.SetAutoApply(true);
+  names.lineEdit()->selectAll();
+  QTest::keyClicks(names.lineEdit(), QStringLiteral("gw:4001"));
+  QTest::keyClick(names.lineEdit(), Qt::Key_Home);
+  staged->Arrive(kBoard);
+  QTest::keyClicks(names.lineEdit(), QStringLiteral("tcp://"));
+  staged->Leave(kBoard.device);
+  QTest::keyClick(names.lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(port.Port(), "tcp://gw:4001");
 }
 
 }  // namespace
