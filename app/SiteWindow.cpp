@@ -259,6 +259,10 @@ void TSiteWindow::SaveSnapshot() {
 void TSiteWindow::ShowProgress(const TReaderProgress& progress) {
   if (progress.line >= progress_.size()) return;
   TLineProgress& line = progress_[progress.line];
+  if (progress.lineEvent) {
+    line.awaitingAdapter = progress.lineEvent == TLineEvent::AdapterGone;
+    return ShowLineProgress(progress.line);
+  }
   QTreeWidgetItem* item = ReaderItem(progress.line, progress.address);
   const std::optional<TReaderState>& state = progress.state;
   if (!state) {  // its write begins: the line's count is now of the readers it writes
@@ -278,6 +282,10 @@ void TSiteWindow::ShowProgress(const TReaderProgress& progress) {
 
 void TSiteWindow::ShowLineProgress(std::size_t index) {
   const TLineProgress& line = progress_[index];
+  if (line.awaitingAdapter) {
+    tvSite->topLevelItem(static_cast<int>(index))->setText(ColumnState, tr("адаптер отключён: линия ждёт его"));
+    return;
+  }
   const QString step = line.writing ? tr("запись: %1 из %2") : tr("обследование: %1 из %2");
   tvSite->topLevelItem(static_cast<int>(index))->setText(ColumnState, step.arg(line.done).arg(line.total));
 }

@@ -73,6 +73,7 @@ class TSiteWindow : public QWidget {
   // What a line has done of the step its run is in.
   struct TLineProgress {
     bool writing = false;
+    bool awaitingAdapter = false;
     int done = 0;
     int total = 0;
   };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -43,6 +44,7 @@ struct TCliOptions {
   std::optional<std::string> journal;  // site apply and history
   std::optional<std::size_t> line;     // site history: a line of the site file, by its index
   std::optional<std::string> since;    // site history: a day, YYYY-MM-DD
+  std::optional<std::chrono::seconds> adapterWait;  // site survey, apply, snapshot
 };
 
 // Parses the arguments after the program name. Throws EUsageError with a message that names

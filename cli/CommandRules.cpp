@@ -155,7 +155,7 @@ std::vector<TCommandRule> MakeCommandRules() {
        .synopsis = "survey|apply|snapshot|history|diff SITE.json [OUT.json | B.json]",
        .summary = "every line and reader of a site at once",
        .about = SiteAbout(),
-       .options = {"--json", "--dry-run", "--journal", "--line", "--address", "--since"},
+       .options = {"--json", "--dry-run", "--journal", "--line", "--address", "--since", "--wait-adapter"},
        .takesOperands = true,
        .checkComplete = CheckSiteRequest},
   };

@@ -121,6 +121,13 @@ std::vector<TOptionRule> MakeOptionRules() {
              if (value.empty()) Fail(option, "needs a date, YYYY-MM-DD");
              o.since = std::string(value);
            }},
+      {.name = "--wait-adapter",
+       .placeholder = "S",
+       .description = "a line whose adapter is pulled (or whose gateway goes away) waits up to S seconds for it "
+                      "to come back, then goes on with the reader it was on; 0 ends the line at once "
+                      "(site survey, apply, snapshot; default 30)",
+       .set = [](TCliOptions& o, auto option,
+                 auto value) { o.adapterWait = std::chrono::seconds(Number(option, value, 0, 3600)); }},
       {.name = "--mode",
        .placeholder = "M",
        .description = KeyOptionsOfModes(),

@@ -7,6 +7,7 @@
 #include <QJsonObject>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -32,6 +33,9 @@ namespace {
 constexpr std::string_view kProgram = "parvex-cli: ";
 
 enum class TSiteAction { Survey, Apply, Snapshot, History, Diff };
+
+// How long a line whose adapter is pulled waits for it, unless --wait-adapter says otherwise.
+constexpr std::chrono::seconds kAdapterWait{30};
 
 struct TSiteRequest {
   TSiteAction action = TSiteAction::Survey;
@@ -72,6 +76,8 @@ TSiteRequest SiteRequest(const TCliOptions& options) {
   if (options.since && !QDate::fromString(QString::fromStdString(*options.since), Qt::ISODate).isValid())
     Fail("--since", Quoted(*options.since) + " is not a date, YYYY-MM-DD");
   if (options.dryRun && options.journal) Fail("--journal", "a dry run writes no journal");
+  if (options.adapterWait && (history || rule->action == TSiteAction::Diff))
+    Fail("--wait-adapter", "is an option of site survey, apply and snapshot");
   return {rule->action, operands[1], rule->files == 2 ? operands[2] : std::string()};
 }
 
@@ -382,13 +388,21 @@ void ReportUnjournaled(const TSiteJournal& journal, const TSiteResult& result, s
 
 // Every line at once; progress on err as it comes; Ctrl+C or SIGTERM stops each line after the
 // reader in progress.
-TSiteResult RunLines(const TSiteFile& site, TSiteTask task, TSiteJournal* journal, std::ostream& err) {
+std::string ProgressText(const TReaderProgress& p, std::chrono::seconds adapterWait) {
+  const std::string line = "line " + std::to_string(p.line) + " (" + p.port + ")";
+  if (p.lineEvent == TLineEvent::AdapterGone)
+    return line + ": the adapter is gone; waiting up to " + std::to_string(adapterWait.count()) + " s for it";
+  if (p.lineEvent == TLineEvent::AdapterBack) return line + ": the adapter is back; going on";
+  return line + ", reader " + std::to_string(p.address) + ": " + std::string(p.state ? StateText(*p.state) : "writing");
+}
+
+TSiteResult RunLines(const TSiteFile& site, TSiteTask task, TSiteJournal* journal, std::chrono::seconds adapterWait,
+                     std::ostream& err) {
   TSiteRun run(site, task, journal);
+  run.SetAdapterWait(adapterWait);
   QEventLoop loop;
-  QObject::connect(&run, &TSiteRun::Progress, &loop, [&err](const TReaderProgress& p) {
-    err << "line " << p.line << " (" << p.port << "), reader " << int{p.address} << ": " << (p.state ? StateText(*p.state) : "writing")
-        << std::endl;
-  });
+  QObject::connect(&run, &TSiteRun::Progress, &loop,
+                   [&err, adapterWait](const TReaderProgress& p) { err << ProgressText(p, adapterWait) << std::endl; });
   QObject::connect(&run, &TSiteRun::Finished, &loop, &QEventLoop::quit);
   const TInterruptWatch interrupts([&run, &err] {
     err << kProgram << "stopping: every line finishes the reader in progress" << std::endl;
@@ -423,7 +437,8 @@ int RunSite(const TCliOptions& options, std::ostream& out, std::ostream& err) {
 
   WarnOfPluggingOrder(site, err);
   if (journal) ReportMended(*journal, err);
-  const TSiteResult result = RunLines(site, TaskOf(request, options.dryRun), journal.get(), err);
+  const TSiteResult result =
+      RunLines(site, TaskOf(request, options.dryRun), journal.get(), options.adapterWait.value_or(kAdapterWait), err);
   if (journal && journal->Failed()) ReportUnjournaled(*journal, result, err);
   if (options.json) out << ResultJson(result).toStdString();
   else PrintTables(out, site, result);

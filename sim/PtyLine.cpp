@@ -35,6 +35,10 @@ PtyLine::PtyLine() {
   try {
     MakeRaw(slave_);
     MakeRaw(master_);
+    // Only this process holds the line: a program it starts must not keep the device alive
+    // once the line is closed here.
+    for (const int fd : {master_, slave_})
+      if (fcntl(fd, F_SETFD, FD_CLOEXEC) != 0) ThrowErrno("fcntl");
     // A programmer that stops reading must not stall the readers: bytes it misses are lost,
     // as on a real line.
     const int flags = fcntl(master_, F_GETFL);

@@ -1,8 +1,12 @@
 #include "LineRun.h"
 
+#include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
+#include <memory>
+#include <utility>
 #include <set>
 #include <optional>
 #include <stdexcept>
@@ -11,6 +15,7 @@
 #include "ParameterJson.h"
 #include "PortFailure.h"
 #include "PortSession.h"
+#include "SerialPortWatch.h"
 #include "SiteJournal.h"
 #include "VerifiedWrite.h"
 
@@ -20,6 +25,9 @@ namespace {
 // a gateway that lost its power must not hold the run for every reader's own timeouts. One
 // reader that falls silent is that reader's failure alone.
 constexpr int kSilentCommandsToGiveUp = 6;
+
+// While a line waits for its adapter, it tries to open it again at least this often.
+constexpr std::chrono::milliseconds kAdapterRetry{1000};
 
 struct ELineSilent : std::runtime_error {
   ELineSilent() : std::runtime_error("no reader answers any more: the line is given up") {}
@@ -78,20 +86,31 @@ class TLineRun {
       return result_;
     }
     session_.Link().SetObserver(&watch_);
-    try {
-      session_.TakeStaleInput();
-      Survey();
-      if (job_.task == TSiteTask::Apply) Apply();
-    } catch (const ELineSilent& e) {
-      Stop(TLineStatus::GivenUp, e.what());
-    } catch (const EComPort& e) {
-      Stop(TLineStatus::Lost, PortFailureText(e, DevicePath()));
-    } catch (const ESiteJournal& e) {
-      Stop(TLineStatus::JournalFailed, e.what());
-    } catch (const std::exception& e) {  // a write cut short
-      Stop(TLineStatus::Lost, e.what());
+    // Each pass goes on from where the one before left off: an adapter pulled and plugged in
+    // again costs the reader it was on a second survey, nothing more.
+    for (;;) {
+      try {
+        session_.TakeStaleInput();
+        Survey();
+        if (job_.task == TSiteTask::Apply) Apply();
+        return result_;
+      } catch (const ELineSilent& e) {
+        Stop(TLineStatus::GivenUp, e.what());
+      } catch (const EComPort& e) {
+        const std::string failure = PortFailureText(e, DevicePath());
+        try {
+          if (AdapterBack(failure)) continue;
+          Stop(TLineStatus::Lost, failure);
+        } catch (const ESiteJournal& journal) {
+          Stop(TLineStatus::JournalFailed, journal.what());
+        }
+      } catch (const ESiteJournal& e) {
+        Stop(TLineStatus::JournalFailed, e.what());
+      } catch (const std::exception& e) {  // a write cut short
+        Stop(TLineStatus::Lost, e.what());
+      }
+      return result_;
     }
-    return result_;
   }
 
  private:
@@ -103,7 +122,61 @@ class TLineRun {
   }
 
   void Tell(TReaderResult& reader, std::optional<TReaderState> state) {
-    if (job_.progress) job_.progress({job_.index, line_.port, reader.address, state});
+    if (job_.progress) job_.progress({job_.index, line_.port, reader.address, state, {}});
+  }
+  void Tell(TLineEvent event, std::uint8_t address) {
+    if (job_.progress) job_.progress({job_.index, line_.port, address, std::nullopt, event});
+  }
+
+  // The line's device failed under it: it is closed and opened again once it is back (the
+  // adapter plugged in again, the gateway accepting again), within the job's wait. A write it
+  // cut short is in the journal as interrupted, and its reader is surveyed again before it is
+  // written. False when the wait is over first, or the run was cancelled meanwhile.
+  bool AdapterBack(const std::string& failure) {
+    if (job_.adapterWait.count() <= 0) return false;
+    const std::uint8_t address = inProgress_ ? inProgress_->address : 0;
+    if (std::exchange(writing_, false)) {
+      job_.journal->Append(JournalLine(Entry(*inProgress_, nullptr, failure)));
+      resurvey_ = applied_;
+    }
+    inProgress_ = nullptr;
+    Tell(TLineEvent::AdapterGone, address);
+    try {
+      port_.SetConnected(false);
+    } catch (const EComPort&) {
+      // Closing a device that is gone may fail too; it is closed all the same.
+    }
+    if (!AwaitAdapter()) return false;
+    Tell(TLineEvent::AdapterBack, address);
+    return true;
+  }
+
+  // Opens the line again as soon as it can be: tried when the kernel announces an adapter, and
+  // every second besides (a network line, a device the watch does not see).
+  bool AwaitAdapter() {
+    std::unique_ptr<TSerialPortWatch> adapters;
+    try {
+      adapters = MakeSerialPortWatch();
+    } catch (const EComPort&) {
+      // Without the kernel's announcements the tries alone find it.
+    }
+    QEventLoop loop;
+    QTimer retry;
+    retry.setSingleShot(true);
+    QObject::connect(&retry, &QTimer::timeout, &loop, &QEventLoop::quit);
+    if (adapters) QObject::connect(adapters.get(), &TSerialPortWatch::Arrived, &loop, &QEventLoop::quit);
+    const auto deadline = std::chrono::steady_clock::now() + job_.adapterWait;
+    for (;;) {
+      try {
+        port_.SetConnected(true);
+        return true;
+      } catch (const EComPort&) {
+      }
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0 || Cancelled()) return false;
+      retry.start(std::min(left, kAdapterRetry));
+      loop.exec();
+    }
   }
   void Set(TReaderResult& reader, TReaderState state) {
     reader.state = state;
@@ -154,7 +227,10 @@ class TLineRun {
   }
 
   void SurveyUnplanned(const ReaderAnswer& answer) {
-    TReaderResult& reader = result_.readers.emplace_back();
+    // Found again after the adapter came back, when its survey was cut short.
+    const auto before = std::find_if(result_.readers.begin(), result_.readers.end(),
+                                     [&](const TReaderResult& r) { return r.address == answer.address; });
+    TReaderResult& reader = before != result_.readers.end() ? *before : result_.readers.emplace_back();
     reader.address = answer.address;
     reader.serial = SerialText(answer.serialHigh, answer.serialLow);
     reader.planned = false;
@@ -163,19 +239,26 @@ class TLineRun {
   }
 
   void Survey() {
-    watch_.StartReader(0);
-    const std::vector<ReaderAnswer> answers = session_.Link().CollectReaderAnswers();
-    for (std::size_t i = 0; i < line_.readers.size(); ++i) {
-      if (Cancelled()) return;
-      SurveyPlanned(result_.readers[i], line_.readers[i], answers);
+    if (!answers_) {
+      watch_.StartReader(0);
+      answers_ = session_.Link().CollectReaderAnswers();
     }
-    std::set<std::uint8_t> seen;
-    for (const TPlannedReader& plan : line_.readers) seen.insert(plan.address);
-    for (const ReaderAnswer& answer : answers) {
-      if (!seen.insert(answer.address).second) continue;
+    for (; surveyed_ < line_.readers.size(); ++surveyed_) {
+      if (Cancelled()) return;
+      SurveyPlanned(result_.readers[surveyed_], line_.readers[surveyed_], *answers_);
+    }
+    for (const ReaderAnswer& answer : *answers_) {
+      if (Told(answer.address)) continue;
       if (Cancelled()) return;
       SurveyUnplanned(answer);
     }
+  }
+
+  // A reader of the line that has its state: planned, or found and surveyed before.
+  bool Told(std::uint8_t address) const {
+    return std::any_of(result_.readers.begin(), result_.readers.end(), [&](const TReaderResult& reader) {
+      return reader.address == address && (reader.planned || reader.state != TReaderState::NotReached);
+    });
   }
 
   TJournalEntry Entry(const TReaderResult& reader, const TVerifiedWrite* outcome, const std::string& interruption) const {
@@ -209,13 +292,17 @@ class TLineRun {
   }
 
   void Apply() {
-    for (std::size_t i = 0; i < line_.readers.size(); ++i) {
-      TReaderResult& reader = result_.readers[i];
+    for (; applied_ < line_.readers.size(); ++applied_) {
+      TReaderResult& reader = result_.readers[applied_];
+      if (resurvey_ == applied_) {
+        resurvey_.reset();
+        SurveyPlanned(reader, line_.readers[applied_], *answers_);
+      }
       if (reader.state != TReaderState::Differs || !Approved(reader)) continue;
       if (Cancelled()) return;
       // Another line's journal failure stops this one too: no reader is written unrecorded.
       if (job_.journal->Failed()) throw ESiteJournal(job_.journal->Failure());
-      Write(reader, line_.readers[i]);
+      Write(reader, line_.readers[applied_]);
     }
   }
 
@@ -246,6 +333,11 @@ class TLineRun {
   TPortSession session_;
   TReaderResult* inProgress_ = nullptr;
   bool writing_ = false;
+  // How far the run has come, for it to go on after an adapter came back.
+  std::optional<std::vector<ReaderAnswer>> answers_;  // the search's
+  std::size_t surveyed_ = 0;  // planned readers surveyed
+  std::size_t applied_ = 0;   // planned readers the apply has passed
+  std::optional<std::size_t> resurvey_;  // a planned reader whose write the adapter's loss cut short
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <compare>
 #include <cstddef>
 #include <cstdint>
@@ -37,6 +38,8 @@ struct TLineJob {
   // Apply: only these are written, and only where they still differ; null: every one that differs.
   const TApproval* approved;
   const std::atomic<bool>& cancel;    // checked between two readers
+  // How long the line waits for its adapter to come back when it is pulled; zero: not at all.
+  std::chrono::seconds adapterWait;
   std::function<void(const TReaderProgress&)> progress;  // called on the line's thread
 };
 

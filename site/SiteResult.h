@@ -67,12 +67,20 @@ struct TSiteResult {
   bool cancelled = false;
 };
 
-// One step of a run, as it happens: a reader of a line reached a state, or its write began.
+// What befell a line's adapter while the line ran.
+enum class TLineEvent {
+  AdapterGone,  // its device failed: the line waits for it to come back
+  AdapterBack,  // opened again: the line goes on with the reader it was on
+};
+
+// One step of a run, as it happens: a reader of a line reached a state, or its write began, or
+// the line's adapter went or came back while it was on this reader.
 struct TReaderProgress {
   std::size_t line = 0;
   std::string port;
   std::uint8_t address = 0;
-  std::optional<TReaderState> state;  // nothing: its write runs
+  std::optional<TReaderState> state;  // nothing: its write runs, or a line event
+  std::optional<TLineEvent> lineEvent;
 };
 Q_DECLARE_METATYPE(TReaderProgress)
 

@@ -29,7 +29,7 @@ void TSiteRun::Start() {
   running_ = site_.lines.size();
   for (std::size_t i = 0; i < site_.lines.size(); ++i) {
     jobs_.push_back(std::make_unique<TLineJob>(TLineJob{
-        site_, i, task_, journal_, approved_, cancel_, [this](const TReaderProgress& progress) { emit Progress(progress); }}));
+        site_, i, task_, journal_, approved_, cancel_, adapterWait_, [this](const TReaderProgress& progress) { emit Progress(progress); }}));
     threads_.emplace_back(QThread::create([this, job = jobs_.back().get()] {
       results_[job->index] = RunLine(*job);
       LineEnded();

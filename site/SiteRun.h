@@ -30,6 +30,8 @@ class TSiteRun : public QObject {
   // Cancels and joins a run still going.
   ~TSiteRun() override;
 
+  // Before Start: how long a line whose adapter is pulled waits for it (default 30 s; 0: not at all).
+  void SetAdapterWait(std::chrono::seconds wait) { adapterWait_ = wait; }
   void Start();
   // Any thread: each line finishes the reader in progress and goes to no further one.
   void Cancel() { cancel_ = true; }
@@ -48,6 +50,7 @@ class TSiteRun : public QObject {
   TSiteJournal* journal_;
   const TApproval* approved_;
   std::atomic<bool> cancel_{false};
+  std::chrono::seconds adapterWait_{30};
   std::atomic<std::size_t> running_{0};
   std::vector<std::unique_ptr<TLineJob>> jobs_;
   std::vector<TLineResult> results_;

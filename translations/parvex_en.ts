@@ -834,6 +834,10 @@
         <source>Прошлое применение прервано во время записи</source>
         <translation>An earlier apply was interrupted while writing</translation>
     </message>
+    <message>
+        <source>адаптер отключён: линия ждёт его</source>
+        <translation>adapter gone: the line waits for it</translation>
+    </message>
 </context>
 <context>
     <name>TSiteWords</name>

@@ -4,6 +4,7 @@
 #include <sys/ioctl.h>
 
 #include <csignal>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,19 +21,24 @@ class SimulatedLine {
   explicit SimulatedLine(std::vector<sim::Reader> readers) {
     InstallStopSignal();
     for (sim::Reader& reader : readers) simulator_.AddReader(std::move(reader));
-    Stop() = 0;
-    thread_ = std::thread([this] {
-      sigset_t waitMask;
-      pthread_sigmask(SIG_BLOCK, nullptr, &waitMask);
-      sigdelset(&waitMask, SIGUSR1);
-      sim::RunLine(line_, simulator_, Stop(), waitMask, nullptr);
-    });
+    Serve();
   }
   ~SimulatedLine() { Halt(); }
   SimulatedLine(const SimulatedLine&) = delete;
   SimulatedLine& operator=(const SimulatedLine&) = delete;
 
-  const std::string& Device() const { return line_.DevicePath(); }
+  const std::string& Device() const { return line_->DevicePath(); }
+
+  // The adapter pulled: its device goes away, the readers keep what they hold.
+  void Unplug() {
+    Halt();
+    line_.reset();
+  }
+  // Plugged in again: a device of its own, the same readers behind it.
+  void Plug() {
+    line_ = std::make_unique<sim::PtyLine>();
+    Serve();
+  }
 
   // Stops serving the line; afterwards the readers may be looked at.
   void Halt() {
@@ -43,7 +49,7 @@ class SimulatedLine {
   }
   // What the last close of a real device does for a program that was killed: its exclusive use
   // ends. The slave held open here keeps a pseudo-terminal's flag set until it is cleared.
-  void EndExclusiveUse() { ioctl(line_.Slave(), TIOCNXCL); }
+  void EndExclusiveUse() { ioctl(line_->Slave(), TIOCNXCL); }
   const sim::Reader& ReaderAt(std::uint8_t address) {
     Halt();
     return *simulator_.FindReader(address);
@@ -63,6 +69,15 @@ class SimulatedLine {
   }
 
  private:
+  void Serve() {
+    Stop() = 0;
+    thread_ = std::thread([this] {
+      sigset_t waitMask;
+      pthread_sigmask(SIG_BLOCK, nullptr, &waitMask);
+      sigdelset(&waitMask, SIGUSR1);
+      sim::RunLine(*line_, simulator_, Stop(), waitMask, nullptr);
+    });
+  }
   static volatile std::sig_atomic_t& Stop() {
     static volatile std::sig_atomic_t stop = 0;
     return stop;
@@ -81,6 +96,6 @@ class SimulatedLine {
   }
 
   sim::ReaderSimulator simulator_;
-  sim::PtyLine line_;
+  std::unique_ptr<sim::PtyLine> line_ = std::make_unique<sim::PtyLine>();
   std::thread thread_;
 };

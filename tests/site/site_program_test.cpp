@@ -349,7 +349,7 @@ TEST_F(LineStricken, AGatewayKilledEndsItsLineAlone) {
   ASSERT_TRUE(gateway->Failure().isEmpty()) << gateway->Failure().toStdString();
   const QString port = gateway->TcpLine();
   const QString site = Site("site.json", {{port, 10}, {local.Device(), 4}});
-  SiteCli cli({"apply", site});
+  SiteCli cli({"apply", site, "--wait-adapter", "2"});  // the gateway does not come back
   ASSERT_TRUE(cli.AwaitProgress("line 0 (" + port + "), reader 2: written"));
   gateway->Kill();
   EXPECT_EQ(cli.Finish(), 3);
@@ -375,13 +375,35 @@ TEST_F(LineStricken, AnAdapterPulledEndsItsLineAlone) {
   ReaderSim local(Readers(4));
   const QString device = pulled->Device();
   const QString site = Site("site.json", {{device, 10}, {local.Device(), 4}});
-  SiteCli cli({"apply", site});
+  SiteCli cli({"apply", site, "--wait-adapter", "0"});
   ASSERT_TRUE(cli.AwaitProgress("line 0 (" + device + "), reader 2: written"));
   pulled->Stop();
   EXPECT_EQ(cli.Finish(), 3);
   EXPECT_TRUE(cli.Out().contains(": lost: ")) << cli.Out().toStdString();
   EXPECT_TRUE(cli.Out().contains("total: 14 readers")) << cli.Out().toStdString();
   EXPECT_EQ(Addresses(Journal(site), local.Device(), "verified").size(), 4u);
+}
+
+// Pulled during an apply and plugged in again (another device under the same name): the line
+// waits for it, goes on, and every planned reader ends on plan.
+TEST_F(LineStricken, AnAdapterPulledAndPluggedInAgainIsWaitedForAndItsLineGoesOn) {
+  SimulatedLine line(TenReaders());
+  const QString adapter = dir_.filePath("adapter");
+  ASSERT_TRUE(QFile::link(QString::fromStdString(line.Device()), adapter));
+  const QString site = Site("site.json", {{adapter, 10}});
+  SiteCli cli({"apply", site, "--wait-adapter", "20"});
+  ASSERT_TRUE(cli.AwaitProgress("line 0 (" + adapter + "), reader 3: written"));
+  line.Unplug();
+  QFile::remove(adapter);
+  ASSERT_TRUE(cli.AwaitProgress("line 0 (" + adapter + "): the adapter is gone; waiting up to 20 s for it"))
+      << cli.Err().toStdString() << cli.Out().toStdString();
+  line.Plug();
+  ASSERT_TRUE(QFile::link(QString::fromStdString(line.Device()), adapter));
+  EXPECT_EQ(cli.Finish(), 0) << cli.Err().toStdString();
+  EXPECT_TRUE(cli.Err().contains("the adapter is back; going on")) << cli.Err().toStdString();
+  for (std::uint8_t address = 1; address <= 10; ++address)
+    EXPECT_EQ(line.ReaderAt(address).state.sector, 5) << int{address};
+  ExpectJournalTellsTheTruth(site, adapter, line);
 }
 
 TEST_F(LineStricken, AKillDuringAWriteLeavesItsIntentThatTheNextApplyNamesAndMends) {
