@@ -5,13 +5,16 @@
 #include "CPortSetup.h"
 #include "ExceptionGuard.h"
 #include "ExchangeLogWindow.h"
+#include "MessageBoxes.h"
 #include "ParameterPanel.h"
 #include "PortSession.h"
+#include "SerialPortWatch.h"
 #include "SiteWindow.h"
 #include "TerminalView.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -353,6 +356,33 @@ void TParvexForm::CloseVanishedPort() {
   }
   // As after Close: nothing on the panel is usable until the port is open again.
   EnableParameterPanel(false);
+  AwaitAdapterReturn();
+}
+
+void TParvexForm::AwaitAdapterReturn() {
+  delete adapterReturn_;
+  try {
+    adapterReturn_ = MakeSerialPortWatch().release();
+  } catch (const EComPort&) {
+    return;  // a machine whose devices cannot be watched goes without the offer
+  }
+  adapterReturn_->setParent(this);
+  connect(adapterReturn_, &TSerialPortWatch::Arrived, this, &TParvexForm::OfferToReopen);
+  StatusBar->showMessage(tr("Адаптер порта %1 отключён; когда он вернётся, порт можно будет открыть снова")
+                             .arg(ComPort->Port()));
+}
+
+void TParvexForm::OfferToReopen(const TSerialAdapter& adapter) {
+  // By its name, or by a link of the port's name to it (the name an operator gave it, say).
+  const QString device = TCustomComPort::DevicePath(ComPort->Port());
+  const QString target = QFileInfo(device).canonicalFilePath();
+  const bool ours = device == adapter.device || device == adapter.byId ||
+                    (!target.isEmpty() && target == QFileInfo(adapter.device).canonicalFilePath());
+  if (!ours || ComPort->Connected() || Busy()) return;
+  adapterReturn_->deleteLater();  // its signal is being delivered
+  StatusBar->clearMessage();
+  if (AskToProceed(this, {tr("Адаптер подключён"), tr("Адаптер порта %1 снова подключён. Открыть порт?").arg(ComPort->Port()), {}}))
+    acPortOpen->trigger();
 }
 
 void TParvexForm::FormCreate() {

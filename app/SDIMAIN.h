@@ -27,6 +27,8 @@ class TExchangeLogModel;
 class TExchangeLogWindow;
 class TParameterPanel;
 class TSiteWindow;
+class TSerialPortWatch;
+struct TSerialAdapter;
 class TfrmWriteAllResults;
 struct TReaderWriteReport;
 struct TWriteValues;
@@ -184,10 +186,14 @@ class TParvexForm : public QMainWindow {
   void CreateLink();
   void ComPortDeviceGone();
   void CloseVanishedPort();
+  // The vanished port's adapter is watched for; plugged in again, the port is offered to be opened.
+  void AwaitAdapterReturn();
+  void OfferToReopen(const TSerialAdapter& adapter);
   void CloseIfPending();
   std::vector<TReaderWriteReport> WriteEveryReader(const TWriteValues& values);
 
   std::unique_ptr<TPortSession> session_;
+  QPointer<TSerialPortWatch> adapterReturn_;  // while a vanished port's adapter is awaited
   // The enabling state; ActionList1Update sets the window from it.
   int busyDepth_ = 0;
   bool windowLocked_ = false;  // the outermost busy lock holds the panel and both groups

@@ -712,6 +712,18 @@
         <source>Открыть объект %1</source>
         <translation>Open site %1</translation>
     </message>
+    <message>
+        <source>Адаптер порта %1 отключён; когда он вернётся, порт можно будет открыть снова</source>
+        <translation>The adapter of port %1 is gone; once it is back, the port can be opened again</translation>
+    </message>
+    <message>
+        <source>Адаптер подключён</source>
+        <translation>Adapter plugged in</translation>
+    </message>
+    <message>
+        <source>Адаптер порта %1 снова подключён. Открыть порт?</source>
+        <translation>The adapter of port %1 is plugged in again. Open the port?</translation>
+    </message>
 </context>
 <context>
     <name>TSiteWindow</name>

@@ -2,9 +2,13 @@
 #include "SimWindowFixture.h"
 #include "PortSettled.h"
 
+#include "MessageBoxes.h"
 #include "PtyLine.h"
 #include "ResponseFrame.h"
+#include "SerialPortWatch.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -113,6 +117,48 @@ TEST_F(LineTrouble, AVanishedDeviceIsReportedOnceAndThePortCanBeOpenedAgain) {
   // And the window works on: a new line is searched as usual.
   StartSim({"--reader", "5:007F"});
   Open();
+  EXPECT_EQ(ReaderEntries(), QStringList{"5 / 007F"});
+}
+
+// The port names the adapter by a link that stays: plugged in again, it is another device behind
+// the same name, and the window offers to open the port again; another adapter is no reason to.
+TEST_F(LineTrouble, AVanishedAdapterPluggedInAgainIsOfferedToBeOpenedAgain) {
+  struct Restore {
+    ~Restore() {
+      SetQuestionAnswerer({});
+      SetSerialPortWatchMaker({});
+    }
+  } restore;
+  TStagedPortWatch* adapters = nullptr;
+  SetSerialPortWatchMaker([&adapters] {
+    auto watch = std::make_unique<TStagedPortWatch>();
+    adapters = watch.get();
+    return watch;
+  });
+  QStringList questions;
+  SetQuestionAnswerer([&questions](const TShownMessage& question) {
+    questions << question.text;
+    return true;
+  });
+  QTemporaryDir folder;
+  const QString adapter = folder.filePath("adapter");
+  StartSim({"--reader", "5:007F"});
+  ASSERT_TRUE(QFile::link(sim->DevicePath(), adapter));
+  form->ComPort->SetPort(adapter);
+  Open();
+  ASSERT_TRUE(form->ComPort->Connected());
+  sim.reset();
+  QFile::remove(adapter);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return adapters != nullptr; }, 10000));
+  adapters->Arrive({.device = QStringLiteral("/dev/ttyUSB7")});
+  EXPECT_TRUE(questions.isEmpty());
+
+  StartSim({"--reader", "5:007F"});
+  form->ComPort->SetPort(adapter);
+  ASSERT_TRUE(QFile::link(sim->DevicePath(), adapter));
+  adapters->Arrive({.device = sim->DevicePath(), .byId = adapter});
+  EXPECT_EQ(questions, QStringList{QStringLiteral("Адаптер порта %1 снова подключён. Открыть порт?").arg(adapter)});
+  EXPECT_TRUE(form->ComPort->Connected());
   EXPECT_EQ(ReaderEntries(), QStringList{"5 / 007F"});
 }
 
