@@ -66,6 +66,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   }
   if (command->takesOperands) options.operands = std::exchange(positional, {});
   if (!positional.empty()) Fail(positional.front(), "unexpected argument");
+  if (options.command != TCliCommand::Site && options.bauds.size() > 1) Fail("--baud", "takes one rate here");
   if (command->checkComplete) command->checkComplete(options);
   return options;
 }

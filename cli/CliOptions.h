@@ -32,6 +32,8 @@ struct TCliOptions {
   // The line: without --port and --baud the settings file and the defaults decide.
   std::optional<std::string> port;
   std::optional<std::uint32_t> baud;
+  std::vector<std::string> ports;        // every --port given (site discover searches each)
+  std::vector<std::uint32_t> bauds;      // --baud as given: a list for site discover
   bool trace = false;
   std::optional<std::uint8_t> address;
   bool all = false;

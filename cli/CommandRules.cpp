@@ -152,10 +152,11 @@ std::vector<TCommandRule> MakeCommandRules() {
            }},
       {.command = TCliCommand::Site,
        .name = "site",
-       .synopsis = "survey|apply|snapshot|history|diff SITE.json [OUT.json | B.json]",
+       .synopsis = "survey|apply|snapshot|history|diff|discover SITE.json [OUT.json | B.json]",
        .summary = "every line and reader of a site at once",
        .about = SiteAbout(),
-       .options = {"--json", "--dry-run", "--journal", "--line", "--address", "--since", "--wait-adapter"},
+       .options = {"--json", "--dry-run", "--journal", "--line", "--address", "--since", "--wait-adapter", "--port",
+                   "--baud"},
        .takesOperands = true,
        .checkComplete = CheckSiteRequest},
   };

@@ -73,14 +73,25 @@ std::vector<TOptionRule> MakeOptionRules() {
            [](TCliOptions& o, auto option, auto value) {
              if (value.empty()) Fail(option, "needs a port name");
              o.port = std::string(value);
+             o.ports.emplace_back(value);
            }},
       {.name = "--baud",
        .placeholder = "N",
-       .description = "the line rate in bit/s\n"
+       .description = "the line rate in bit/s (site discover: the rates to try, N,N,...)\n"
                       "Without them the settings of Parvex.ini in the current folder are used, and the "
                       "defaults (COM1, 9600 8N1) when there is no such file.",
-       .set = [](TCliOptions& o, auto option,
-                 auto value) { o.baud = static_cast<std::uint32_t>(Number(option, value, 1, 4000000)); }},
+       .set =
+           [](TCliOptions& o, auto option, auto value) {
+             o.bauds.clear();
+             std::string_view rates = value;
+             for (;;) {
+               const std::size_t comma = rates.find(',');
+               o.bauds.push_back(static_cast<std::uint32_t>(Number(option, rates.substr(0, comma), 1, 4000000)));
+               if (comma == std::string_view::npos) break;
+               rates.remove_prefix(comma + 1);
+             }
+             o.baud = o.bauds.front();
+           }},
       {.name = "--trace",
        .description = "print every request and response on standard error: time in ms, attempt, round-trip "
                       "time and outcome; and the text lines the line carries between frames",

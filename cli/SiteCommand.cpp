@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -21,6 +22,7 @@
 #include "ReaderText.h"
 #include "SettingsValues.h"
 #include "SiteDiff.h"
+#include "SiteDiscovery.h"
 #include "SiteHistory.h"
 #include "SiteJournal.h"
 #include "SiteRun.h"
@@ -32,7 +34,10 @@ namespace {
 
 constexpr std::string_view kProgram = "parvex-cli: ";
 
-enum class TSiteAction { Survey, Apply, Snapshot, History, Diff };
+enum class TSiteAction { Survey, Apply, Snapshot, History, Diff, Discover };
+
+// The rates a discovery tries, unless --baud names them.
+constexpr std::uint32_t kDiscoveryRates[] = {9600, 19200, 38400, 57600, 115200};
 
 // How long a line whose adapter is pulled waits for it, unless --wait-adapter says otherwise.
 constexpr std::chrono::seconds kAdapterWait{30};
@@ -53,15 +58,16 @@ constexpr TActionRule kActions[] = {{"survey", TSiteAction::Survey, 1, "needs th
                                     {"apply", TSiteAction::Apply, 1, "needs the site file SITE.json"},
                                     {"snapshot", TSiteAction::Snapshot, 2, "needs SITE.json and OUT.json"},
                                     {"history", TSiteAction::History, 1, "needs the site file SITE.json"},
-                                    {"diff", TSiteAction::Diff, 2, "needs two site files, A.json and B.json"}};
+                                    {"diff", TSiteAction::Diff, 2, "needs two site files, A.json and B.json"},
+                                    {"discover", TSiteAction::Discover, 1, "needs the site file to write, OUT.json"}};
 
 TSiteRequest SiteRequest(const TCliOptions& options) {
   const std::vector<std::string>& operands = options.operands;
-  if (operands.empty()) Fail("site", "needs survey, apply, snapshot or diff");
+  if (operands.empty()) Fail("site", "needs survey, apply, snapshot, history, diff or discover");
   const TActionRule* rule = nullptr;
   for (const TActionRule& candidate : kActions)
     if (candidate.name == operands[0]) rule = &candidate;
-  if (!rule) Fail(operands[0], "is not survey, apply, snapshot or diff");
+  if (!rule) Fail(operands[0], "is not survey, apply, snapshot, history, diff or discover");
   if (operands.size() != rule->files + 1) Fail("site " + operands[0], std::string(rule->needs));
   const bool history = rule->action == TSiteAction::History;
   if (options.json && rule->action != TSiteAction::Survey && !history)
@@ -77,7 +83,10 @@ TSiteRequest SiteRequest(const TCliOptions& options) {
     Fail("--since", Quoted(*options.since) + " is not a date, YYYY-MM-DD");
   if (options.dryRun && options.journal) Fail("--journal", "a dry run writes no journal");
   if (options.adapterWait && (history || rule->action == TSiteAction::Diff))
-    Fail("--wait-adapter", "is an option of site survey, apply and snapshot");
+    Fail("--wait-adapter", "is an option of site survey, apply, snapshot and discover");
+  if (rule->action != TSiteAction::Discover)
+    for (const auto& [given, name] : {std::pair{!options.ports.empty(), "--port"}, std::pair{!options.bauds.empty(), "--baud"}})
+      if (given) Fail(name, "is an option of site discover: a site file names its own lines");
   return {rule->action, operands[1], rule->files == 2 ? operands[2] : std::string()};
 }
 
@@ -232,24 +241,26 @@ TSiteTask TaskOf(const TSiteRequest& request, bool dryRun) {
     case TSiteAction::Apply: return dryRun ? TSiteTask::Survey : TSiteTask::Apply;
     case TSiteAction::Snapshot: return TSiteTask::Snapshot;
     case TSiteAction::History:
-    case TSiteAction::Diff: break;  // runs no line
+    case TSiteAction::Diff:
+    case TSiteAction::Discover: break;  // runs no line of a site file
   }
   return TSiteTask::Survey;
 }
 
 // The snapshot written, then what it lacks on err: a snapshot is complete (0) when it holds every
 // reader that answered.
-int WriteSnapshot(const TSiteFile& site, const TSiteResult& result, const std::string& path, std::ostream& out,
-                  std::ostream& err) {
+// what: "snapshot", "site".
+int WriteSnapshot(const TSiteFile& site, const TSiteResult& result, const std::string& path, std::string_view what,
+                  std::ostream& out, std::ostream& err) {
   const QString reason = WriteWholeFile(QString::fromStdString(path), SnapshotFile(site, result));
   if (!reason.isEmpty()) {
     err << kProgram << path << ": " << reason.toStdString() << "\n";
     return exitstatus::kUsage;
   }
-  out << "snapshot written to " << path << "\n";
+  out << what << " written to " << path << "\n";
   const std::vector<TSnapshotGap> gaps = SnapshotGaps(result);
   if (gaps.empty()) return exitstatus::kSuccess;
-  err << kProgram << "the snapshot is incomplete; it lacks:\n";
+  err << kProgram << "the " << what << " is incomplete; it lacks:\n";
   for (const TSnapshotGap& gap : gaps) {
     err << "  line " << gap.line->index << " (" << gap.line->port << ")";
     if (gap.reader)
@@ -413,6 +424,53 @@ TSiteResult RunLines(const TSiteFile& site, TSiteTask task, TSiteJournal* journa
   return run.Join();
 }
 
+// Every port given, or every adapter plugged in, at each rate; the lines where readers answered
+// become the site file written to path.
+int Discover(const std::string& path, const TCliOptions& options, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> ports = options.ports;
+  if (ports.empty()) {
+    try {
+      ports = PluggedInPorts();
+    } catch (const EComPort& e) {
+      err << kProgram << e.what() << "\n";
+      return exitstatus::kPort;
+    }
+  }
+  if (ports.empty()) {
+    err << kProgram << "no serial adapter is plugged in; name the ports with --port\n";
+    return exitstatus::kPort;
+  }
+  const std::vector<std::uint32_t> rates =
+      options.bauds.empty() ? std::vector<std::uint32_t>(std::begin(kDiscoveryRates), std::end(kDiscoveryRates)) : options.bauds;
+  const std::chrono::seconds adapterWait = options.adapterWait.value_or(kAdapterWait);
+  TSiteDiscovery discovery(QFileInfo(QString::fromStdString(path)).completeBaseName().toStdString(), ports, rates);
+  discovery.SetAdapterWait(adapterWait);
+  QEventLoop loop;
+  QObject::connect(&discovery, &TSiteDiscovery::RateStarted, &loop, [&err](std::uint32_t baud, std::size_t count) {
+    err << "searching " << count << (count == 1 ? " port" : " ports") << " at " << baud << " baud" << std::endl;
+  });
+  QObject::connect(&discovery, &TSiteDiscovery::Progress, &loop,
+                   [&err, adapterWait](const TReaderProgress& p) { err << ProgressText(p, adapterWait) << std::endl; });
+  QObject::connect(&discovery, &TSiteDiscovery::Finished, &loop, &QEventLoop::quit);
+  const TInterruptWatch interrupts([&discovery, &err] {
+    err << kProgram << "stopping: every port finishes the reader in progress; nothing is written" << std::endl;
+    discovery.Cancel();
+  });
+  discovery.Start();
+  loop.exec();
+  if (discovery.Cancelled()) return exitstatus::kInterrupted;
+  for (const auto& [port, failure] : discovery.Unopened()) err << kProgram << port << ": cannot open: " << failure << "\n";
+  if (discovery.Site().lines.empty()) {
+    err << kProgram << "no reader answered on any port at any rate; nothing written\n";
+    return discovery.Unopened().empty() ? exitstatus::kReaderErrors : exitstatus::kPort;
+  }
+  for (std::size_t i = 0; i < discovery.Site().lines.size(); ++i)
+    out << discovery.Site().lines[i].port << " at " << discovery.Site().lines[i].baud
+        << " baud: " << discovery.Result().lines[i].readers.size() << " readers\n";
+  const int written = WriteSnapshot(discovery.Site(), discovery.Result(), path, "site", out, err);
+  return written == exitstatus::kSuccess && !discovery.Unopened().empty() ? exitstatus::kPort : written;
+}
+
 }  // namespace
 
 int RunSite(const TCliOptions& options, std::ostream& out, std::ostream& err) {
@@ -421,6 +479,7 @@ int RunSite(const TCliOptions& options, std::ostream& out, std::ostream& err) {
   std::unique_ptr<TSiteJournal> journal;
   try {
     request = SiteRequest(options);
+    if (request.action == TSiteAction::Discover) return Discover(request.site, options, out, err);
     site = LoadSiteFile(QString::fromStdString(request.site));
     if (request.action == TSiteAction::Diff)
       return PrintDifferences(request, SiteDifferences(site, LoadSiteFile(QString::fromStdString(request.second))), out);
@@ -443,7 +502,8 @@ int RunSite(const TCliOptions& options, std::ostream& out, std::ostream& err) {
   if (options.json) out << ResultJson(result).toStdString();
   else PrintTables(out, site, result);
   if (options.dryRun) PrintDryRun(out, result);
-  if (request.action == TSiteAction::Snapshot && !result.cancelled) return WriteSnapshot(site, result, request.second, out, err);
+  if (request.action == TSiteAction::Snapshot && !result.cancelled)
+    return WriteSnapshot(site, result, request.second, "snapshot", out, err);
   return ExitStatus(result);
 }
 
@@ -487,6 +547,13 @@ unplanned. After an apply a reader written and read back as planned is written.
               (user@host), the serial, each field from -> to ("?" where not
               known) and how it ended; a write the program never finished is
               "interrupted"
+  discover OUT.json [--port P]... [--baud N,N,...] [--wait-adapter S]
+              search every serial adapter plugged in (or each port given) at each
+              rate (default 9600,19200,38400,57600,115200), all ports at once, and
+              write a site file: a line for each port at the first rate where
+              readers answered, by its /dev/serial/by-id name where it has one,
+              every reader pinned by its serial and carrying its parameters as
+              read, its clock as "today"
   diff A.json B.json
               list what differs between two site files (two snapshots, or a
               plan and a snapshot), per line (by its port) and reader: readers

@@ -28,6 +28,23 @@ timespec ToTimespec(Nanos n) {
   return timespec{static_cast<time_t>(count / 1'000'000'000), static_cast<long>(count % 1'000'000'000)};
 }
 
+// The rate the programmer set on its side of the line, in bit/s; 0 for one not known here.
+unsigned ProgrammerRate(const PtyLine& line) {
+  static constexpr std::array<std::pair<speed_t, unsigned>, 12> kRates{{{B1200, 1200}, {B2400, 2400}, {B4800, 4800},
+      {B9600, 9600}, {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400},
+      {B460800, 460800}, {B921600, 921600}, {B4000000, 4000000}}};
+  termios t{};
+  if (tcgetattr(line.Slave(), &t) != 0) return 0;
+  const speed_t speed = cfgetospeed(&t);
+  for (const auto& [constant, rate] : kRates)
+    if (constant == speed) return rate;
+  return 0;
+}
+
+bool HeardAtItsRate(const PtyLine& line, const LineSettings& settings) {
+  return !settings.strictRate || ProgrammerRate(line) == settings.baud;
+}
+
 }  // namespace
 
 PtyLine::PtyLine() {
@@ -88,7 +105,8 @@ void RunLine(PtyLine& line, ReaderSimulator& simulator, const volatile std::sig_
     // The slave is held open here, so the master reports no hang-up that could make this spin.
     if (p.revents & POLLIN) {
       const ssize_t n = read(line.Master(), buffer.data(), buffer.size());
-      if (n > 0) simulator.Receive({buffer.data(), static_cast<std::size_t>(n)}, now());
+      if (n > 0 && HeardAtItsRate(line, simulator.Settings()))
+        simulator.Receive({buffer.data(), static_cast<std::size_t>(n)}, now());
     }
     simulator.Idle(now());
     if (trace)

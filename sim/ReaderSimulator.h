@@ -41,6 +41,8 @@ struct LineSettings {
   // incomplete candidates skipped, and what is left is dropped.
   Nanos quietGap = std::chrono::milliseconds(10);
   bool echo = false;  // requests come back onto the line, as on a half-duplex line
+  // The readers hear only what is sent at baud, as on a wire; a pseudo-terminal carries any rate.
+  bool strictRate = false;
 };
 
 struct ScheduledByte {

@@ -15,6 +15,8 @@ struct WireDate {
 
 // True when the three bytes name a real Gregorian date in 2000..2255.
 bool IsCalendarDate(const WireDate& date);
+// The computer's local date as a reader keeps it.
+WireDate Today();
 
 using Key = std::array<std::uint8_t, 6>;
 using Entry = std::array<std::uint8_t, 4>;

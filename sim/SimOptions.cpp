@@ -91,6 +91,8 @@ SimOptions ParseOptions(const std::vector<std::string>& args) {
     else if (a == "--version") options.version = true;
     else if (a == "--trace") options.trace = true;
     else if (a == "--echo") options.line.echo = true;
+    else if (a == "--strict-rate") options.line.strictRate = true;
+    else if (a == "--today") options.today = true;
     else if (a == "--link") options.link = value(a);
     else if (a == "--baud") {
       options.line.baud = static_cast<unsigned>(Number(a, value(a), 4000000));
@@ -127,6 +129,8 @@ Line:
   --baud N           pace every byte at N baud, 10 bit times a byte (default 9600)
   --turnaround MS    time from the end of a request to its answer (default 1)
   --echo             send every request back onto the line, as a half-duplex line does
+  --strict-rate      hear only what the programmer sends at the --baud rate, as on a wire
+  --today            every reader's clock starts at the computer's date
   --link PATH        make a symbolic link PATH to the device (removed on exit)
   --trace            print every frame in (<-) and out (->) decoded, with a time stamp
   --version          print the version of the program

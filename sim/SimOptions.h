@@ -13,6 +13,7 @@ struct SimOptions {
   std::vector<Reader> readers;  // the demo line when none was given
   std::optional<std::string> link;
   bool trace = false;
+  bool today = false;  // the readers' clocks start at the computer's date
   bool help = false;
   bool version = false;
 };

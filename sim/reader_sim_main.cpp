@@ -96,7 +96,10 @@ int main(int argc, char** argv) {
 
   try {
     sim::ReaderSimulator simulator(options.line);
-    for (auto& reader : options.readers) simulator.AddReader(std::move(reader));
+    for (auto& reader : options.readers) {
+      if (options.today) reader.state.currentDate = sim::Today();
+      simulator.AddReader(std::move(reader));
+    }
     const sigset_t waitMask = InstallStopSignals();
     sim::PtyLine line;
     std::optional<DeviceLink> link;

@@ -222,6 +222,35 @@ TEST_F(SiteProgram, ReadersErrorsAreCodesInTheJsonAndTheJournalWhateverTheLangua
   EXPECT_EQ(journal[0]["errors"].toArray(), AccessDenied(0x8C, "WriteSector"));
 }
 
+// Three lines, each heard only at its own rate, and a port with nothing behind it: a line each
+// where readers answered, at that rate, which a survey then finds as it is.
+TEST_F(SiteProgram, DiscoverWritesALineForEachPortAtTheRateItsReadersAnswerAt) {
+  std::vector<std::unique_ptr<ReaderSim>> lines;
+  std::map<QString, int> rates;
+  for (const int rate : {9600, 19200, 115200}) {
+    lines.push_back(std::make_unique<ReaderSim>(QStringList{"--strict-rate", "--today", "--baud", QString::number(rate)} +
+                                                 Readers(rate == 19200 ? 3 : 2)));
+    rates[lines.back()->Device()] = rate;
+  }
+  const QString discovered = dir_.filePath("discovered.json");
+  SiteCli discover({"discover", discovered, "--port", lines[0]->Device(), "--port", lines[1]->Device(), "--port",
+                    lines[2]->Device(), "--port", "/dev/parvex-no-such-port", "--baud", "9600,19200,115200"});
+  EXPECT_EQ(discover.Finish(), 3) << discover.Err().toStdString();  // the port that is not there
+  EXPECT_TRUE(discover.Err().contains("/dev/parvex-no-such-port: cannot open: ")) << discover.Err().toStdString();
+  QFile file(discovered);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  std::map<QString, int> found;
+  int readers = 0;
+  for (const QJsonValue& line : QJsonDocument::fromJson(file.readAll())["lines"].toArray()) {
+    found[line["port"].toString()] = line["baud"].toInt();
+    readers += static_cast<int>(line["readers"].toArray().size());
+  }
+  EXPECT_EQ(found, rates);
+  EXPECT_EQ(readers, 7);
+  SiteCli survey({"survey", discovered});
+  EXPECT_EQ(survey.Finish(), 0) << survey.Out().toStdString();
+}
+
 TEST_F(SiteProgram, ApplyWritesWhatDiffersOnceAndASnapshotRestoresIt) {
   ReaderSim a(Readers(3)), b(Readers(2));
   const QString site = Site("site.json", {{a.Device(), 3}, {b.Device(), 2}});
