@@ -71,6 +71,9 @@ QString FileFaultText(const std::string& field, const TFileFault& fault) {
             return QCoreApplication::translate("ParameterFile", "нужен список из %n записей", nullptr, f.entries);
           },
           [](const UnknownField&) { return QCoreApplication::translate("ParameterFile", "неизвестное поле"); },
+          [](const NotSchemaAddress& f) {
+            return QCoreApplication::translate("ParameterFile", "%1 — не адрес схемы").arg(Utf8Text(f.shown));
+          },
           [](const TooLarge& f) {
             return QCoreApplication::translate("ParameterFile", "файл больше %1 КиБ — это не файл параметров")
                 .arg(f.kibibytes);

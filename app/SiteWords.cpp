@@ -55,6 +55,7 @@ constexpr std::array kFaultWords{
     TFaultWords{TSiteFault::NoObject, QT_TRANSLATE_NOOP("TSiteWords", "не файл объекта: в нём нет объекта JSON {...}")},
     TFaultWords{TSiteFault::NotName, QT_TRANSLATE_NOOP("TSiteWords", "%1 — не название")},
     TFaultWords{TSiteFault::PortTwice, QT_TRANSLATE_NOOP("TSiteWords", "то же устройство, что у линии %1 (%2)")},
+    TFaultWords{TSiteFault::NotSchemaAddress, QT_TRANSLATE_NOOP("TSiteWords", "%1 — не адрес схемы")},
 };
 
 const TStateLook& Look(TReaderState state) {

@@ -54,7 +54,7 @@ std::string WriteFieldsHelp() {
   const std::string_view example = *NameOfValue(ListOf(TParameter::Mode), mode::Recharge);
   text += Listed(lists, " and ") + " may also be given as read --json prints them:\n  {\"value\": " +
           std::to_string(mode::Recharge) + ", \"name\": \"" + std::string(example) + "\"}\n";
-  std::vector<std::string> ignored{std::string(kAddressField)};
+  std::vector<std::string> ignored{std::string(kSchemaField), std::string(kAddressField)};
   for (const TParameterInfo& info : kParameterTable)
     if (!info.writeCode) ignored.push_back(std::string(info.field));
   return text + "Other fields (" + Joined(ignored, ", ") + ") are ignored: no command writes them; a field of\n" +

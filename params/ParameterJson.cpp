@@ -152,9 +152,11 @@ void TakeValue(const TParameterInfo& info, const QJsonValue& value, TWriteValues
 void CheckKnownFields(const QJsonObject& object) {
   for (auto it = object.begin(); it != object.end(); ++it) {
     const std::string field = it.key().toStdString();
-    const bool known = field == kAddressField || ParameterOfField(field);
+    const bool known = field == kAddressField || field == kSchemaField || ParameterOfField(field);
     if (!known) FailField(field, file_fault::UnknownField{});
   }
+  const QJsonValue schema = object.value(Key(kSchemaField));
+  if (!schema.isUndefined() && !schema.isString()) FailField(kSchemaField, file_fault::NotSchemaAddress{Shown(schema)});
 }
 
 }  // namespace
@@ -185,6 +187,7 @@ std::string EnglishFileText(const std::string& field, const TFileFault& fault) {
           [](const NotHexDigits& f) { return f.shown + " is not " + to_string(f.digits) + R"( hex digits or "")"; },
           [](const NotList& f) { return "needs a list of " + to_string(f.entries) + " entries"; },
           [](const UnknownField&) { return std::string("unknown field"); },
+          [](const NotSchemaAddress& f) { return f.shown + " is not the address of a schema"; },
           [](const TooLarge& f) { return "not a parameters file: larger than " + to_string(f.kibibytes) + " KiB"; },
           [](const Unreadable& f) { return "cannot be read: " + f.systemText; },
           [](const Refused& f) { return RefusalLines(f.refusals); },

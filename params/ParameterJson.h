@@ -18,6 +18,9 @@ class QIODevice;
 // The parameters of one reader as a JSON object: what `read --json` prints and `write` takes.
 // Each parameter is the field that the parameter table names; beside them the reader's address.
 inline constexpr std::string_view kAddressField = "address";
+// The JSON Schema an editor checks the file against, which a parameters file and a site file may
+// name at their top: text the program takes and leaves alone.
+inline constexpr std::string_view kSchemaField = "$schema";
 // The clock's value in a plan: the computer's date at each write.
 inline constexpr std::string_view kToday = "today";
 
@@ -58,6 +61,9 @@ struct NotList {
   int entries;
 };
 struct UnknownField {};
+struct NotSchemaAddress {
+  std::string shown;
+};
 struct TooLarge {
   qint64 kibibytes;
 };
@@ -73,7 +79,7 @@ struct Refused {
 using TFileFault = std::variant<file_fault::NotJson, file_fault::NotObject, file_fault::NotWholeNumber,
                                 file_fault::UnknownName, file_fault::NeedsValueOrName,
                                 file_fault::ValueAndNameDisagree, file_fault::NotDate, file_fault::NotCalendarDate,
-                                file_fault::NotHexDigits, file_fault::NotList, file_fault::UnknownField,
+                                file_fault::NotHexDigits, file_fault::NotList, file_fault::UnknownField, file_fault::NotSchemaAddress,
                                 file_fault::TooLarge, file_fault::Unreadable, file_fault::Refused>;
 
 // A file that cannot be written as it stands. what() is the English line `parvex-cli` prints,

@@ -46,6 +46,7 @@ constexpr TFaultText kEnglish[] = {
     {TSiteFault::NoObject, "not a site: the file holds no JSON object"},
     {TSiteFault::NotName, "%1 is not a name"},
     {TSiteFault::PortTwice, "reaches the same device as line %1 (%2)"},
+    {TSiteFault::NotSchemaAddress, "%1 is not the address of a schema"},
 };
 
 std::string EnglishLine(const QString& file, const TSitePlace& place, TSiteFault fault,
@@ -273,7 +274,9 @@ TSiteFile LoadSiteFile(const QString& path) {
     place.Fail({}, TSiteFault::NotJson, {error.errorString().toStdString(), std::to_string(error.offset)});
   if (!document.isObject()) place.Fail({}, TSiteFault::NoObject);
   const QJsonObject object = document.object();
-  CheckKnownFields(object, {"site", "lines"}, place);
+  CheckKnownFields(object, {kSchemaField.data(), "site", "lines"}, place);
+  if (const QJsonValue schema = object.value(QLatin1String(kSchemaField.data(), static_cast<qsizetype>(kSchemaField.size()))); !schema.isUndefined() && !schema.isString())
+    place.Fail(std::string(kSchemaField), TSiteFault::NotSchemaAddress, {Shown(schema)});
 
   TSiteFile site;
   site.path = path;

@@ -58,6 +58,7 @@ enum class TSiteFault {
   NoObject,
   NotName,            // the value shown
   PortTwice,          // the earlier line's index and port
+  NotSchemaAddress,   // the value shown
 };
 
 // Where in the file a fault is: its line (index, and port once known), its reader (address), the

@@ -125,6 +125,10 @@
         <source>неизвестное поле</source>
         <translation>unknown field</translation>
     </message>
+    <message>
+        <source>%1 — не адрес схемы</source>
+        <translation>%1 is not the address of a schema</translation>
+    </message>
 </context>
 <context>
     <name>Reader</name>
@@ -1150,6 +1154,10 @@
     <message>
         <source>не записан: изменился после вопроса</source>
         <translation>not written: changed since the question</translation>
+    </message>
+    <message>
+        <source>%1 — не адрес схемы</source>
+        <translation>%1 is not the address of a schema</translation>
     </message>
 </context>
 <context>

@@ -60,6 +60,7 @@ TEST(ParameterFileWords, EveryKindOfRefusalIsRussianAndNamesItsField) {
        "blackList[9]: "},
       {Refusal(R"({"mode":2,"sector":1,"abonementTimeout":0,"relayTime":0,"blackList":[""]})"), "blackList: "},
       {Refusal(R"({"mode":2,"sectr":1})"), "sectr: "},
+      {Refusal(R"({"$schema":5,"sector":1})"), "$schema: "},
       {Refusal(R"({"mode":1,"currentDate":"2020-05-01","endDate":"2256-01-01",)" MODE2 "}"), "endDate: "},
       {RefusalOfDevice(QByteArray(kMaxParameterFileBytes + 1, ' ')), ""},
       {TFileError({}, file_fault::Unreadable{"No such file or directory"}), ""},

@@ -90,6 +90,9 @@ TEST(ParameterFile, APlanIsTheFieldsItNames) {
             ParameterBit(TParameter::RelayTime) | ParameterBit(TParameter::AbonementTimeout));
   EXPECT_EQ(WriteValuesFromJson(R"({"mode": 2, "currentDate": "2020-01-01", "sector": 4})").planned,
             ParameterBit(TParameter::Mode) | ParameterBit(TParameter::Sector));
+  // The schema an editor checks the file against plans nothing.
+  EXPECT_EQ(WriteValuesFromJson(R"({"$schema": "file:///usr/share/parvex/schema/parvex-parameters.schema.json", "sector": 4})").planned,
+            ParameterBit(TParameter::Sector));
 }
 
 struct PlanRow {
@@ -181,6 +184,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{R"({"mode":2,"sector":1,"abonementTimeout":0,"relayTime":0,"blackList":["","","","","","","","","","12AB"]})",
                 "blackList[9]", "8 hex digits"},
         BadFile{R"({"mode":2,"sectr":1})", "sectr", "unknown field"},
+        BadFile{R"({"$schema":5,"sector":1})", "$schema", "5 is not the address of a schema"},
         // A field the mode does not write is still checked: a wrong value is a wrong file.
         BadFile{R"({"mode":2,"currentDate":"2020-13-01",)" REST_OF_MODE2 "}", "currentDate", "not a calendar date"}));
 

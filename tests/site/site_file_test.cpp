@@ -52,10 +52,12 @@ class SiteFolder : public ::testing::Test {
 };
 
 TEST_F(SiteFolder, TakesParametersByRelativePathOrInlineAndDefaultsThePortSettings) {
-  const QString path = Write("site.json", R"({"site": "Северный вход", "lines": [
+  // An editor's schema, named at the top and in a plan, is left alone.
+  const QString path = Write("site.json", R"({"$schema": "parvex-site.schema.json", "site": "Северный вход", "lines": [
       {"port": "/dev/ttyUSB0", "readers": [
         {"address": 2, "serial": "007f", "parameters": "params/turnstile.json"},
-        {"address": 9, "parameters": {"mode": 1, "cardType": 1, "sector": 4, "abonementTimeout": 7, "relayTime": 3,
+        {"address": 9, "parameters": {"$schema": "parvex-parameters.schema.json",
+                                      "mode": 1, "cardType": 1, "sector": 4, "abonementTimeout": 7, "relayTime": 3,
                                       "currentDate": "2000-01-01", "endDate": "2000-01-01", "rechargeUnits": 1,
                                       "blackList": ["0012AB9F", "", "", "", "", "", "", "", "", ""]}}]},
       {"port": "rfc2217://gateway-2:2001", "baud": 19200, "dataBits": 7, "parity": "even", "stopBits": 2,
@@ -139,6 +141,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadReaders{"ParametersFileAbsent", R"({"address": 4, "parameters": "params/none.json"})",
                    "line 0 (/dev/ttyUSB0), reader 4: parameters: params/none.json: cannot be read: No such file or "
                    "directory"},
+        BadReaders{"InlineSchemaNotText", R"({"address": 5, "parameters": {"$schema": true}})",
+                   "line 0 (/dev/ttyUSB0), reader 5: parameters: $schema: true is not the address of a schema"},
         BadReaders{"InlineRefused", R"({"address": 5, "parameters": {"mode": 1, "sector": 0}})",
                    "line 0 (/dev/ttyUSB0), reader 5: parameters: sector: 0 is not a whole number from 1 to 15"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -165,6 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadSite{"NotAnObject", "[]", "not a site: the file holds no JSON object"},
         BadSite{"NoLines", R"({"site": "x"})", "lines: missing"},
         BadSite{"UnknownTopField", R"({"site": "x", "lines": [], "owner": "me"})", "owner: unknown field"},
+        BadSite{"SchemaNotText", R"({"$schema": 5, "site": "x", "lines": []})", "$schema: 5 is not the address of a schema"},
         BadSite{"NoPort", R"({"site": "x", "lines": [{"readers": []}]})", "line 0: port: missing"},
         BadSite{"BadParity", R"({"site": "x", "lines": [{"port": "ttyS0", "parity": "Strange", "readers": []}]})",
                 "line 0 (ttyS0): parity: 'Strange' is not one of None, Odd, Even, Mark, Space"},
