@@ -31,6 +31,8 @@ const TChoiceDialog kDialogs[] = {
      QT_TRANSLATE_NOOP("FileChoice", "Объект (*.json)"), "json", false},
     {TFileChoice::SaveSiteSnapshot, QT_TRANSLATE_NOOP("FileChoice", "Сохранить снимок объекта"),
      QT_TRANSLATE_NOOP("FileChoice", "Объект (*.json)"), "json", true},
+    {TFileChoice::SaveDiscoveredSite, QT_TRANSLATE_NOOP("FileChoice", "Новый объект из подключённых линий"),
+     QT_TRANSLATE_NOOP("FileChoice", "Объект (*.json)"), "json", true},
     {TFileChoice::SaveSiteReport, QT_TRANSLATE_NOOP("FileChoice", "Сохранить отчёт"),
      QT_TRANSLATE_NOOP("FileChoice", "Таблица CSV (*.csv)"), "csv", true},
 };

@@ -14,6 +14,7 @@ enum class TFileChoice {
   SaveTerminalLog,
   OpenSite,
   SaveSiteSnapshot,
+  SaveDiscoveredSite,
   SaveSiteReport,
 };
 

@@ -126,6 +126,11 @@ const TActionInfo kActions[] = {
      QT_TRANSLATE_NOOP("TParvexForm", "&Применить"),
      QT_TRANSLATE_NOOP("TParvexForm", "Записать план в считыватели объекта, которые от него отличаются"),
      Qt::CTRL | Qt::SHIFT | Qt::Key_A, "site-apply"},
+    {PARVEX_ACTION(acSiteDiscover), TBusyPolicy::Refused, TActionGroup::SiteIdle, "Site",
+     QT_TRANSLATE_NOOP("TParvexForm", "&Новый объект из подключённых линий…"),
+     QT_TRANSLATE_NOOP("TParvexForm", "Найти считыватели на каждом подключённом адаптере на каждой скорости и записать "
+                                      "их в новый файл объекта"),
+     {}, ""},
     {PARVEX_ACTION(acSiteSnapshot), TBusyPolicy::Refused, TActionGroup::SiteReady, "Site",
      QT_TRANSLATE_NOOP("TParvexForm", "Сохранить &снимок…"),
      QT_TRANSLATE_NOOP("TParvexForm", "Прочитать все считыватели объекта и сохранить их параметры в файл объекта"), {},

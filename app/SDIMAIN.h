@@ -124,6 +124,7 @@ class TParvexForm : public QMainWindow {
   QAction* acSiteSurvey;
   QAction* acSiteApply;
   QAction* acSiteSnapshot;
+  QAction* acSiteDiscover;
 
   // Action handlers.
   void acPortOpenExecute();
@@ -151,6 +152,7 @@ class TParvexForm : public QMainWindow {
   void acSiteSurveyExecute();
   void acSiteApplyExecute();
   void acSiteSnapshotExecute();
+  void acSiteDiscoverExecute();
 
   // The outcome of the last write to every reader; nothing before the first.
   TfrmWriteAllResults* WriteAllResults() const;

@@ -24,7 +24,7 @@ void TParvexForm::ShowRecentSites() {
   for (QAction* recent : recentSiteActions_) delete recent;
   recentSiteActions_.clear();
   mnuSite_->clear();
-  mnuSite_->addActions({acSiteOpen, acSiteSurvey, acSiteApply, acSiteSnapshot});
+  mnuSite_->addActions({acSiteOpen, acSiteDiscover, acSiteSurvey, acSiteApply, acSiteSnapshot});
   const QStringList& paths = siteWindow_->RecentSites();
   if (!paths.isEmpty()) mnuSite_->addSeparator();
   for (int i = 0; i < paths.size(); ++i) {
@@ -61,6 +61,13 @@ void TParvexForm::acSiteSurveyExecute() {
 void TParvexForm::acSiteApplyExecute() {
   ShowSiteWindow();
   siteWindow_->Apply();
+}
+
+void TParvexForm::acSiteDiscoverExecute() {
+  const QString path = ChooseFile(this, TFileChoice::SaveDiscoveredSite);
+  if (path.isEmpty()) return;
+  ShowSiteWindow();
+  siteWindow_->Discover(path);
 }
 
 void TParvexForm::acSiteSnapshotExecute() {

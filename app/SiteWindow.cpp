@@ -1,5 +1,6 @@
 #include "SiteWindow.h"
 
+#include "CPort.h"
 #include "FileChoice.h"
 #include "IniFile.h"
 #include "MessageBoxes.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -198,7 +200,69 @@ void TSiteWindow::Snapshot() {
   if (!snapshotPath_.isEmpty()) Start(TSiteTask::Snapshot);
 }
 
+void TSiteWindow::Discover(const QString& path) {
+  if (Running()) return;
+  const QString caption = tr("Новый объект из подключённых линий");
+  std::vector<std::string> ports;
+  try {
+    ports = PluggedInPorts();
+  } catch (const EComPort& e) {
+    ShowErrorMessage(this, {caption, tr("Не удалось узнать, какие адаптеры подключены"), Text(e.what())});
+    return;
+  }
+  if (ports.empty()) {
+    ShowErrorMessage(this, {caption, tr("Ни один последовательный адаптер не подключён"), {}});
+    return;
+  }
+  discoveryPath_ = path;
+  site_.reset();
+  result_.reset();
+  approved_.reset();
+  tvSite->clear();
+  memReaderDetails->clear();
+  progress_.assign(ports.size(), {});
+  for (std::size_t i = 0; i < ports.size(); ++i)
+    new QTreeWidgetItem(tvSite, {Text(ports[i])});
+  discovery_ = std::make_unique<TSiteDiscovery>(QFileInfo(path).completeBaseName().toStdString(), ports,
+                                                std::vector<std::uint32_t>(std::begin(kDiscoveryRates), std::end(kDiscoveryRates)));
+  connect(discovery_.get(), &TSiteDiscovery::RateStarted, this, [this](std::uint32_t baud) {
+    lblTotals->setText(tr("Поиск считывателей на скорости %1 бод…").arg(baud));
+  });
+  connect(discovery_.get(), &TSiteDiscovery::Progress, this, &TSiteWindow::ShowProgress);
+  connect(discovery_.get(), &TSiteDiscovery::Finished, this, &TSiteWindow::DiscoveryEnded);
+  discovery_->Start();
+  btnCancelRun->setEnabled(true);
+  btnSaveReport->setEnabled(false);
+  emit StateChanged();
+}
+
+void TSiteWindow::DiscoveryEnded() {
+  TSiteDiscovery* const discovery = discovery_.release();
+  discovery->deleteLater();  // its signal is still being delivered
+  btnCancelRun->setEnabled(false);
+  const QString caption = tr("Новый объект из подключённых линий");
+  const std::size_t lines = discovery->Site().lines.size();
+  if (discovery->Cancelled()) {
+    lblTotals->setText(tr("Поиск остановлен; файл не записан."));
+  } else if (lines == 0) {
+    lblTotals->setText(tr("Ни на одном адаптере ни на одной скорости не ответил ни один считыватель; файл не записан."));
+  } else if (const QString reason = WriteWholeFile(discoveryPath_, SnapshotFile(discovery->Site(), discovery->Result()));
+             !reason.isEmpty()) {
+    ShowErrorMessage(this, {caption, tr("Не удалось сохранить файл %1").arg(discoveryPath_), reason});
+  } else {
+    OpenSite(discoveryPath_);
+    lblTotals->setText(tr("Найденные линии (%1) записаны в %2 как новый объект.").arg(lines).arg(discoveryPath_));
+  }
+  emit StateChanged();
+  if (std::exchange(closeWhenEnded_, false)) close();
+}
+
 void TSiteWindow::Cancel() {
+  if (discovery_) {
+    discovery_->Cancel();
+    btnCancelRun->setEnabled(false);
+    return;
+  }
   if (!run_) return;
   run_->Cancel();
   btnCancelRun->setEnabled(false);
@@ -388,7 +452,7 @@ void TSiteWindow::ApplyFilter() {
 }
 
 void TSiteWindow::closeEvent(QCloseEvent* event) {
-  if (run_) {  // the window closes once every line has finished its reader
+  if (Running()) {  // the window closes once every line has finished its reader
     closeWhenEnded_ = true;
     Cancel();
     event->ignore();

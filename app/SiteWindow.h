@@ -12,6 +12,7 @@
 #include "SiteFile.h"
 #include "SiteHistory.h"
 #include "SiteResult.h"
+#include "SiteDiscovery.h"
 #include "SiteRun.h"
 
 class QCheckBox;
@@ -42,6 +43,9 @@ class TSiteWindow : public QWidget {
   void Apply();
   // Asks for the file to write, surveys, and writes what it found there whole.
   void Snapshot();
+  // Searches every adapter plugged in at each rate, all at once, showing each as it goes, and
+  // writes what answered to path as a new site file, which it then opens.
+  void Discover(const QString& path);
   // Every line finishes the reader in progress and goes to no further one.
   void Cancel();
   // The table as CSV, to a file the operator picks.
@@ -51,7 +55,7 @@ class TSiteWindow : public QWidget {
   void AddToolBar(const QList<QAction*>& actions);
 
   bool HasSite() const { return site_ != nullptr; }
-  bool Running() const { return run_ != nullptr; }
+  bool Running() const { return run_ != nullptr || discovery_ != nullptr; }
   // The site files opened last, newest first.
   const QStringList& RecentSites() const { return recent_; }
 
@@ -80,6 +84,7 @@ class TSiteWindow : public QWidget {
 
   void Start(TSiteTask task);
   void RunEnded();
+  void DiscoveryEnded();
   // Writes the snapshot the run took, and tells what it lacks.
   void SaveSnapshot();
   void AskAndApply();
@@ -102,7 +107,9 @@ class TSiteWindow : public QWidget {
   std::vector<TReaderHistory> history_;  // the journal as read when the site was last shown
   std::unique_ptr<TSiteJournal> journal_;
   std::unique_ptr<TSiteRun> run_;
-  std::optional<TApproval> approved_;  // what the operator agreed to write, after an apply's question
+  std::optional<TApproval> approved_;
+  std::unique_ptr<TSiteDiscovery> discovery_;
+  QString discoveryPath_;  // what the operator agreed to write, after an apply's question
   TSiteTask task_ = TSiteTask::Survey;
   std::vector<TLineProgress> progress_;
   QString snapshotPath_;

@@ -36,8 +36,6 @@ constexpr std::string_view kProgram = "parvex-cli: ";
 
 enum class TSiteAction { Survey, Apply, Snapshot, History, Diff, Discover };
 
-// The rates a discovery tries, unless --baud names them.
-constexpr std::uint32_t kDiscoveryRates[] = {9600, 19200, 38400, 57600, 115200};
 
 // How long a line whose adapter is pulled waits for it, unless --wait-adapter says otherwise.
 constexpr std::chrono::seconds kAdapterWait{30};

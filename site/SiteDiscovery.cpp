@@ -68,7 +68,8 @@ void TSiteDiscovery::RateEnded() {
 
 std::vector<std::string> PluggedInPorts() {
   std::vector<std::string> ports;
-  for (const TSerialAdapter& adapter : MakeSerialPortWatch()->Adapters())
+  const std::unique_ptr<TSerialPortWatch> watch = MakeSerialPortWatch();
+  for (const TSerialAdapter& adapter : watch->Adapters())
     ports.push_back((adapter.byId.isEmpty() ? adapter.device : adapter.byId).toStdString());
   return ports;
 }

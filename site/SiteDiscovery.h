@@ -13,6 +13,9 @@
 #include "SiteResult.h"
 #include "SiteRun.h"
 
+// The rates a discovery tries unless told others: those readers are set to.
+inline constexpr std::uint32_t kDiscoveryRates[] = {9600, 19200, 38400, 57600, 115200};
+
 // A site found on what is plugged in: every port searched at each rate in turn, all ports at
 // once, and read whole where readers answered. A port's line is the first rate at which any
 // reader answered: one device is one line.

@@ -51,6 +51,10 @@
         <source>Сохранить отчёт</source>
         <translation>Save report</translation>
     </message>
+    <message>
+        <source>Новый объект из подключённых линий</source>
+        <translation>New site from the lines plugged in</translation>
+    </message>
 </context>
 <context>
     <name>ParameterFile</name>
@@ -728,6 +732,14 @@
         <source>Адаптер порта %1 снова подключён. Открыть порт?</source>
         <translation>The adapter of port %1 is plugged in again. Open the port?</translation>
     </message>
+    <message>
+        <source>&amp;Новый объект из подключённых линий…</source>
+        <translation>&amp;New site from the lines plugged in…</translation>
+    </message>
+    <message>
+        <source>Найти считыватели на каждом подключённом адаптере на каждой скорости и записать их в новый файл объекта</source>
+        <translation>Find the readers on every adapter plugged in at every rate and write them into a new site file</translation>
+    </message>
 </context>
 <context>
     <name>TSiteWindow</name>
@@ -853,6 +865,34 @@
     <message>
         <source>адаптер отключён: линия ждёт его</source>
         <translation>adapter gone: the line waits for it</translation>
+    </message>
+    <message>
+        <source>Новый объект из подключённых линий</source>
+        <translation>New site from the lines plugged in</translation>
+    </message>
+    <message>
+        <source>Не удалось узнать, какие адаптеры подключены</source>
+        <translation>Could not find out which adapters are plugged in</translation>
+    </message>
+    <message>
+        <source>Ни один последовательный адаптер не подключён</source>
+        <translation>No serial adapter is plugged in</translation>
+    </message>
+    <message>
+        <source>Поиск считывателей на скорости %1 бод…</source>
+        <translation>Searching for readers at %1 baud…</translation>
+    </message>
+    <message>
+        <source>Поиск остановлен; файл не записан.</source>
+        <translation>Search stopped; no file written.</translation>
+    </message>
+    <message>
+        <source>Ни на одном адаптере ни на одной скорости не ответил ни один считыватель; файл не записан.</source>
+        <translation>No reader answered on any adapter at any rate; no file written.</translation>
+    </message>
+    <message>
+        <source>Найденные линии (%1) записаны в %2 как новый объект.</source>
+        <translation>The lines found (%1) are written to %2 as a new site.</translation>
     </message>
 </context>
 <context>

@@ -10,12 +10,14 @@
 #include "Language.h"
 #include "MessageBoxes.h"
 #include "SDIMAIN.h"
+#include "SerialPortWatch.h"
 #include "SiteWindow.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -272,6 +274,29 @@ TEST_F(SiteWindowTest, ApplyWritesOnlyTheReadersAgreedToThatStillDiffer) {
   EXPECT_EQ(mixed.simulator.FindReader(1)->state.sector, 1);
   EXPECT_EQ(differing.simulator.FindReader(6)->state.sector, 1);
   EXPECT_EQ(differing.simulator.FindReader(5)->state.sector, 5);
+}
+
+// The adapters plugged in are the two simulated lines: each is searched, its readers read, and
+// the site written and opened; a reader that could not be read is not in it.
+TEST_F(SiteWindowTest, DiscoveryWritesAndOpensASiteOfTheLinesPluggedIn) {
+  const std::vector<TSerialAdapter> plugged{{.device = QString::fromStdString(mixed.DevicePath())},
+                                            {.device = QString::fromStdString(differing.DevicePath())}};
+  SetSerialPortWatchMaker([&plugged] { return std::make_unique<TStagedPortWatch>(plugged); });
+  chosenPath = folder.filePath("discovered.json");
+  form->acSiteDiscover->trigger();
+  ASSERT_TRUE(window->Running());
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !window->Running(); }, 60000));
+  SetSerialPortWatchMaker({});
+
+  QFile file(chosenPath);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  std::map<QString, int> readers;
+  for (const QJsonValue& line : QJsonDocument::fromJson(file.readAll())["lines"].toArray())
+    readers[line["port"].toString()] = static_cast<int>(line["readers"].toArray().size());
+  EXPECT_EQ(readers, (std::map<QString, int>{{plugged[0].device, 4}, {plugged[1].device, 6}}));
+  EXPECT_TRUE(window->HasSite());
+  EXPECT_EQ(window->tvSite->topLevelItemCount(), 2);
+  EXPECT_EQ(window->RecentSites().value(0), chosenPath);
 }
 
 // How the operator stops a run.
