@@ -168,7 +168,7 @@ TEST_F(FrameTest, MenusAndToolbarHoldTheirActionsInOrder) {
             (std::vector<QString>{"acPortOpen", "acPortClose", "-", "acPortSettings", "acExchangeLog", "-",
                                   "acSaveParameters", "acLoadParameters", "-", "FileExit1"}));
   EXPECT_EQ(Names(menus[1]->menu()->actions()),
-            (std::vector<QString>{"acSiteOpen", "acSiteSurvey", "acSiteApply", "acSiteSnapshot"}));
+            (std::vector<QString>{"acSiteOpen", "acSiteDiscover", "acSiteSurvey", "acSiteApply", "acSiteSnapshot"}));
   EXPECT_EQ(Names(menus[2]->menu()->actions()),
             (std::vector<QString>{"acReadParameters", "acWriteParameters", "acWriteAllReaders", "acWriteKeys", "-",
                                   "acClearLog"}));
