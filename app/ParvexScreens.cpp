@@ -9,6 +9,7 @@
 #include "MessageBoxes.h"
 #include "SDIMAIN.h"
 #include "SerialPortWatch.h"
+#include "SiteFile.h"
 #include "SiteWindow.h"
 #include "SiteWords.h"
 #include "WriteAllProgress.h"
@@ -22,6 +23,7 @@
 #include <QScreen>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QTimer>
@@ -172,6 +174,32 @@ void PictureSite(TParvexForm& form, const QString& site, const QDir& out) {
   SetFileChooser({});
 }
 
+// A new site from SITE's lines as the adapters plugged in: the window while the first rate is
+// searched, once a reader has been read, and after, the site written and opened.
+void PictureDiscovery(TParvexForm& form, const QString& site, const QDir& out) {
+  std::vector<TSerialAdapter> plugged;
+  for (const TSiteLine& line : LoadSiteFile(site).lines)
+    plugged.push_back({.device = QFileInfo(QString::fromStdString(line.port)).canonicalFilePath(),
+                       .byId = QString::fromStdString(line.port)});
+  SetSerialPortWatchMaker([&plugged] { return std::make_unique<TStagedPortWatch>(plugged); });
+  const QString discovered = QFileInfo(site).dir().filePath(QStringLiteral("new-site.json"));
+  SetFileChooser([&discovered](TFileChoice) { return discovered; });
+  TSiteWindow* window = form.SiteWindow();
+  form.acSiteDiscover->trigger();
+  const auto readerShown = [window] {
+    for (int line = 0; line < window->tvSite->topLevelItemCount(); ++line)
+      if (window->tvSite->topLevelItem(line)->childCount() > 1) return true;
+    return false;
+  };
+  while (window->Running() && !readerShown()) Settle(20);
+  Save(window, out.filePath(QStringLiteral("site-discover.png")));
+  while (window->Running()) Settle(50);
+  Settle(300);
+  Save(window, out.filePath(QStringLiteral("site-discovered.png")));
+  SetFileChooser({});
+  SetSerialPortWatchMaker({});
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -215,6 +243,9 @@ int main(int argc, char* argv[]) {
                       out.filePath(QStringLiteral("write-all-result.png")));
     form.acPortClose->trigger();
   }
-  if (!site.isEmpty()) PictureSite(form, site, out);
+  if (!site.isEmpty()) {
+    PictureSite(form, site, out);
+    PictureDiscovery(form, site, out);
+  }
   return 0;
 }

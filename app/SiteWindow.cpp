@@ -360,6 +360,7 @@ QTreeWidgetItem* TSiteWindow::ReaderItem(std::size_t line, std::uint8_t address)
     if (lineItem->child(i)->data(ColumnPlace, kKeyRole).toInt() == address) return lineItem->child(i);
   auto* item = new QTreeWidgetItem(lineItem, {QString::number(address)});
   item->setData(ColumnPlace, kKeyRole, address);
+  lineItem->setExpanded(true);  // a reader found during a run is seen at once
   return item;
 }
 
