@@ -288,7 +288,7 @@ void TSiteWindow::Start(TSiteTask task) {
   run_->Start();
   btnCancelRun->setEnabled(true);
   btnSaveReport->setEnabled(false);
-  lblTotals->setText(task == TSiteTask::Apply ? tr("Применение…") : tr("Обследование…"));
+  lblTotals->setText(WithPluggingOrder(task == TSiteTask::Apply ? tr("Применение…") : tr("Обследование…")));
   emit StateChanged();
 }
 
@@ -411,8 +411,14 @@ void TSiteWindow::ShowResult() {
     }
   }
   tvSite->expandAll();
-  lblTotals->setText(TSiteWords::Totals(*result_));
+  lblTotals->setText(WithPluggingOrder(TSiteWords::Totals(*result_)));
   ApplyFilter();
+}
+
+QString TSiteWindow::WithPluggingOrder(const QString& text) const {
+  // Each run warns of the lines whose adapters a reboot may swap, as parvex-cli does.
+  const QString warning = site_ ? TSiteWords::PluggingOrder(*site_) : QString();
+  return warning.isEmpty() ? text : text + QLatin1Char('\n') + warning;
 }
 
 const std::string* TSiteWindow::ApprovedSerial(std::size_t line, std::uint8_t address) const {

@@ -96,6 +96,8 @@ class TSiteWindow : public QWidget {
   void LoadHistory();
   void ApplyFilter();
   QTreeWidgetItem* ReaderItem(std::size_t line, std::uint8_t address);
+  // text, and beneath it the lines named in the order adapters were plugged in.
+  QString WithPluggingOrder(const QString& text) const;
   // The serial a reader was agreed to be written with; null when it was not agreed to.
   const std::string* ApprovedSerial(std::size_t line, std::uint8_t address) const;
   void Remember(const QString& sitePath);

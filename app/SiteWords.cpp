@@ -1,8 +1,10 @@
 #include "SiteWords.h"
 
+#include "CPort.h"
 #include "CsvText.h"
 #include "ParameterFileWords.h"
 #include "ReaderText.h"
+#include "StableName.h"
 
 #include <QApplication>
 #include <QStyle>
@@ -191,6 +193,18 @@ QString TSiteWords::Totals(const TSiteResult& result) {
     if (counts[i]) parts << tr("%1: %2").arg(StateWord(kStateLooks[i].state)).arg(counts[i]);
   const QString total = tr("Считывателей: %n", nullptr, readers);
   return parts.isEmpty() ? total : tr("%1 — %2").arg(total, parts.join(QStringLiteral(", ")));
+}
+
+QString TSiteWords::PluggingOrder(const TSiteFile& site) {
+  QStringList lines;
+  for (std::size_t i = 0; i < site.lines.size(); ++i) {
+    const QString port = Text(site.lines[i].port);
+    if (const auto stable = StableNameFor(TCustomComPort::DevicePath(port).toStdString()))
+      lines << tr("Линия %1 (%2) названа в порядке подключения адаптеров; её имя, которое не меняется: %3")
+                   .arg(i)
+                   .arg(port, Text(*stable));
+  }
+  return lines.join(QLatin1Char('\n'));
 }
 
 QString TSiteWords::ApplyQuestion(const TApproval& readers, const TSiteResult& survey) {

@@ -38,6 +38,9 @@ class TSiteWords {
   // What an apply does to clocks it sets back: how many readers, by how many days at most; empty
   // when it sets none back.
   static QString ClocksSetBack(const TSiteResult& result);
+  // A line each that names its adapter in the order adapters were plugged in while a name that
+  // stays reaches the same adapter, naming that; empty when none does.
+  static QString PluggingOrder(const TSiteFile& site);
   // A refused site file: the file, the line, the reader and the field, then why.
   static QString FileRefusal(const ESiteFile& refusal);
   // A line a gap: "линия 0 (/dev/ttyUSB0): не открыта: …", "линия 1 (…), считыватель 5: …".

@@ -1199,6 +1199,10 @@
         <source>%1 — не адрес схемы</source>
         <translation>%1 is not the address of a schema</translation>
     </message>
+    <message>
+        <source>Линия %1 (%2) названа в порядке подключения адаптеров; её имя, которое не меняется: %3</source>
+        <translation>Line %1 (%2) is named in the order the adapters were plugged in; its name that stays is %3</translation>
+    </message>
 </context>
 <context>
     <name>TTerminalView</name>
