@@ -1,10 +1,8 @@
 #include "SiteWords.h"
 
-#include "CPort.h"
 #include "CsvText.h"
 #include "ParameterFileWords.h"
 #include "ReaderText.h"
-#include "StableName.h"
 
 #include <QApplication>
 #include <QStyle>
@@ -197,13 +195,10 @@ QString TSiteWords::Totals(const TSiteResult& result) {
 
 QString TSiteWords::PluggingOrder(const TSiteFile& site) {
   QStringList lines;
-  for (std::size_t i = 0; i < site.lines.size(); ++i) {
-    const QString port = Text(site.lines[i].port);
-    if (const auto stable = StableNameFor(TCustomComPort::DevicePath(port).toStdString()))
-      lines << tr("Линия %1 (%2) названа в порядке подключения адаптеров; её имя, которое не меняется: %3")
-                   .arg(i)
-                   .arg(port, Text(*stable));
-  }
+  for (const auto& [line, stable] : LinesInPluggingOrder(site))
+    lines << tr("Линия %1 (%2) названа в порядке подключения адаптеров; её имя, которое не меняется: %3")
+                 .arg(line)
+                 .arg(Text(site.lines[line].port), Text(stable));
   return lines.join(QLatin1Char('\n'));
 }
 

@@ -26,7 +26,6 @@
 #include "SiteHistory.h"
 #include "SiteJournal.h"
 #include "SiteRun.h"
-#include "StableName.h"
 #include "SiteSnapshot.h"
 #include "WholeFile.h"
 
@@ -370,10 +369,9 @@ int PrintDifferences(const TSiteRequest& request, const std::vector<TSiteDiffere
 // A line named by a name that follows the plugging order may reach another line's adapter after a
 // reboot: said once per line, with the name that stays.
 void WarnOfPluggingOrder(const TSiteFile& site, std::ostream& err) {
-  for (std::size_t i = 0; i < site.lines.size(); ++i)
-    if (const auto stable = StableNameFor(TCustomComPort::DevicePath(QString::fromStdString(site.lines[i].port)).toStdString()))
-      err << kProgram << "line " << i << " (" << site.lines[i].port
-          << ") is named in the order the adapters were plugged in; its name that stays is " << *stable << "\n";
+  for (const auto& [line, stable] : LinesInPluggingOrder(site))
+    err << kProgram << "line " << line << " (" << site.lines[line].port
+        << ") is named in the order the adapters were plugged in; its name that stays is " << stable << "\n";
 }
 
 // What the journal's open found an earlier run left behind.
@@ -405,20 +403,27 @@ std::string ProgressText(const TReaderProgress& p, std::chrono::seconds adapterW
   return line + ", reader " + std::to_string(p.address) + ": " + std::string(p.state ? StateText(*p.state) : "writing");
 }
 
-TSiteResult RunLines(const TSiteFile& site, TSiteTask task, TSiteJournal* journal, std::chrono::seconds adapterWait,
-                     std::ostream& err) {
-  TSiteRun run(site, task, journal);
+// A site run or a discovery to its end: progress on err as it comes; Ctrl+C or SIGTERM stops
+// each line after the reader in progress, saying so with stopping.
+template <typename TRun>
+void RunToEnd(TRun& run, std::chrono::seconds adapterWait, std::string_view stopping, std::ostream& err) {
   run.SetAdapterWait(adapterWait);
   QEventLoop loop;
-  QObject::connect(&run, &TSiteRun::Progress, &loop,
+  QObject::connect(&run, &TRun::Progress, &loop,
                    [&err, adapterWait](const TReaderProgress& p) { err << ProgressText(p, adapterWait) << std::endl; });
-  QObject::connect(&run, &TSiteRun::Finished, &loop, &QEventLoop::quit);
-  const TInterruptWatch interrupts([&run, &err] {
-    err << kProgram << "stopping: every line finishes the reader in progress" << std::endl;
+  QObject::connect(&run, &TRun::Finished, &loop, &QEventLoop::quit);
+  const TInterruptWatch interrupts([&run, &err, stopping] {
+    err << kProgram << "stopping: " << stopping << std::endl;
     run.Cancel();
   });
   run.Start();
   loop.exec();
+}
+
+TSiteResult RunLines(const TSiteFile& site, TSiteTask task, TSiteJournal* journal, std::chrono::seconds adapterWait,
+                     std::ostream& err) {
+  TSiteRun run(site, task, journal);
+  RunToEnd(run, adapterWait, "every line finishes the reader in progress", err);
   return run.Join();
 }
 
@@ -440,22 +445,12 @@ int Discover(const std::string& path, const TCliOptions& options, std::ostream& 
   }
   const std::vector<std::uint32_t> rates =
       options.bauds.empty() ? std::vector<std::uint32_t>(std::begin(kDiscoveryRates), std::end(kDiscoveryRates)) : options.bauds;
-  const std::chrono::seconds adapterWait = options.adapterWait.value_or(kAdapterWait);
   TSiteDiscovery discovery(QFileInfo(QString::fromStdString(path)).completeBaseName().toStdString(), ports, rates);
-  discovery.SetAdapterWait(adapterWait);
-  QEventLoop loop;
-  QObject::connect(&discovery, &TSiteDiscovery::RateStarted, &loop, [&err](std::uint32_t baud, std::size_t count) {
+  QObject::connect(&discovery, &TSiteDiscovery::RateStarted, [&err](std::uint32_t baud, std::size_t count) {
     err << "searching " << count << (count == 1 ? " port" : " ports") << " at " << baud << " baud" << std::endl;
   });
-  QObject::connect(&discovery, &TSiteDiscovery::Progress, &loop,
-                   [&err, adapterWait](const TReaderProgress& p) { err << ProgressText(p, adapterWait) << std::endl; });
-  QObject::connect(&discovery, &TSiteDiscovery::Finished, &loop, &QEventLoop::quit);
-  const TInterruptWatch interrupts([&discovery, &err] {
-    err << kProgram << "stopping: every port finishes the reader in progress; nothing is written" << std::endl;
-    discovery.Cancel();
-  });
-  discovery.Start();
-  loop.exec();
+  RunToEnd(discovery, options.adapterWait.value_or(kAdapterWait),
+           "every port finishes the reader in progress; nothing is written", err);
   if (discovery.Cancelled()) return exitstatus::kInterrupted;
   for (const auto& [port, failure] : discovery.Unopened()) err << kProgram << port << ": cannot open: " << failure << "\n";
   if (discovery.Site().lines.empty()) {

@@ -16,6 +16,7 @@
 
 #include "CPort.h"
 #include "LineIdentity.h"
+#include "StableName.h"
 #include "ParameterJson.h"
 #include "SettingsValues.h"
 
@@ -307,4 +308,12 @@ std::string SerialText(std::uint8_t high, std::uint8_t low) {
   char text[8];
   std::snprintf(text, sizeof text, "%02X%02X", high, low);
   return text;
+}
+
+std::vector<std::pair<std::size_t, std::string>> LinesInPluggingOrder(const TSiteFile& site) {
+  std::vector<std::pair<std::size_t, std::string>> lines;
+  for (std::size_t i = 0; i < site.lines.size(); ++i)
+    if (auto stable = StableNameFor(TCustomComPort::DevicePath(QString::fromStdString(site.lines[i].port)).toStdString()))
+      lines.emplace_back(i, std::move(*stable));
+  return lines;
 }

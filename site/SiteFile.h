@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ComTypes.h"
@@ -37,6 +38,10 @@ struct TSiteFile {
   std::string name;
   std::vector<TSiteLine> lines;
 };
+
+// The lines that name their adapter in the order adapters were plugged in (/dev/ttyUSB…) while a
+// name that stays reaches the same adapter: each line's index with that name.
+std::vector<std::pair<std::size_t, std::string>> LinesInPluggingOrder(const TSiteFile& site);
 
 // What is wrong in a site file; each front end has its own words for it. The fill-ins each fault
 // takes are named beside it.
