@@ -135,10 +135,9 @@ class TLineRun {
   bool AdapterBack(const std::string& failure) {
     if (job_.adapterWait.count() <= 0) return false;
     const std::uint8_t address = inProgress_ ? inProgress_->address : 0;
-    if (std::exchange(writing_, false)) {
-      job_.journal->Append(JournalLine(Entry(*inProgress_, nullptr, failure)));
-      resurvey_ = applied_;
-    }
+    if (std::exchange(writing_, false)) job_.journal->Append(JournalLine(Entry(*inProgress_, nullptr, failure)));
+    // Cut short in its write or in its survey before it: the reader is surveyed again.
+    if (applying_) resurvey_ = applied_;
     inProgress_ = nullptr;
     Tell(TLineEvent::AdapterGone, address);
     try {
@@ -292,6 +291,7 @@ class TLineRun {
   }
 
   void Apply() {
+    applying_ = true;
     for (; applied_ < line_.readers.size(); ++applied_) {
       TReaderResult& reader = result_.readers[applied_];
       if (resurvey_ == applied_) {
@@ -336,6 +336,7 @@ class TLineRun {
   // How far the run has come, for it to go on after an adapter came back.
   std::optional<std::vector<ReaderAnswer>> answers_;  // the search's
   std::size_t surveyed_ = 0;  // planned readers surveyed
+  bool applying_ = false;     // the survey is over, the writes have begun
   std::size_t applied_ = 0;   // planned readers the apply has passed
   std::optional<std::size_t> resurvey_;  // a planned reader whose write the adapter's loss cut short
 };
